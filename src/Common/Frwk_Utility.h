@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+namespace Frwk
+{
+namespace Utility
+{
+// "InstalledFolder" under HKLM "Software\Kelvanor\Brisqual", or an empty string.
+std::wstring GetInstalledFolder();
+// The installed folder, "\" when needed, then "Log\"; the relative "Log\" when the folder is unknown.
+std::wstring GetLogFolder();
+} // namespace Utility
+} // namespace Frwk

@@ -1,0 +1,32 @@
+#pragma once
+// Typed one-value operations on the event-log settings key (HKLM, view 0). Each call opens the key,
+// does one thing and closes it. Failures never raise: queries give the default / empty / false.
+#include "KvComn_ByteArray.h"
+
+#include <windows.h>
+#include <string>
+
+namespace EventLogKey
+{
+extern const wchar_t* const KeyPath; // "Software\Kelvanor\Brisqual\16\ServiceFramework\EnforceLayer\Common\EventLog"
+
+DWORD QueryDword(const std::wstring& name, DWORD def);
+// The string query takes its key path from the caller (the event-log key, or another HKLM key).
+std::wstring QueryString(const std::wstring& keyPath, const std::wstring& name);
+bool QueryBinary(const std::wstring& name, KvCommon::ByteArray& data, DWORD* error);
+bool StoreDword(const std::wstring& name, DWORD value, DWORD* error);
+bool StoreString(const std::wstring& name, const std::wstring& value, DWORD* error);
+bool StoreBinary(const std::wstring& name, const KvCommon::ByteArray& data, DWORD* error);
+
+// Stores a SYSTEMTIME as a 16-byte binary value. Traces "KvCommon::ByteArray::SetData() failed: 0x%08X"
+// (and then skips the store) or "KvCommon::Storage::Reg::StoreValue() failed: 0x%08X". True when stored.
+bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time);
+
+// Reads a 16-byte time stamp. Returns RESULT_SUCCESS; the query's error code (2 when missing,
+// 0x800300FD) after "KvCommon::Storage::Reg::QueryValue() failed: 0x%08X"; or RESULT_FAILED after
+// "size of byte_array is invalid: %d". time is untouched unless RESULT_SUCCESS.
+ULONG ReadTimeStamp(const std::wstring& name, SYSTEMTIME& time);
+
+// Today (local clock) with the time of day 12:00:00.000.
+SYSTEMTIME TodayAtNoon();
+} // namespace EventLogKey

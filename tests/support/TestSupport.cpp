@@ -1,0 +1,396 @@
+#include "TestSupport.h"
+
+#include <map>
+#include <memory>
+
+namespace TestSupport
+{
+const wchar_t* const kEventLogKey = L"Software\\Kelvanor\\Brisqual\\16\\ServiceFramework\\EnforceLayer\\Common\\EventLog";
+const wchar_t* const kInstallKey = L"Software\\Kelvanor\\Brisqual";
+const wchar_t* const kDebugLogKey = L"Software\\Kelvanor\\Brisqual\\16\\DebugLog";
+const wchar_t* const kInteractiveTraceKey = L"Software\\Kelvanor\\Brisqual\\16\\DebugLog\\InteractiveSession";
+
+std::wstring BinFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path);
+    return s.substr(0, s.find_last_of(L'\\') + 1);
+}
+
+TempFolder::TempFolder()
+{
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    for (;;)
+    {
+        wchar_t name[64];
+        _snwprintf_s(name, 64, _TRUNCATE, L"nqtest_%lu_%ld_%lu", GetCurrentProcessId(),
+                     InterlockedIncrement(&counter), GetTickCount());
+        m_path = std::wstring(temp) + name + L"\\";
+        if (CreateDirectoryW(m_path.c_str(), nullptr))
+            break;
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    std::wstring base = folder;
+    if (!base.empty() && base.back() != L'\\')
+        base += L'\\';
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = base + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+            {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(base.c_str());
+}
+
+bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = size == 0 || WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == size;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
+{
+    return WriteFileBytes(path, bytes.data(), bytes.size());
+}
+
+std::vector<BYTE> ReadFileBytes(const std::wstring& path)
+{
+    std::vector<BYTE> bytes;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(h, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    CloseHandle(h);
+    return bytes;
+}
+
+std::wstring ReadUtf16File(const std::wstring& path)
+{
+    std::vector<BYTE> bytes = ReadFileBytes(path);
+    std::wstring text(bytes.size() / 2, L'\0');
+    if (!text.empty())
+        memcpy(&text[0], bytes.data(), text.size() * 2);
+    return text;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(fd.cFileName);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+bool DeleteRegTree(HKEY root, const std::wstring& path)
+{
+    RegDeleteTreeW(root, path.c_str());
+    RegDeleteKeyW(root, path.c_str());
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+    {
+        RegCloseKey(key);
+        return false;
+    }
+    return true;
+}
+
+// A registry key's values and sub-keys, kept in memory so the guard can put them back.
+struct KeySnapshot
+{
+    struct Value
+    {
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::map<std::wstring, Value> values;
+    std::map<std::wstring, std::unique_ptr<KeySnapshot>> children;
+};
+
+namespace
+{
+std::map<const RegistryKeyGuard*, std::unique_ptr<KeySnapshot>> g_snapshots;
+CRITICAL_SECTION* SnapshotLock()
+{
+    static CRITICAL_SECTION cs;
+    static bool init = (InitializeCriticalSection(&cs), true);
+    (void)init;
+    return &cs;
+}
+
+std::unique_ptr<KeySnapshot> Snapshot(HKEY key)
+{
+    auto snap = std::make_unique<KeySnapshot>();
+    for (DWORD i = 0;; ++i)
+    {
+        wchar_t name[16384];
+        DWORD nameLen = 16384, type = 0, size = 0;
+        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            break;
+        KeySnapshot::Value v{type, std::vector<BYTE>(size)};
+        nameLen = 16384;
+        RegEnumValueW(key, i, name, &nameLen, nullptr, &type, v.data.empty() ? nullptr : v.data.data(), &size);
+        snap->values[name] = std::move(v);
+    }
+    for (DWORD i = 0;; ++i)
+    {
+        wchar_t name[256];
+        DWORD nameLen = 256;
+        if (RegEnumKeyExW(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        HKEY child = nullptr;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS)
+        {
+            snap->children[name] = Snapshot(child);
+            RegCloseKey(child);
+        }
+    }
+    return snap;
+}
+
+void Restore(HKEY root, const std::wstring& path, const KeySnapshot& snap)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (const auto& v : snap.values)
+        RegSetValueExW(key, v.first.c_str(), 0, v.second.type, v.second.data.data(),
+                       static_cast<DWORD>(v.second.data.size()));
+    RegCloseKey(key);
+    for (const auto& c : snap.children)
+        Restore(root, path + L"\\" + c.first, *c.second);
+}
+} // namespace
+
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear) : m_root(root), m_path(path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+    {
+        m_existed = true;
+        auto snap = Snapshot(key);
+        RegCloseKey(key);
+        EnterCriticalSection(SnapshotLock());
+        g_snapshots[this] = std::move(snap);
+        LeaveCriticalSection(SnapshotLock());
+    }
+    if (clear)
+        DeleteRegTree(root, path);
+}
+
+RegistryKeyGuard::~RegistryKeyGuard()
+{
+    DeleteRegTree(m_root, m_path);
+    EnterCriticalSection(SnapshotLock());
+    auto it = g_snapshots.find(this);
+    if (it != g_snapshots.end())
+    {
+        Restore(m_root, m_path, *it->second);
+        g_snapshots.erase(it);
+    }
+    LeaveCriticalSection(SnapshotLock());
+}
+
+namespace
+{
+bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+                 DWORD size)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+} // namespace
+
+bool SetRegString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value)
+{
+    return SetRegValue(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
+}
+
+bool SetRegDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value)
+{
+    return SetRegValue(root, path, name, REG_DWORD, &value, 4);
+}
+
+bool SetRegBinary(HKEY root, const std::wstring& path, const std::wstring& name, const void* data, DWORD size)
+{
+    return SetRegValue(root, path, name, REG_BINARY, data, size);
+}
+
+bool GetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
+                 std::vector<BYTE>& data)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_SUCCESS)
+    {
+        data.resize(size);
+        status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
+        data.resize(size);
+    }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+EventLogSandbox::EventLogSandbox() : m_installKey(HKEY_LOCAL_MACHINE, kInstallKey, false),
+                                     m_eventLogKey(HKEY_LOCAL_MACHINE, kEventLogKey, true)
+{
+    SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
+}
+
+EventLogSandbox::~EventLogSandbox() = default;
+
+TraceSandbox::TraceSandbox(DWORD level) : m_key(HKEY_LOCAL_MACHINE, kDebugLogKey, true)
+{
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Enable", 1);
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Level", level);
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogProcess", 0);
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogUnitType", 0);
+    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFolder", m_folder.Path());
+    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogPrefix", L"bsq");
+    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFile", L"");
+    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogExtension", L"log");
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Robust", 1);
+    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Debugger", 0);
+}
+
+TraceSandbox::~TraceSandbox() = default;
+
+std::vector<std::wstring> TraceSandbox::Lines() const
+{
+    std::vector<std::wstring> lines;
+    for (const std::wstring& name : ListFiles(m_folder.Path()))
+    {
+        std::wstring text = ReadUtf16File(m_folder.Path() + name);
+        size_t start = (!text.empty() && text[0] == 0xFEFF) ? 1 : 0;
+        while (start < text.size())
+        {
+            size_t end = text.find(L"\r\n", start);
+            if (end == std::wstring::npos)
+            {
+                lines.push_back(text.substr(start));
+                break;
+            }
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+    }
+    return lines;
+}
+
+int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* output)
+{
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE readPipe = nullptr, writePipe = nullptr;
+    if (output && !CreatePipe(&readPipe, &writePipe, &sa, 0))
+        return -1;
+    if (readPipe)
+        SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    if (output)
+    {
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = writePipe;
+        si.hStdError = writePipe;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = commandLine;
+    BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr, &si, &pi);
+    if (writePipe)
+        CloseHandle(writePipe);
+    if (!ok)
+    {
+        if (readPipe)
+            CloseHandle(readPipe);
+        return -1;
+    }
+    if (output)
+    {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(readPipe, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+            output->append(buffer, read);
+        CloseHandle(readPipe);
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+std::wstring DateText(const SYSTEMTIME& t)
+{
+    wchar_t text[16];
+    _snwprintf_s(text, 16, _TRUNCATE, L"%04d%02d%02d", t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
+SYSTEMTIME Today()
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+} // namespace TestSupport
