@@ -64,8 +64,10 @@ private:
     void AppendField(std::wstring& text)
     {
         int length = Pick(0, 12);
-        if (Chance(20))
-            length = Pick(100, 3000); // beyond every member's copy limit
+        if (Chance(40))
+            length = Pick(30, 600); // beyond the members' copy limits
+        else if (Chance(200))
+            length = Pick(2000, 6000); // beyond the reader's buffer
         for (int i = 0; i < length; ++i)
             text += Chance(3) ? Character() : static_cast<wchar_t>(L'0' + Pick(0, 9));
     }
@@ -74,7 +76,7 @@ private:
     {
         if (Chance(6))
             text += L"20260304|090807|"; // a proper start, so that more fields reach the records
-        const int fields = Chance(10) ? Pick(200, 700) : Pick(0, 16);
+        const int fields = Chance(20) ? Pick(16, 300) : Pick(0, 16);
         for (int i = 0; i < fields; ++i)
         {
             AppendField(text);

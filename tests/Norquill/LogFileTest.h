@@ -16,7 +16,6 @@ public:
     static constexpr const wchar_t* kPrefix = L"20260304|090807|";
 
 protected:
-
     void SetUp() override
     {
         s_clock = kNow;
