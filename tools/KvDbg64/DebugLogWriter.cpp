@@ -138,8 +138,9 @@ std::wstring CDebugLogWriter::FileNameFor(const SYSTEMTIME& time) const
     AppendNumber(name, time.wYear, 4);
     name += L'_';
     name += m_strStem;
-    name += L'.';
-    name += m_strExtension;
+    // Without an extension, a trailing "." would be dropped by the file system anyway.
+    if (!m_strExtension.empty())
+        name += L'.' + m_strExtension;
     return name;
 }
 

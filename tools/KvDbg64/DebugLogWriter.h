@@ -18,7 +18,7 @@ public:
 
     // Appends line to the file of time's day; 0 or the Win32 error code of the failure.
     DWORD Write(const SYSTEMTIME& time, const wchar_t* line);
-    // DDMMYYYY_ + prefix + name + "." + extension.
+    // DDMMYYYY_ + prefix + name + "." + extension (no "." without an extension).
     std::wstring FileNameFor(const SYSTEMTIME& time) const;
     const std::wstring& Folder() const { return m_strFolder; }
 
