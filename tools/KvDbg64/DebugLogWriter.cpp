@@ -1,11 +1,10 @@
 #include "DebugLogWriter.h"
 
 #include <cwchar>
-#include <cwctype>
 
 namespace
 {
-constexpr DWORD kMutexWaitMs = 10000;
+constexpr int kOpenAttempts = 20; // about 20 ms of retries before a busy file is given up for the day
 constexpr WCHAR kByteOrderMark = 0xFEFF;
 
 void AppendNumber(std::wstring& out, unsigned long long value, size_t width, unsigned base = 10)
@@ -34,20 +33,6 @@ std::wstring WithBackslash(std::wstring folder)
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
         folder += L'\\';
     return folder;
-}
-
-// Writers of one file in any process share one mutex; the name is a hash of the case-folded path.
-std::wstring MutexNameFor(const std::wstring& path)
-{
-    unsigned long long hash = 14695981039346656037ULL;
-    for (WCHAR c : path)
-    {
-        hash ^= static_cast<WCHAR>(towupper(c));
-        hash *= 1099511628211ULL;
-    }
-    std::wstring name = L"Local\\KvDbg64_";
-    AppendNumber(name, hash, 16, 16);
-    return name;
 }
 
 // Creates every missing folder of path (which ends in "\"); existing ones are fine.
@@ -81,34 +66,11 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
-class MutexScope
-{
-public:
-    explicit MutexScope(HANDLE mutex) : m_mutex(mutex)
-    {
-        const DWORD wait = ::WaitForSingleObject(mutex, kMutexWaitMs);
-        // An abandoned mutex is still ours: a crashed writer left at most one partial line.
-        m_dwResult = (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED)
-                         ? 0
-                         : (wait == WAIT_TIMEOUT ? WAIT_TIMEOUT : ::GetLastError());
-    }
-    ~MutexScope()
-    {
-        if (m_dwResult == 0)
-            ::ReleaseMutex(m_mutex);
-    }
-    MutexScope(const MutexScope&) = delete;
-    MutexScope& operator=(const MutexScope&) = delete;
-    DWORD Result() const { return m_dwResult; }
-
-private:
-    HANDLE m_mutex;
-    DWORD m_dwResult;
-};
 } // namespace
 
 CDebugLogWriter::CDebugLogWriter(const KvCommon::KvDbgSettings& settings, const std::wstring& libraryFolder)
-    : m_bRobust(settings.bRobust != 0), m_bDebugger(settings.bDebugger != 0)
+    : m_bRobust(settings.bRobust != 0), m_bDebugger(settings.bDebugger != 0),
+      m_bOwnFile(settings.dwLogProcess != 0)
 {
     ::InitializeCriticalSection(&m_lock);
     m_strFolder = WithBackslash(FieldText(settings.szLogFolder));
@@ -116,11 +78,6 @@ CDebugLogWriter::CDebugLogWriter(const KvCommon::KvDbgSettings& settings, const 
         m_strFolder = WithBackslash(libraryFolder) + L"DebugLog\\";
     const std::wstring file = FieldText(settings.szLogFile);
     m_strStem = FieldText(settings.szLogPrefix) + (file.empty() ? FieldText(settings.szModule) : file);
-    if (settings.dwLogProcess != 0)
-    {
-        m_strStem += L'_';
-        AppendNumber(m_strStem, ::GetCurrentProcessId(), 1);
-    }
     m_strExtension = FieldText(settings.szLogExtension);
 }
 
@@ -130,7 +87,7 @@ CDebugLogWriter::~CDebugLogWriter()
     ::DeleteCriticalSection(&m_lock);
 }
 
-std::wstring CDebugLogWriter::FileNameFor(const SYSTEMTIME& time) const
+std::wstring CDebugLogWriter::FileNameFor(const SYSTEMTIME& time, bool ownFile) const
 {
     std::wstring name;
     AppendNumber(name, time.wDay, 2);
@@ -138,6 +95,11 @@ std::wstring CDebugLogWriter::FileNameFor(const SYSTEMTIME& time) const
     AppendNumber(name, time.wYear, 4);
     name += L'_';
     name += m_strStem;
+    if (ownFile)
+    {
+        name += L'_';
+        AppendNumber(name, ::GetCurrentProcessId(), 1);
+    }
     // Without an extension, a trailing "." would be dropped by the file system anyway.
     if (!m_strExtension.empty())
         name += L'.' + m_strExtension;
@@ -149,52 +111,73 @@ DWORD CDebugLogWriter::Write(const SYSTEMTIME& time, const wchar_t* line)
     CriticalSectionScope guard(m_lock);
     if (m_bDebugger)
         ::OutputDebugStringW(line);
-    DWORD result = Prepare(m_strFolder + FileNameFor(time));
+    const DWORD day = time.wYear * 10000u + time.wMonth * 100u + time.wDay;
+    if (day != m_dwDay)
+        StartDay(time);
+    DWORD result = m_file ? 0 : OpenFile();
     if (result == 0)
-    {
-        MutexScope owner(m_mutex.get());
-        result = owner.Result();
-        if (result == 0)
-            result = Append(line);
-    }
+        result = WriteAll(m_file.get(), line, static_cast<DWORD>(wcslen(line) * sizeof(WCHAR)));
+    if (result == 0 && m_bRobust && !::FlushFileBuffers(m_file.get()))
+        result = ::GetLastError();
     if (m_bRobust || result != 0)
         CloseFile();
     return result;
 }
 
-DWORD CDebugLogWriter::Prepare(const std::wstring& path)
+void CDebugLogWriter::StartDay(const SYSTEMTIME& time)
 {
-    if (path != m_strPath)
-    {
-        // A new day (or a first line): the old day's file is finished.
-        CloseFile();
-        m_mutex.reset(::CreateMutexW(nullptr, FALSE, MutexNameFor(path).c_str()));
-        if (!m_mutex)
-            return ::GetLastError();
-        m_strPath = path;
-    }
-    if (m_file)
-        return 0;
-    CreateFolders(m_strFolder);
-    // Other writers of the file keep it open too when they are not robust; the mutex orders the lines.
-    m_file.reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    return m_file ? 0 : ::GetLastError();
+    CloseFile();
+    m_dwDay = time.wYear * 10000u + time.wMonth * 100u + time.wDay;
+    m_strSharedPath = m_strFolder + FileNameFor(time, false);
+    m_strOwnPath = m_strFolder + FileNameFor(time, true);
+    m_bFellBack = false;
 }
 
-DWORD CDebugLogWriter::Append(const wchar_t* line)
+DWORD CDebugLogWriter::OpenFile()
 {
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(m_file.get(), &size))
+    if (m_bOwnFile || m_bFellBack)
+        return OpenHandle(m_strOwnPath);
+    const DWORD result = OpenWithRetry(m_strSharedPath);
+    if (result != ERROR_SHARING_VIOLATION)
+        return result;
+    // Another process holds the day's file: keep this process's lines whole in a file of its own.
+    m_bFellBack = true;
+    return OpenHandle(m_strOwnPath);
+}
+
+DWORD CDebugLogWriter::OpenWithRetry(const std::wstring& path)
+{
+    DWORD result = OpenHandle(path);
+    for (int attempt = 1; result == ERROR_SHARING_VIOLATION && attempt < kOpenAttempts; ++attempt)
+    {
+        ::Sleep(1);
+        result = OpenHandle(path);
+    }
+    return result;
+}
+
+// One writer per file, so the end of the file is ours and the byte-order mark cannot race.
+DWORD CDebugLogWriter::OpenHandle(const std::wstring& path)
+{
+    const auto open = [&path]
+    {
+        return ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    m_file.reset(open());
+    if (!m_file && ::GetLastError() == ERROR_PATH_NOT_FOUND)
+    {
+        CreateFolders(m_strFolder);
+        m_file.reset(open());
+    }
+    if (!m_file)
         return ::GetLastError();
-    DWORD result = 0;
-    if (size.QuadPart == 0)
+    LARGE_INTEGER size{};
+    DWORD result = ::GetFileSizeEx(m_file.get(), &size) ? 0 : ::GetLastError();
+    if (result == 0 && size.QuadPart == 0)
         result = WriteAll(m_file.get(), &kByteOrderMark, sizeof(kByteOrderMark));
-    if (result == 0)
-        result = WriteAll(m_file.get(), line, static_cast<DWORD>(wcslen(line) * sizeof(WCHAR)));
-    if (result == 0 && m_bRobust && !::FlushFileBuffers(m_file.get()))
-        result = ::GetLastError();
+    if (result != 0)
+        CloseFile();
     return result;
 }
 

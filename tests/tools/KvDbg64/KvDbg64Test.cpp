@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <share.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -93,6 +94,13 @@ protected:
     void* m_handle = nullptr;
 };
 
+std::vector<std::wstring> SortedFiles(const std::wstring& folder)
+{
+    std::vector<std::wstring> files = TestSupport::ListFiles(folder);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 bool CanOpenExcludingWriters(const std::wstring& path)
 {
     FILE* f = _wfsopen(path.c_str(), L"rb", _SH_DENYWR);
@@ -113,7 +121,7 @@ TEST_F(KvDbg64Test, EachDayGetsItsOwnFileStartingWithByteOrderMark)
     EXPECT_EQ(0, Write(kMarch4, L"d\r\n"));
 
     EXPECT_EQ((std::vector<std::wstring>{L"04032026_bsqMod.log", L"05032026_bsqMod.log"}),
-              TestSupport::ListFiles(m_dir.Path()));
+              SortedFiles(m_dir.Path()));
     EXPECT_EQ(L"\xFEFF"
               L"a\r\nc\r\nd\r\n",
               Text(L"04032026_bsqMod.log"));
@@ -130,8 +138,7 @@ TEST_F(KvDbg64Test, LogFileReplacesModuleAndLogProcessAddsProcessId)
     Open(true, 1);
     EXPECT_EQ(0, Write(kMarch4, L"y"));
     const std::wstring perProcess = L"04032026_bsqMod_" + std::to_wstring(GetCurrentProcessId()) + L".log";
-    EXPECT_EQ((std::vector<std::wstring>{L"04032026_bsqsvc.log", perProcess}),
-              TestSupport::ListFiles(m_dir.Path()));
+    EXPECT_EQ((std::vector<std::wstring>{perProcess, L"04032026_bsqsvc.log"}), SortedFiles(m_dir.Path()));
 }
 
 TEST_F(KvDbg64Test, EmptyLogFolderMeansDebugLogFolderBesideTheLibrary)
@@ -180,25 +187,44 @@ TEST_F(KvDbg64Test, NullArgumentsAreRefused)
     EXPECT_EQ(nullptr, handle);
     EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.trace(nullptr, &kMarch4, L"x"));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.uninit(nullptr));
-    EXPECT_TRUE(TestSupport::ListFiles(m_dir.Path()).empty());
+    EXPECT_TRUE(SortedFiles(m_dir.Path()).empty());
 }
 
-TEST_F(KvDbg64Test, WritersInSeveralProcessesNeverInterleave)
+TEST_F(KvDbg64Test, SecondWriterOfAHeldFileWritesItsOwnFileForTheDay)
 {
-    constexpr int kLines = 400;
-    const std::wstring count = std::to_wstring(kLines);
+    Open(false);
+    EXPECT_EQ(0, Write(kMarch4, L"first\r\n"));
+    KvDbgSettings s = MakeSettings(m_dir.Path(), true);
+    void* second = nullptr;
+    ASSERT_EQ(0, m_lib.init(&second, &s));
+    EXPECT_EQ(0, m_lib.trace(second, &kMarch4, L"second\r\n"));
+    EXPECT_EQ(0, m_lib.trace(second, &kMarch4, L"third\r\n"));
+    m_lib.uninit(second);
+
+    const std::wstring own = L"04032026_bsqMod_" + std::to_wstring(GetCurrentProcessId()) + L".log";
+    EXPECT_EQ((std::vector<std::wstring>{L"04032026_bsqMod.log", own}), SortedFiles(m_dir.Path()));
+    EXPECT_EQ(L"\xFEFF"
+              L"first\r\n",
+              Text(L"04032026_bsqMod.log"));
+    EXPECT_EQ(L"\xFEFF"
+              L"second\r\nthird\r\n",
+              Text(own));
+}
+
+TEST_F(KvDbg64Test, WritersInSeveralProcessesKeepEveryLineWholeAndInOrder)
+{
+    constexpr int kLines = 1500;
     std::vector<PROCESS_INFORMATION> children;
-    for (const wchar_t* tag : {L"p1", L"p2"})
+    for (const wchar_t* args : {L" p1 1500 1", L" p2 1500 0"})
     {
-        std::wstring cmd = L"\"" + TestSupport::BinFolder() + L"kvdbg_writer.exe\" \"" + m_dir.Path() +
-                           L"\\\" " + tag + L" " + count;
+        std::wstring cmd =
+            L"\"" + TestSupport::BinFolder() + L"kvdbg_writer.exe\" \"" + m_dir.Path() + L"\\\"" + args;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
         ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
         children.push_back(pi);
     }
-    // This process writes the same file too, not robust, so it holds the file open throughout.
     KvDbgSettings s = MakeSettings(m_dir.Path(), false);
     wcsncpy_s(s.szModule, L"Shared", _TRUNCATE);
     ASSERT_EQ(0, m_lib.init(&m_handle, &s));
@@ -214,21 +240,37 @@ TEST_F(KvDbg64Test, WritersInSeveralProcessesNeverInterleave)
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
+    Close();
 
-    const std::wstring text = Text(L"04032026_bsqShared.log");
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(L'\xFEFF', text[0]);
-    EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1));
-    std::map<std::wstring, int> next;
-    size_t lines = 0;
-    for (size_t start = 1, end; (end = text.find(L"\r\n", start)) != std::wstring::npos;
-         start = end + 2, ++lines)
+    // Each writer's lines may sit in the shared file or its own, but each arrives once, whole, in order.
+    std::map<std::wstring, std::vector<int>> numbers;
+    for (const std::wstring& name : SortedFiles(m_dir.Path()))
     {
-        const std::wstring line = text.substr(start, end - start);
-        const size_t blank = line.find(L' ');
-        ASSERT_NE(std::wstring::npos, blank) << line;
-        const std::wstring tag = line.substr(0, blank);
-        EXPECT_EQ(tag + L" " + std::to_wstring(next[tag]++) + L" " + std::wstring(40, L'.'), line);
+        SCOPED_TRACE(name);
+        const std::wstring text = Text(name);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(L'\xFEFF', text[0]);
+        EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1));
+        std::map<std::wstring, int> last;
+        for (size_t start = 1, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        {
+            const std::wstring line = text.substr(start, end - start);
+            wchar_t tag[8] = {};
+            int n = -1;
+            ASSERT_EQ(2, swscanf_s(line.c_str(), L"%2s %d", tag, 8, &n)) << line;
+            EXPECT_EQ(std::wstring(tag) + L" " + std::to_wstring(n) + L" " + std::wstring(40, L'.'), line);
+            EXPECT_TRUE(last.count(tag) == 0 || last[tag] < n) << line;
+            last[tag] = n;
+            numbers[tag].push_back(n);
+        }
     }
-    EXPECT_EQ(size_t(3 * kLines), lines);
+    ASSERT_EQ(3u, numbers.size());
+    for (auto& [tag, list] : numbers)
+    {
+        SCOPED_TRACE(tag);
+        std::sort(list.begin(), list.end());
+        ASSERT_EQ(size_t(kLines), list.size());
+        EXPECT_EQ(kLines - 1, list.back());
+        EXPECT_TRUE(std::adjacent_find(list.begin(), list.end()) == list.end());
+    }
 }

@@ -1,5 +1,5 @@
 // Second process for the trace library's tests: writes numbered lines into a shared debug-log file.
-// Usage: kvdbg_writer.exe <log folder> <tag> <count>
+// Usage: kvdbg_writer.exe <log folder> <tag> <count> <robust 0|1>
 #include "KvComn_KvDbg.h"
 
 #include <windows.h>
@@ -28,7 +28,7 @@ template <class Pfn> Pfn Entry(HMODULE module, const char* name)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 4)
+    if (argc != 5)
         return 2;
     HMODULE module = LoadLibraryW(L"KvDbg64.dll");
     auto init = Entry<KvCommon::PFN_KvDbgInitialize>(module, "KvDbgInitialize");
@@ -43,6 +43,7 @@ int wmain(int argc, wchar_t** argv)
     wcsncpy_s(settings.szLogFolder, argv[1], _TRUNCATE);
     wcsncpy_s(settings.szLogPrefix, L"bsq", _TRUNCATE);
     wcsncpy_s(settings.szLogExtension, L"log", _TRUNCATE);
+    settings.bRobust = _wtoi(argv[4]) != 0 ? 1 : 0;
     void* handle = nullptr;
     if (init(&handle, &settings) != 0)
         return 4;
