@@ -264,17 +264,16 @@ bool DebugLog::FormatLine(std::wstring& out, const SYSTEMTIME& time, const char*
 {
     try
     {
-        std::wstring stamp;
-        std::wstring head;
-        std::wstring tail;
         std::wstring wideFile;
         String::ToWide(fileName ? fileName : "", wideFile);
-        String::Format(stamp, L"%02d/%02d/%04d %02d:%02d:%02d.%03d", time.wDay, time.wMonth, time.wYear,
-                       time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
-        String::Format(head, L" %04x:%04x %3s <%s> ", ::GetCurrentProcessId(), ::GetCurrentThreadId(),
-                       LevelTag(level), m_strModuleName.c_str());
-        String::Format(tail, L" - %s(%lu)\r\n", wideFile.c_str(), static_cast<unsigned long>(line));
-        out = stamp + head + message + tail;
+        // One formatter pass for the whole line: the message goes in as text, never as a format.
+        std::wstring text;
+        String::Format(text, L"%02d/%02d/%04d %02d:%02d:%02d.%03d %04x:%04x %3s <%s> %s - %s(%lu)\r\n",
+                       time.wDay, time.wMonth, time.wYear, time.wHour, time.wMinute, time.wSecond,
+                       time.wMilliseconds, ::GetCurrentProcessId(), ::GetCurrentThreadId(), LevelTag(level),
+                       m_strModuleName.c_str(), message.c_str(), wideFile.c_str(),
+                       static_cast<unsigned long>(line));
+        out.swap(text);
     }
     catch (String::Exception* e)
     {
