@@ -177,8 +177,12 @@ DWORD Registry::QueryValue(const std::wstring& name, DWORD&)
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof(value);
-    ThrowIfFailed(
-        ::RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size));
+    LONG status =
+        ::RegQueryValueExW(m_hKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    // A value longer than four bytes is the wrong size, whatever its type.
+    if (status == ERROR_MORE_DATA)
+        KV_THROW_STORAGE(ERROR_INVALID_DATA);
+    ThrowIfFailed(status);
     if (type != REG_DWORD || size != sizeof(value))
         KV_THROW_STORAGE(ERROR_INVALID_DATA);
     return value;

@@ -14,6 +14,12 @@ namespace DaclCheck
 inline const wchar_t* const kGroupSids[7] = {L"S-1-5-32-544", L"S-1-5-32-547", L"S-1-5-18", L"S-1-5-11",
                                              L"S-1-5-32-545", L"S-1-5-4",      L"S-1-3-0"};
 
+inline bool RunningOnWine()
+{
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 inline std::wstring SidText(PSID sid)
 {
     LPWSTR text = nullptr;

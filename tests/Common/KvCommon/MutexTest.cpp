@@ -29,8 +29,8 @@ public:
         const std::wstring release = UniqueName(L"RELEASE");
         m_ready = ::CreateEventW(nullptr, TRUE, FALSE, ready.c_str());
         m_release = ::CreateEventW(nullptr, TRUE, FALSE, release.c_str());
-        std::wstring command =
-            L"\"" + TestSupport::BinFolder() + L"kvcommon_mutex_holder.exe\" " + mutexName + L" " + ready + L" " + release;
+        std::wstring command = L"\"" + TestSupport::BinFolder() + L"kvcommon_mutex_holder.exe\" " +
+                               mutexName + L" " + ready + L" " + release;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         if (::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
@@ -145,9 +145,12 @@ TEST(Mutex, CreatedMutexGrantsWaitAndQueryToAllSevenGroups)
 {
     Mutex mutex;
     ASSERT_TRUE(mutex.Create(UniqueName(L"DACL")));
-    std::vector<BYTE> sd = DaclCheck::ReadDescriptor([&](BYTE* buffer, DWORD* size) {
-        return ::GetKernelObjectSecurity(mutex.GetHandle(), DACL_SECURITY_INFORMATION, buffer, *size, size) != FALSE;
-    });
+    std::vector<BYTE> sd = DaclCheck::ReadDescriptor(
+        [&](BYTE* buffer, DWORD* size)
+        {
+            return ::GetKernelObjectSecurity(mutex.GetHandle(), DACL_SECURITY_INFORMATION, buffer, *size,
+                                             size) != FALSE;
+        });
     ASSERT_FALSE(sd.empty());
     DaclCheck::ExpectGroupDacl(sd.data(), KvCommon::AccessControl::KindMutexWaitQuery);
 }
