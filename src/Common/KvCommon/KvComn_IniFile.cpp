@@ -53,7 +53,10 @@ bool IniFile::Flush()
 {
     if (m_strFile.empty())
         KV_THROW_STORAGE(ERROR_BAD_ARGUMENTS);
-    ThrowLastErrorIf(!::WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_strFile.c_str()));
+    // The all-null call only flushes the profile cache and answers FALSE without an error code.
+    ::SetLastError(ERROR_SUCCESS);
+    const BOOL flushed = ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_strFile.c_str());
+    ThrowLastErrorIf(!flushed && ::GetLastError() != ERROR_SUCCESS);
     return true;
 }
 

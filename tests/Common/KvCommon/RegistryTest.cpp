@@ -1,40 +1,27 @@
 #include "DaclCheck.h"
 #include "KvComn_Reg.h"
 #include "KvComn_Registry.h"
+#include "RaisedCode.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 using KvCommon::ByteArray;
 using KvCommon::Storage::Key;
 using KvCommon::Storage::Registry;
 namespace Reg = KvCommon::Storage::Reg;
 
+using StorageCheck::kNothingRaised;
+using StorageCheck::RaisedCode;
+
 namespace
 {
 const std::wstring kScratch = L"Software\\NorquillTest\\KvCommon";
 const Key kScratchKey(KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE,
                       L"Software\\NorquillTest\\KvCommon");
-
-// The code a storage call raises, or 0 when it raises nothing.
-DWORD RaisedCode(const std::function<void()>& call)
-{
-    try
-    {
-        call();
-    }
-    catch (KvCommon::Storage::Exception* e)
-    {
-        DWORD code = e->GetCode();
-        delete e;
-        return code;
-    }
-    return 0;
-}
 
 void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD size)
 {
