@@ -178,18 +178,6 @@ TEST_F(KvDbg64Test, OnlyANonRobustWriterKeepsTheFileOpenBetweenLines)
     EXPECT_TRUE(CanOpenExcludingWriters(path));
 }
 
-TEST_F(KvDbg64Test, NullArgumentsAreRefused)
-{
-    KvDbgSettings s = MakeSettings(m_dir.Path());
-    void* handle = reinterpret_cast<void*>(1);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.init(nullptr, &s));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.init(&handle, nullptr));
-    EXPECT_EQ(nullptr, handle);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.trace(nullptr, &kMarch4, L"x"));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.uninit(nullptr));
-    EXPECT_TRUE(SortedFiles(m_dir.Path()).empty());
-}
-
 TEST_F(KvDbg64Test, SecondWriterOfAHeldFileWritesItsOwnFileForTheDay)
 {
     Open(false);
