@@ -59,7 +59,7 @@ bool IsServiceSession()
         if (major6OrLater)
             sessionOk = System::GetProcessSessionId(session);
         else if (!AccessControl::IsLocalSystem(localSystem))
-            localSystem = false;
+            localSystem = false; // a failed check counts as not LocalSystem
     }
     return IsServiceSessionChoice(versionOk, nt5OrLater, major6OrLater, sessionOk, session, localSystem);
 }
