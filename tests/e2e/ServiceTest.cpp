@@ -48,7 +48,7 @@ TEST_F(NorquillTest, StartServiceAsksManagerForHandlerWithItsOwnArguments)
     EXPECT_EQ(0u, s.State());
     EXPECT_EQ(RESULT_SUCCESS, s.service->StartService(0x1234, static_cast<ULONG_PTR>(0x123456789ABull)));
     ASSERT_EQ(1u, s.manager.calls.size());
-    const auto& call = s.manager.calls[0];
+    const auto call = s.manager.calls[0]; // a copy: the next start grows the vector
     EXPECT_NE(nullptr, call.ppInterface);
     EXPECT_EQ(static_cast<void*>(&handler), *call.ppInterface);
     EXPECT_EQ(4u, call.code1);
