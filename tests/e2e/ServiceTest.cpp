@@ -77,21 +77,6 @@ TEST_F(NorquillTest, FailingManagerLeavesServiceStoppedWithItsCode)
     EXPECT_EQ(0u, s.State());
 }
 
-TEST_F(NorquillTest, StopAndValueOperationsAlwaysSucceed)
-{
-    ServiceSession s(Dll());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->StopService());
-    EXPECT_EQ(0u, s.State());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Initialize());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->QueryValue(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->StoreValue(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->SendMessage(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->PostMessage(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Notify(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Uninitialize());
-    EXPECT_TRUE(s.manager.calls.empty());
-}
-
 class ServiceTraceTest : public TracedDllTest
 {
 };
