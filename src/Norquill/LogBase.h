@@ -1,7 +1,18 @@
 #pragma once
 #include <windows.h>
+#include <cwchar>
 #include <string>
 #include <vector>
+
+// The constants that tell one kind of daily file from another.
+struct LogKindInfo
+{
+    const char* sourceFile;      // the kind's own source file, named in its trace lines
+    const wchar_t* className;    // "CVirusLog"
+    const wchar_t* extension;    // "VLG"
+    const wchar_t* lastDateName; // "VIRLastDate"; null for a kind that stamps nothing
+    bool traceNullRecord;        // whether a null record on write is traced
+};
 
 // Base of the ten record classes: one object per StoreData / QueryData request.
 class CLogBase
@@ -21,6 +32,33 @@ public:
     virtual void PutField(ULONG index, const wchar_t* text, void* record);
 
 protected:
+    // The shared write flow: MakeRecode, then one append to today's file of the kind.
+    ULONG WriteDayFile(const LogKindInfo& kind, void* record);
+    // The shared read flow: PutRecode for every whole line of the day's file. day null: no query.
+    ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day);
+    // Fills m_vecFields from one line; keeps the strings' capacity from line to line. False for a line
+    // without any "|", which no writer makes.
+    bool SplitLine(const std::wstring& line);
+    // Fields 0 (YYYYMMDD) and 1 (HHMMSS) into m_stTime; missing digits read as absent.
+    void PutTimeField(ULONG index, const wchar_t* text);
+
+    // "%s%04d%02d%02d.%s"; empty when the name would not fit 519 characters.
+    static std::wstring MakeFileName(const std::wstring& folder, const SYSTEMTIME& day,
+                                     const wchar_t* extension);
+    // Date, "|", time, "|": the 16 characters every line begins with.
+    static std::wstring MakeTimePrefix(const SYSTEMTIME& now);
+    static std::wstring FormatDate(const SYSTEMTIME& now);
+    static std::wstring FormatTime(const SYSTEMTIME& now);
+    // A number formatted and cut to limit characters, as a fixed buffer would cut it.
+    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31);
+    // Copies text into dest, cut to limit - 1 characters and terminated.
+    static void CopyText(wchar_t* dest, size_t limit, const wchar_t* text);
+    // A caller's fixed text array, never read past its end.
+    template <size_t N> static std::wstring ArrayText(const wchar_t (&text)[N])
+    {
+        return std::wstring(text, wcsnlen(text, N));
+    }
+
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};
 };

@@ -1,0 +1,59 @@
+#include "HisCleanLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+#include "KvComn_String.h"
+
+using SrvFrwk::EventLog::HisCleanLogRecord;
+
+const LogKindInfo kHisCleanLogKind = {KV_SOURCE_FILE, L"CHisCleanLog", L"HCG", L"HISLastDate", false};
+
+std::wstring CHisCleanLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CHisCleanLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const HisCleanLogRecord& r = *static_cast<const HisCleanLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    std::wstring amounts;
+    if (r.dwKind == 0)
+        KvCommon::String::Format(amounts, L"%u%s%u%s%u", r.dwValue, L"|", 0u, L"|", r.dwCount);
+    else if (r.dwKind == 1)
+        KvCommon::String::Format(amounts, L"%u%s%u%s%u", r.dwValue, L"|", 1u, L"|",
+                                 static_cast<DWORD>(r.qwAmount & 0xFFFFFFFF));
+    if (amounts.size() > 259)
+        amounts.resize(259);
+    line += amounts + L"\r\n";
+    KV_TRACE_FUNC(L"[Leave] CHisCleanLog::MakeRecode()...");
+    return line;
+}
+
+void CHisCleanLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    HisCleanLogRecord& r = *static_cast<HisCleanLogRecord*>(record);
+    switch (index)
+    {
+    case 0:
+    case 1:
+        PutTimeField(index, text);
+        break;
+    case 2:
+        r.dwValue = static_cast<DWORD>(_wtoi(text));
+        break;
+    case 3:
+        r.dwKind = static_cast<DWORD>(_wtoi(text));
+        break;
+    case 4:
+        if (r.dwKind == 0)
+            r.dwCount = static_cast<DWORD>(_wtoi(text));
+        else if (r.dwKind == 1)
+            r.qwAmount = _wtoi(text);
+        break;
+    default:
+        break;
+    }
+}

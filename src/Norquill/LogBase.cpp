@@ -1,0 +1,289 @@
+#include "LogBase.h"
+
+#include "EventLogKey.h"
+#include "Frwk_Utility.h"
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+#include "KvComn_FileBase.h"
+#include "KvComn_Handle.h"
+#include "KvComn_String.h"
+#include "SrvFrwk_EventLog.h"
+
+#include <share.h>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+using namespace SrvFrwk;
+
+// Lines of the shared flows carry the kind's own source file, as if each class had its own copy.
+#define KIND_TRACE(kind, level, ...) ::g_DebugLog.Trace((kind).sourceFile, __LINE__, (level), __VA_ARGS__)
+
+namespace
+{
+constexpr size_t kFileNameChars = 520;
+constexpr int kReadCount = 2047;
+constexpr size_t kLineBufferChars = 2048;
+
+// Characters [pos, pos + count) of a field, those beyond its end read as absent.
+int DigitsAt(const wchar_t* text, size_t length, size_t pos, size_t count)
+{
+    wchar_t digits[9] = {};
+    for (size_t i = 0; i < count && pos + i < length; ++i)
+        digits[i] = text[pos + i];
+    return _wtoi(digits);
+}
+
+bool FileExists(const std::wstring& name)
+{
+    if (name.empty())
+        return false;
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(::FindFirstFileW(name.c_str(), &data));
+    return find.valid();
+}
+} // namespace
+
+ULONG CLogBase::WriteLog(void*, ULONG, ULONG_PTR)
+{
+    return RESULT_SUCCESS;
+}
+
+std::wstring CLogBase::MakeRecode(void*)
+{
+    return std::wstring();
+}
+
+ULONG CLogBase::ReadLog(void*, ULONG, ULONG_PTR)
+{
+    return RESULT_SUCCESS;
+}
+
+ULONG CLogBase::PutRecode(void*, std::wstring)
+{
+    return RESULT_SUCCESS;
+}
+
+void CLogBase::PutField(ULONG, const wchar_t*, void*) {}
+
+ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
+{
+    KIND_TRACE(kind, KvCommon::TraceLevel::Function, L"[Enter] %s::WriteLog()...", kind.className);
+    if (!record)
+    {
+        if (kind.traceNullRecord)
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"_pPropertyData invalid");
+        return RESULT_INVALID_ARG;
+    }
+    try
+    {
+        std::wstring data(1, L'\xFEFF');
+        data += MakeRecode(record);
+
+        const std::wstring folder = Frwk::Utility::GetLogFolder();
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        SYSTEMTIME now;
+        KvCommon::Clock::GetLocalTime(&now);
+        const std::wstring name = MakeFileName(folder, now, kind.extension);
+        const bool isNew = !FileExists(name);
+
+        KvCommon::Storage::FileBase file(name);
+        KvCommon::AccessControl::SecurityAttributes attributes;
+        DWORD error = 0;
+        if (!file.Open(attributes, &error))
+        {
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
+            return RESULT_FAILED;
+        }
+        if (!file.SetFilePointer(0, FILE_END, &error))
+        {
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"*** FileBase::SetFilePointer() failed: 0x%08x",
+                       error);
+            return RESULT_FAILED;
+        }
+        // The mark goes out with the first line in the same write, so a reader never sees it alone.
+        const wchar_t* begin = isNew ? data.c_str() : data.c_str() + 1;
+        const DWORD bytes = static_cast<DWORD>((data.size() - (isNew ? 0 : 1)) * sizeof(wchar_t));
+        if (!file.Write(begin, bytes, &error))
+        {
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
+            return RESULT_FAILED;
+        }
+        file.Close();
+
+        if (isNew && kind.lastDateName)
+            EventLogKey::StoreTimeStamp(kind.lastDateName, now);
+    }
+    catch (KvCommon::Exception::Base* e)
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"%s::WriteLog() failed: 0x%08X", kind.className,
+                   e->GetCode());
+        delete e;
+        return RESULT_FAILED;
+    }
+    catch (const std::bad_alloc&)
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"Out of Memory");
+        return RESULT_FAILED;
+    }
+    KIND_TRACE(kind, KvCommon::TraceLevel::Function, L"[Leave] %s::WriteLog()...", kind.className);
+    return RESULT_SUCCESS;
+}
+
+ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day)
+{
+    if (!query || !day)
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"_pPropertyData invalid");
+        return RESULT_INVALID_ARG;
+    }
+    try
+    {
+        const std::wstring name = MakeFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
+        // Denying writers keeps a line from growing under the reader.
+        KvCommon::UniqueStdioFile file(name.empty() ? nullptr : ::_wfsopen(name.c_str(), L"rb", _SH_DENYWR));
+        if (!file)
+            return RESULT_FAILED;
+        if (::fseek(file.get(), 2, SEEK_SET) != 0)
+            return RESULT_FAILED;
+        std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kLineBufferChars]);
+        if (!buffer)
+        {
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"Out of Memory");
+            return RESULT_FAILED;
+        }
+
+        bool complete = true;
+        while (::fgetws(buffer.get(), kReadCount, file.get()))
+        {
+            const size_t length = wcslen(buffer.get());
+            if (length == 0)
+                continue;
+            if (buffer[length - 1] != L'\n')
+            {
+                complete = false; // head of an overlong line, or a last line without its end
+                continue;
+            }
+            if (!complete)
+            {
+                complete = true; // tail of an overlong line
+                continue;
+            }
+            const wchar_t* lastCr = wcsrchr(buffer.get(), L'\r');
+            const size_t keep = lastCr ? static_cast<size_t>(lastCr - buffer.get()) : length;
+            if (keep == 0)
+                continue;
+            if (PutRecode(query, std::wstring(buffer.get(), keep)) != RESULT_SUCCESS)
+                break;
+        }
+    }
+    catch (KvCommon::Exception::Base* e)
+    {
+        delete e;
+        return RESULT_FAILED;
+    }
+    catch (const std::bad_alloc&)
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"Out of Memory");
+        return RESULT_FAILED;
+    }
+    return RESULT_SUCCESS;
+}
+
+bool CLogBase::SplitLine(const std::wstring& line)
+{
+    if (line.find(L'|') == std::wstring::npos)
+        return false;
+    size_t count = 0;
+    auto append = [&](size_t from, size_t to)
+    {
+        if (count < m_vecFields.size())
+            m_vecFields[count].assign(line, from, to - from);
+        else
+            m_vecFields.emplace_back(line, from, to - from);
+        ++count;
+    };
+    size_t start = 0;
+    for (size_t p = line.find(L'|'); p != std::wstring::npos; p = line.find(L'|', start))
+    {
+        if (p > 0)
+            append(start, p);
+        start = p + 1;
+    }
+    append(start, line.size());
+    m_vecFields.resize(count);
+    return true;
+}
+
+void CLogBase::PutTimeField(ULONG index, const wchar_t* text)
+{
+    const size_t length = wcslen(text);
+    if (index == 0)
+    {
+        m_stTime.wYear = static_cast<WORD>(DigitsAt(text, length, 0, 4));
+        m_stTime.wMonth = static_cast<WORD>(DigitsAt(text, length, 4, 2));
+        m_stTime.wDay = static_cast<WORD>(DigitsAt(text, length, 6, 2));
+    }
+    else if (index == 1)
+    {
+        m_stTime.wHour = static_cast<WORD>(DigitsAt(text, length, 0, 2));
+        m_stTime.wMinute = static_cast<WORD>(DigitsAt(text, length, 2, 2));
+        m_stTime.wSecond = static_cast<WORD>(DigitsAt(text, length, 4, 2));
+    }
+}
+
+std::wstring CLogBase::MakeFileName(const std::wstring& folder, const SYSTEMTIME& day,
+                                    const wchar_t* extension)
+{
+    std::wstring name;
+    KvCommon::String::Format(name, L"%s%04d%02d%02d.%s", folder.c_str(), day.wYear, day.wMonth, day.wDay,
+                             extension);
+    // A cut name would name another file: better none at all.
+    if (name.size() >= kFileNameChars)
+        name.clear();
+    return name;
+}
+
+std::wstring CLogBase::MakeTimePrefix(const SYSTEMTIME& now)
+{
+    std::wstring prefix;
+    KvCommon::String::Format(prefix, L"%04d%02d%02d%s%02d%02d%02d%s", now.wYear, now.wMonth, now.wDay, L"|",
+                             now.wHour, now.wMinute, now.wSecond, L"|");
+    if (prefix.size() > 31)
+        prefix.resize(31);
+    return prefix;
+}
+
+std::wstring CLogBase::FormatDate(const SYSTEMTIME& now)
+{
+    std::wstring date;
+    KvCommon::String::Format(date, L"%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+    if (date.size() > 11)
+        date.resize(11);
+    return date;
+}
+
+std::wstring CLogBase::FormatTime(const SYSTEMTIME& now)
+{
+    std::wstring time;
+    KvCommon::String::Format(time, L"%02d%02d%02d", now.wHour, now.wMinute, now.wSecond);
+    if (time.size() > 11)
+        time.resize(11);
+    return time;
+}
+
+std::wstring CLogBase::FormatNumber(const wchar_t* format, LONG value, size_t limit)
+{
+    std::wstring text;
+    KvCommon::String::Format(text, format, value);
+    if (text.size() > limit)
+        text.resize(limit);
+    return text;
+}
+
+void CLogBase::CopyText(wchar_t* dest, size_t limit, const wchar_t* text)
+{
+    const size_t length = wcsnlen(text, limit - 1);
+    wmemcpy(dest, text, length);
+    dest[length] = L'\0';
+}

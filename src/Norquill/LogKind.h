@@ -1,0 +1,44 @@
+#pragma once
+#include "KvComn_DebugLog.h"
+#include "LogBase.h"
+#include "SrvFrwk_EventLog.h"
+
+#include <new>
+
+// What the ten kinds share beyond CLogBase: the write and read flows bound to the kind's constants, and
+// the splitting of a line into a record of the kind. Each kind adds only MakeRecode and PutField.
+template <class TRecord, const LogKindInfo& Kind> class CLogKind : public CLogBase
+{
+public:
+    using Record = TRecord;
+    using Query = SrvFrwk::EventLog::LogQueryData<TRecord>;
+
+    ULONG WriteLog(void* _pPropertyData, ULONG, ULONG_PTR) override
+    {
+        return WriteDayFile(Kind, _pPropertyData);
+    }
+
+    ULONG ReadLog(void* _pPropertyData, ULONG, ULONG_PTR) override
+    {
+        Query* query = static_cast<Query*>(_pPropertyData);
+        return ReadDayFile(Kind, query, query ? &query->stDay : nullptr);
+    }
+
+    ULONG PutRecode(void* _pPropertyData, std::wstring line) override
+    {
+        if (!SplitLine(line))
+            return SrvFrwk::RESULT_SUCCESS; // skipped, not an error: later lines are still read
+        if (!_pPropertyData)
+        {
+            ::g_DebugLog.Trace(Kind.sourceFile, __LINE__, KvCommon::TraceLevel::Error,
+                               L"PutRecode _pPropertyData invalid ");
+            return SrvFrwk::RESULT_INVALID_ARG;
+        }
+        TRecord record{};
+        for (size_t i = 0; i < m_vecFields.size(); ++i)
+            PutField(static_cast<ULONG>(i), m_vecFields[i].c_str(), &record);
+        record.stTime = m_stTime;
+        static_cast<Query*>(_pPropertyData)->records.push_back(record);
+        return SrvFrwk::RESULT_SUCCESS;
+    }
+};

@@ -1,0 +1,80 @@
+#include "PvyLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+
+using SrvFrwk::EventLog::PvyLogRecord;
+
+namespace
+{
+// The types whose lines end in texts of their own.
+constexpr LONG kTypeTwoTexts = 2;
+constexpr LONG kTypeText4 = 3;
+constexpr LONG kTypeText5 = 0x100003;
+} // namespace
+
+const LogKindInfo kPvyLogKind = {KV_SOURCE_FILE, L"CPvyLog", L"PPG", L"PVYLastDate", true};
+
+std::wstring CPvyLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CPvyLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const PvyLogRecord& r = *static_cast<const PvyLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    line += FormatNumber(L"%d", r.dwType) + L"|" + FormatNumber(L"%d", r.nValue1) + L"|";
+    line += r.tsText1 + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
+    if (r.dwType == kTypeTwoTexts)
+        line += r.tsText2 + L"|" + r.tsText6;
+    else if (r.dwType == kTypeText4)
+        line += r.tsText4 + L"|";
+    else if (r.dwType == kTypeText5)
+        line += r.tsText5 + L"|";
+    else
+        line += L"|";
+    line += L"\r\n";
+    KV_TRACE_FUNC(L"[Leave] CPvyLog::MakeRecode()...");
+    return line;
+}
+
+void CPvyLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    PvyLogRecord& r = *static_cast<PvyLogRecord*>(record);
+    switch (index)
+    {
+    case 0:
+    case 1:
+        PutTimeField(index, text);
+        break;
+    case 2:
+        r.dwType = _wtol(text);
+        break;
+    case 3:
+        r.nValue1 = _wtol(text);
+        break;
+    case 4:
+        r.tsText1 = text;
+        break;
+    case 5:
+        r.nValue2 = _wtol(text);
+        break;
+    case 6:
+        if (r.dwType == kTypeTwoTexts)
+            r.tsText2 = text;
+        else if (r.dwType == kTypeText4)
+            r.tsText4 = text;
+        else if (r.dwType == kTypeText5)
+            r.tsText5 = text;
+        break;
+    case 7:
+        if (r.dwType == kTypeTwoTexts)
+            r.tsText6 = text;
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,74 @@
+#include "SpyLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+
+using SrvFrwk::EventLog::SpyLogRecord;
+
+const LogKindInfo kSpyLogKind = {KV_SOURCE_FILE, L"CSpyLog", L"SPG", L"SPYLastDate", false};
+
+std::wstring CSpyLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CSpyLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
+    line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
+    line += ArrayText(r.szPath) + L"|" + ArrayText(r.szText2) + L"|" + ArrayText(r.szItem) + L"||";
+    line += ArrayText(r.szText4) + L"|" + FormatNumber(L"%d", r.nType, 15) + L"|";
+    line += ArrayText(r.szText1) + L"|" + FormatNumber(L"%d", r.nValue1, 15) + L"|";
+    line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
+    KV_TRACE_FUNC(L"[Leave] CSpyLog::MakeRecode()...");
+    return line;
+}
+
+void CSpyLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    SpyLogRecord& r = *static_cast<SpyLogRecord*>(record);
+    if (index <= 1)
+        PutTimeField(index, text);
+    else
+        CSpyLog::PutSpyField(r, index, text);
+}
+
+void CSpyLog::PutSpyField(SpyLogRecord& r, ULONG index, const wchar_t* text)
+{
+    switch (index)
+    {
+    case 3:
+        r.nValue3 = _wtol(text);
+        break;
+    case 4:
+        CopyText(r.szPath, 260, text);
+        break;
+    case 5:
+        CopyText(r.szText2, 260, text);
+        break;
+    case 6:
+        CopyText(r.szItem, 388, text);
+        break;
+    case 7:
+        CopyText(r.szText3, 260, text);
+        break;
+    case 8:
+        CopyText(r.szText4, 260, text);
+        break;
+    case 9:
+        r.nType = _wtol(text);
+        break;
+    case 10:
+        CopyText(r.szText1, 260, text);
+        break;
+    case 11:
+        r.nValue1 = _wtol(text);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,66 @@
+#include "SusChangeLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+#include "SpyLog.h"
+
+using SrvFrwk::EventLog::SpyLogRecord;
+
+namespace
+{
+std::wstring Target(const SpyLogRecord& r, LONG type, const std::wstring& path, const std::wstring& item)
+{
+    if (r.dwFlag != 1)
+        return path + L"\\" + item;
+    switch (type)
+    {
+    case 1:
+    case 2:
+        return std::to_wstring(r.nValue2);
+    case 3:
+        return path + L"\\" + item;
+    case 4:
+    case 16:
+    case 32:
+    case 64:
+        return item;
+    default:
+        return std::wstring();
+    }
+}
+} // namespace
+
+const LogKindInfo kSusChangeLogKind = {KV_SOURCE_FILE, L"CSusChangeLog", L"SCG", nullptr, false};
+
+std::wstring CSusChangeLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CSusChangeLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    const std::wstring type = FormatNumber(L"%d", r.nType, 15);
+    line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
+    line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
+    const std::wstring path = ArrayText(r.szPath);
+    line += path + L"|" + ArrayText(r.szText2) + L"|" + type + L"|";
+    line += Target(r, _wtol(type.c_str()), path, ArrayText(r.szItem)) + L"||";
+    line += ArrayText(r.szText4) + L"|" + ArrayText(r.szText1) + L"|";
+    line += FormatNumber(L"%d", r.nValue1, 15) + L"|";
+    line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
+    KV_TRACE_FUNC(L"[Leave] CSusChangeLog::MakeRecode()...");
+    return line;
+}
+
+void CSusChangeLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    SpyLogRecord& r = *static_cast<SpyLogRecord*>(record);
+    if (index <= 1)
+        PutTimeField(index, text);
+    else
+        CSpyLog::PutSpyField(r, index, text);
+}

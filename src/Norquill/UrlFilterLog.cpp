@@ -1,0 +1,66 @@
+#include "UrlFilterLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+
+using SrvFrwk::EventLog::UrlFilterLogRecord;
+
+namespace
+{
+constexpr DWORD kAlternativeCode = 0x80; // the layout without value and ER
+} // namespace
+
+const LogKindInfo kUrlFilterLogKind = {KV_SOURCE_FILE, L"CUrlFilterLog", L"ULG", L"URLLastDate", false};
+
+std::wstring CUrlFilterLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CUrlFilterLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const UrlFilterLogRecord& r = *static_cast<const UrlFilterLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    line += FormatNumber(L"%08d", r.dwNumber) + L"|";
+    line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
+    if (r.dwCode == kAlternativeCode)
+        line += r.tsText1 + L"|" + r.tsText4 + L"||";
+    else
+        line += FormatNumber(L"%d", r.nValue) + L"|" + r.tsText1 + L"|" + r.tsText2 + L"|ER";
+    line += L"\r\n";
+    KV_TRACE_FUNC(L"[Leave] CUrlFilterLog::MakeRecode()...");
+    return line;
+}
+
+void CUrlFilterLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    UrlFilterLogRecord& r = *static_cast<UrlFilterLogRecord*>(record);
+    const bool alternative = r.dwCode == kAlternativeCode;
+    switch (index)
+    {
+    case 0:
+    case 1:
+        PutTimeField(index, text);
+        break;
+    case 3:
+        r.dwCode = static_cast<DWORD>(wcstol(text, nullptr, 16));
+        break;
+    case 4:
+        if (alternative)
+            r.tsText1 = text;
+        else
+            r.nValue = _wtoi(text);
+        break;
+    case 5:
+        (alternative ? r.tsText4 : r.tsText1) = text;
+        break;
+    case 6:
+        if (!alternative)
+            r.tsText2 = text;
+        break;
+    default:
+        break;
+    }
+}

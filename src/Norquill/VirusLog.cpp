@@ -1,0 +1,96 @@
+#include "VirusLog.h"
+
+#include "KvComn_Clock.h"
+#include "KvComn_DebugLog.h"
+#include "EventLogKey.h"
+
+using SrvFrwk::EventLog::VirusLogRecord;
+
+namespace
+{
+// The detection also becomes the most recent threat, even if its line then fails to reach the file.
+void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const SYSTEMTIME& now)
+{
+    DWORD error = 0;
+    if (!EventLogKey::StoreString(L"MostRecentThreatName", name, &error))
+        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
+    if (!EventLogKey::StoreString(L"MostRecentThreatFile", file, &error))
+        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
+    EventLogKey::StoreTimeStamp(L"MostRecentThreatTime", now);
+}
+} // namespace
+
+const LogKindInfo kVirusLogKind = {KV_SOURCE_FILE, L"CVirusLog", L"VLG", L"VIRLastDate", false};
+
+std::wstring CVirusLog::MakeRecode(void* _pPropertyData)
+{
+    KV_TRACE_FUNC(L"[Enter] CVirusLog::MakeRecode()...");
+    std::wstring line;
+    if (!_pPropertyData)
+        return line;
+    const VirusLogRecord& r = *static_cast<const VirusLogRecord*>(_pPropertyData);
+    SYSTEMTIME now;
+    KvCommon::Clock::GetLocalTime(&now);
+    const std::wstring name = ArrayText(r.szThreatName);
+    const std::wstring path = ArrayText(r.szFilePath);
+    const std::wstring detail = ArrayText(r.szDetail);
+    const std::wstring nameField = name.empty() ? L"---" : name;
+    std::wstring fileField;
+    int objectFlag = 1;
+    if (name.empty() && path.empty())
+        fileField = detail;
+    else
+    {
+        fileField = detail.empty() ? path : path + L" (" + detail + L")";
+        objectFlag = path.size() == 2 ? 0 : 1;
+    }
+
+    line.reserve(80 + nameField.size() + fileField.size());
+    line += FormatDate(now) + L"|" + FormatTime(now) + L"|";
+    line += FormatNumber(L"%08d", r.dwNumber, 11) + L"|";
+    line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode), 11) + L"|2|";
+    line += FormatNumber(L"%d", objectFlag, 11) + L"|";
+    line += nameField + L"|" + fileField + L"|";
+    line += FormatNumber(L"%d", r.nValue1, 11) + L"|" + FormatNumber(L"%d", r.nValue2, 11) + L"|";
+    line += FormatNumber(L"%d", r.nValue3, 11) + L"|" + FormatNumber(L"%d", r.nValue4, 11) + L"\r\n";
+    StoreRecentThreat(nameField, fileField, now);
+    KV_TRACE_FUNC(L"[Leave] CVirusLog::MakeRecode()...");
+    return line;
+}
+
+void CVirusLog::PutField(ULONG index, const wchar_t* text, void* record)
+{
+    if (!record || !text)
+        return;
+    VirusLogRecord& r = *static_cast<VirusLogRecord*>(record);
+    switch (index)
+    {
+    case 0:
+    case 1:
+        PutTimeField(index, text);
+        break;
+    case 2:
+        r.dwNumber = wcstol(text, nullptr, 16);
+        break;
+    case 6:
+        CopyText(r.szThreatName, 127, text);
+        break;
+    case 7:
+        CopyText(r.szFilePath, 259, text);
+        break;
+    case 8:
+        r.nValue1 = _wtoi(text);
+        break;
+    case 9:
+        r.nValue2 = _wtoi(text);
+        break;
+    case 10:
+        r.nValue3 = _wtoi(text);
+        break;
+    case 11:
+        r.nValue4 = _wtoi(text);
+        break;
+    default:
+        break;
+    }
+}
