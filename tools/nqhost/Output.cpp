@@ -34,9 +34,17 @@ void WriteUtf8(DWORD stdHandle, const std::wstring& text)
 }
 } // namespace
 
-COutput::COutput(bool json) : m_json(json)
+// The console is shared with the shell that started nqhost: its code page is put back on exit.
+COutput::COutput(bool json) : m_json(json), m_consoleCodePage(GetConsoleOutputCP())
 {
-    SetConsoleOutputCP(CP_UTF8);
+    if (m_consoleCodePage)
+        SetConsoleOutputCP(CP_UTF8);
+}
+
+COutput::~COutput()
+{
+    if (m_consoleCodePage)
+        SetConsoleOutputCP(m_consoleCodePage);
 }
 
 void COutput::SetCommand(const std::wstring& command)
