@@ -231,7 +231,7 @@ TEST_F(NqHostProvider, ServiceStartAsksTheManagerAndRuns)
     EXPECT_NE(std::string::npos, doc["hostCalls"][0]["call"].text.find(", 4, 64, 0, 0x0)"));
 }
 
-TEST_F(NqHostProvider, TraceWritesAllTenSettingsAndOffKeepsTheOthers)
+TEST_F(NqHostProvider, TraceWritesAllTenSettingsAndOffKeepsLevelAndFolder)
 {
     TestSupport::RegistryKeyGuard traceKey(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
     TestSupport::TempFolder folder;
