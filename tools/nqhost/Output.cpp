@@ -136,6 +136,8 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
     for (size_t width : widths)
         rule.push_back(std::wstring(width, L'-'));
     line(rule);
+    if (rows.empty())
+        WriteOut(L"  (none)\n");
     for (const auto& row : rows)
     {
         std::vector<std::wstring> cells;

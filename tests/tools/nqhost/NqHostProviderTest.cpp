@@ -207,6 +207,14 @@ TEST_F(NqHostProvider, PathsAndRecentThreatFollowWhatWasStored)
     EXPECT_EQ("C:\\v.exe", recent["values"]["FileName"].text);
 }
 
+TEST_F(NqHostProvider, Win32CodeHandedThroughIsNamedAndCountsAsSuccess)
+{
+    // Without install there is no threat time stamp: the query hands ERROR_FILE_NOT_FOUND through.
+    NqHostRun run = RunNqHost(L"recent");
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_TRUE(run.Says("QueryData(22, 18 = recent threat): 2 (ERROR_FILE_NOT_FOUND)")) << run.output;
+}
+
 TEST_F(NqHostProvider, DeleteRemovesTheDayFileAndSaysSo)
 {
     ASSERT_EQ(0, RunNqHost(L"store tsc szText1=x").exitCode);

@@ -87,11 +87,16 @@ TEST_F(NqHostUsage, HelpListsEveryCommandAndEachKindItsFields)
     EXPECT_TRUE(command.Says("usage: nqhost config report"));
 }
 
-TEST_F(NqHostUsage, MissingPluginFailsWithTheLoadError)
+TEST_F(NqHostUsage, PluginThatCannotBeUsedFailsWithTheWin32Error)
 {
     NqHostRun run = RunNqHost(L"--dll C:\\nowhere\\Norquill.dll query virus");
     EXPECT_EQ(1, run.exitCode) << run.output;
     EXPECT_TRUE(run.Says("cannot load C:\\nowhere\\Norquill.dll: 126 (ERROR_MOD_NOT_FOUND)")) << run.output;
+
+    NqHostRun notAPlugin = RunNqHost(L"--dll KvDbg64.dll install");
+    EXPECT_EQ(1, notAPlugin.exitCode) << notAPlugin.output;
+    EXPECT_TRUE(notAPlugin.Says("has no export SfPv_CreateProvider: 127 (ERROR_PROC_NOT_FOUND)"))
+        << notAPlugin.output;
 }
 
 TEST(JsonParser, RejectsWhatIsNotOneJsonDocument)
