@@ -22,7 +22,44 @@ constexpr size_t kDateLength = 8;
 constexpr size_t kExtensionLength = 3;
 constexpr size_t kDebugLogMinLength = 9;
 
-// Calls visit(name) for every entry of the folder that is not a directory.
+// The cut-off day as the eight characters that a file name's date is compared with. Formatted once
+// per purge, not once per file.
+class CutOffText
+{
+public:
+    explicit CutOffText(const SYSTEMTIME& cutOff)
+    {
+        // At most eight characters: a year beyond four digits is cut.
+        _snwprintf_s(m_text, kDateLength + 1, kDateLength, L"%04d%02d%02d", cutOff.wYear, cutOff.wMonth,
+                     cutOff.wDay);
+    }
+    const wchar_t* c_str() const { return m_text; }
+
+private:
+    wchar_t m_text[kDateLength + 1] = L"YYYYMMDD";
+};
+
+// name holds at least eight characters.
+bool EventLogIsDue(const wchar_t* name, const wchar_t* cutOff)
+{
+    wchar_t date[kDateLength + 1] = {};
+    wmemcpy(date, name, kDateLength);
+    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", date, cutOff);
+    return _wcsicmp(date, cutOff) <= 0;
+}
+
+// name holds at least eight characters, day first: DDMMYYYY becomes YYYYMMDD.
+bool DebugLogIsDue(const wchar_t* name, const wchar_t* cutOff)
+{
+    wchar_t date[kDateLength + 1] = {};
+    wmemcpy(date, name + 4, 4);
+    wmemcpy(date + 4, name + 2, 2);
+    wmemcpy(date + 6, name, 2);
+    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", date, cutOff);
+    return _wcsicmp(date, cutOff) <= 0;
+}
+
+// Calls visit(name, length) for every entry of the folder that is not a directory.
 template <class Visit> void ForEachFile(const std::wstring& folder, Visit visit)
 {
     WIN32_FIND_DATAW data;
@@ -32,13 +69,13 @@ template <class Visit> void ForEachFile(const std::wstring& folder, Visit visit)
     do
     {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            visit(std::wstring(data.cFileName));
+            visit(data.cFileName, wcslen(data.cFileName));
     } while (::FindNextFileW(find.get(), &data));
 }
 
-bool HasListedExtension(const std::wstring& name, const std::vector<std::wstring>& extensions)
+bool HasListedExtension(const wchar_t* name, size_t length, const std::vector<std::wstring>& extensions)
 {
-    const wchar_t* extension = name.c_str() + name.size() - kExtensionLength;
+    const wchar_t* extension = name + length - kExtensionLength;
     for (const std::wstring& candidate : extensions)
     {
         if (_wcsicmp(extension, candidate.c_str()) == 0)
@@ -47,30 +84,21 @@ bool HasListedExtension(const std::wstring& name, const std::vector<std::wstring
     return false;
 }
 
+bool IsDebugLogName(const wchar_t* name, size_t length, const std::vector<std::wstring>& extensions)
+{
+    if (length < kDebugLogMinLength)
+    {
+        KV_TRACE_INFO(L"not debug log filename: %s", name);
+        return false;
+    }
+    return name[kDebugLogMinLength - 1] == L'_' && HasListedExtension(name, length, extensions);
+}
+
 // Read-only files must go too, so the attributes are cleared first. 0 or the Win32 error.
 DWORD DeleteLogFile(const std::wstring& path)
 {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return ::DeleteFileW(path.c_str()) ? 0 : ::GetLastError();
-}
-
-// "YYYYMMDD"; a year beyond four digits is cut to eight characters.
-std::wstring CutOffText(const SYSTEMTIME& cutOff)
-{
-    wchar_t text[kDateLength + 1] = L"YYYYMMDD";
-    _snwprintf_s(text, kDateLength + 1, kDateLength, L"%04d%02d%02d", cutOff.wYear, cutOff.wMonth,
-                 cutOff.wDay);
-    return text;
-}
-
-bool IsDebugLogName(const std::wstring& name, const std::vector<std::wstring>& extensions)
-{
-    if (name.size() < kDebugLogMinLength)
-    {
-        KV_TRACE_INFO(L"not debug log filename: %s", name.c_str());
-        return false;
-    }
-    return name[kDebugLogMinLength - 1] == L'_' && HasListedExtension(name, extensions);
 }
 } // namespace
 
@@ -102,18 +130,21 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
         return false;
 
     bool result = true;
+    const CutOffText cutOff(*_pstDate);
     const std::wstring folder = Frwk::Utility::GetLogFolder();
+    std::wstring path;
     ForEachFile(folder,
-                [&](const std::wstring& name)
+                [&](const wchar_t* name, size_t length)
                 {
-                    if (name.size() != kEventLogNameLength)
+                    if (length != kEventLogNameLength)
                     {
-                        KV_TRACE_INFO(L"invalid log filename: %s", name.c_str());
+                        KV_TRACE_INFO(L"invalid log filename: %s", name);
                         return;
                     }
-                    if (!HasListedExtension(name, extensions) || !IsOlderOrEqualEventLog(name, *_pstDate))
+                    if (!HasListedExtension(name, length, extensions) || !EventLogIsDue(name, cutOff.c_str()))
                         return;
-                    if (DWORD error = DeleteLogFile(folder + name))
+                    path.assign(folder).append(name, length);
+                    if (DWORD error = DeleteLogFile(path))
                     {
                         KV_TRACE_ERROR(L"CLogPurge::PurgeEventLogs() - ::DeleteFile() was failed. [0x%08x]",
                                        error);
@@ -142,7 +173,8 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
         return false;
 
     const std::vector<std::wstring> extensions{L"log"};
-    bool result = PurgeDebugLogFolder(Frwk::Utility::GetLogFolder(), extensions, *_pstDate, false);
+    const CutOffText cutOff(*_pstDate);
+    bool result = PurgeDebugLogFolder(Frwk::Utility::GetLogFolder(), extensions, cutOff.c_str(), false);
 
     // Without a configured folder the pass is skipped: a relative pattern would search the host's
     // current folder, which holds nobody's debug logs.
@@ -152,7 +184,7 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
         if (sessionFolder.back() != L'\\')
             sessionFolder += L'\\';
         KV_TRACE_FUNC(L"CLogPurge Log Folder[%s]", (sessionFolder + L"*.*").c_str());
-        if (!PurgeDebugLogFolder(sessionFolder, extensions, *_pstDate, true))
+        if (!PurgeDebugLogFolder(sessionFolder, extensions, cutOff.c_str(), true))
             result = false;
     }
     KV_TRACE_FUNC(L"[Leave] CLogPurge::PurgeDebugLogs()...");
@@ -160,15 +192,16 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
 }
 
 bool CLogPurge::PurgeDebugLogFolder(const std::wstring& folder, const std::vector<std::wstring>& extensions,
-                                    const SYSTEMTIME& cutOff, bool sessionFolder)
+                                    const wchar_t* cutOffText, bool sessionFolder)
 {
     bool result = true;
+    std::wstring path;
     ForEachFile(folder,
-                [&](const std::wstring& name)
+                [&](const wchar_t* name, size_t length)
                 {
-                    if (!IsDebugLogName(name, extensions) || !IsOlderOrEqualDebugLog(name, cutOff))
+                    if (!IsDebugLogName(name, length, extensions) || !DebugLogIsDue(name, cutOffText))
                         return;
-                    const std::wstring path = folder + name;
+                    path.assign(folder).append(name, length);
                     if (sessionFolder)
                         KV_TRACE_FUNC(L"CLogPurge Delete Session log [%s]", path.c_str());
                     if (DWORD error = DeleteLogFile(path))
@@ -199,21 +232,10 @@ bool CLogPurge::GetExtensionStringList(std::vector<std::wstring>& list, DWORD _d
 
 bool CLogPurge::IsOlderOrEqualEventLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
-    if (fileName.size() < kDateLength)
-        return false;
-    const std::wstring date = fileName.substr(0, kDateLength);
-    const std::wstring limit = CutOffText(cutOff);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", date.c_str(), limit.c_str());
-    return _wcsicmp(date.c_str(), limit.c_str()) <= 0;
+    return fileName.size() >= kDateLength && EventLogIsDue(fileName.c_str(), CutOffText(cutOff).c_str());
 }
 
 bool CLogPurge::IsOlderOrEqualDebugLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
-    if (fileName.size() < kDateLength)
-        return false;
-    // DDMMYYYY to YYYYMMDD.
-    const std::wstring date = fileName.substr(4, 4) + fileName.substr(2, 2) + fileName.substr(0, 2);
-    const std::wstring limit = CutOffText(cutOff);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", date.c_str(), limit.c_str());
-    return _wcsicmp(date.c_str(), limit.c_str()) <= 0;
+    return fileName.size() >= kDateLength && DebugLogIsDue(fileName.c_str(), CutOffText(cutOff).c_str());
 }

@@ -1,6 +1,7 @@
 #include "LogPurge.h"
 
 #include "KvComn_Handle.h"
+#include "KvComn_KvDbg.h"
 #include "KvComn_Mutex.h"
 #include "TestSupport.h"
 
@@ -213,6 +214,42 @@ TEST_F(LogPurgeTest, DebugPurgeAlsoCleansTheSessionLogFolder)
     EXPECT_FALSE(FileExists(Log(L"01032026_Norquill.log")));
     EXPECT_FALSE(FileExists(session.Path() + L"02032026_Norquill.Log"));
     EXPECT_TRUE(FileExists(session.Path() + L"05032026_Norquill.log"));
+}
+
+TEST_F(LogPurgeTest, DebugPurgeDeletesWhatTheTraceLibraryWrote)
+{
+    TestSupport::TempFolder session;
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"LogFolder",
+                                          session.Path()));
+    {
+        KvCommon::UniqueModule library(LoadLibraryW((TestSupport::BinFolder() + L"KvDbg64.dll").c_str()));
+        ASSERT_TRUE(library.valid());
+        auto initialize = reinterpret_cast<KvCommon::PFN_KvDbgInitialize>(
+            reinterpret_cast<void*>(GetProcAddress(library.get(), "KvDbgInitialize")));
+        auto trace = reinterpret_cast<KvCommon::PFN_KvDbgTrace>(
+            reinterpret_cast<void*>(GetProcAddress(library.get(), "KvDbgTrace")));
+        auto uninitialize = reinterpret_cast<KvCommon::PFN_KvDbgUninitialize>(
+            reinterpret_cast<void*>(GetProcAddress(library.get(), "KvDbgUninitialize")));
+        ASSERT_TRUE(initialize && trace && uninitialize);
+        KvCommon::KvDbgSettings settings{};
+        wcscpy_s(settings.szModule, L"Norquill");
+        wcscpy_s(settings.szLogFolder, session.Path().c_str());
+        wcscpy_s(settings.szLogPrefix, L"bsq");
+        wcscpy_s(settings.szLogExtension, L"log");
+        void* handle = nullptr;
+        ASSERT_EQ(initialize(&handle, &settings), 0);
+        const SYSTEMTIME before = Day(2026, 3, 3), after = Day(2026, 3, 5);
+        EXPECT_EQ(trace(handle, &before, L"old line\r\n"), 0);
+        EXPECT_EQ(trace(handle, &after, L"new line\r\n"), 0);
+        EXPECT_EQ(uninitialize(handle), 0);
+    }
+    ASSERT_TRUE(FileExists(session.Path() + L"03032026_bsqNorquill.log"));
+    ASSERT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
+
+    EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
+
+    EXPECT_FALSE(FileExists(session.Path() + L"03032026_bsqNorquill.log"));
+    EXPECT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
 }
 
 TEST_F(LogPurgeTest, DebugPurgeWithoutSessionFolderLeavesTheCurrentFolderAlone)

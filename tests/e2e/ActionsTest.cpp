@@ -258,3 +258,64 @@ TEST_F(SetupLinkTest, MissingShortcutFailsAfterRemovingTheRunValue)
     EXPECT_EQ(Act(ACTION_SETUP_LINK_REMOVE), RESULT_FAILED);
     EXPECT_FALSE(RunValueExists());
 }
+
+namespace
+{
+// Tracing is switched on before the DLL loads, so the stand-in trace library writes real debug logs.
+class ActionsTraceTest : public ActionsTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_trace = new TestSupport::TraceSandbox();
+        ActionsTest::SetUpTestSuite();
+    }
+    static void TearDownTestSuite()
+    {
+        ActionsTest::TearDownTestSuite();
+        delete s_trace;
+        s_trace = nullptr;
+    }
+    static bool Traced(const std::wstring& text)
+    {
+        const std::vector<std::wstring> lines = s_trace->Lines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
+    }
+    static inline TestSupport::TraceSandbox* s_trace = nullptr;
+};
+} // namespace
+
+TEST_F(ActionsTraceTest, FailuresAndDecisionsAreTraced)
+{
+    StoreReportDate(NoonInDays(0));
+    EXPECT_EQ(Act(ACTION_REPORT), RESULT_SUCCESS);
+    EXPECT_TRUE(Traced(L"Do not reach the day to generate report [0], [7]"));
+
+    Touch(Log(L"20000101.VLGX"));
+    EXPECT_EQ(Act(ACTION_EVENTLOG_PURGE), RESULT_SUCCESS);
+    EXPECT_TRUE(Traced(L"invalid log filename: 20000101.VLGX"));
+    EXPECT_TRUE(Traced(L"CEventLogProvider::DoEventLogPurge() Purge Time [" +
+                       TestSupport::DateText(NoonInDays(-30)) + L"]"));
+
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, folder, 24, FALSE));
+    const std::wstring link = std::wstring(folder) + L"\\qelsetup.lnk";
+    ASSERT_FALSE(FileExists(link));
+    EXPECT_EQ(Act(ACTION_SETUP_LINK_REMOVE), RESULT_FAILED);
+    EXPECT_TRUE(Traced(L"*** ::DeleteFile(" + link + L") failed. [0x00000002]"));
+}
+
+TEST_F(ActionsTraceTest, DebugLogPurgeDeletesTheTraceLibrarysOwnFiles)
+{
+    StoreReportDate(NoonInDays(0));
+    EXPECT_EQ(Act(ACTION_REPORT), RESULT_SUCCESS);
+    ASSERT_TRUE(Traced(L"Do not reach the day to generate report"));
+
+    SetDword(L"DebugLogPurgeFre", 0); // today's file is due
+    EXPECT_EQ(Act(ACTION_DEBUGLOG_PURGE), RESULT_SUCCESS);
+
+    // Lines written before the purge are gone with their file; the purge's own later lines start anew.
+    EXPECT_FALSE(Traced(L"Do not reach the day to generate report"));
+    EXPECT_TRUE(Traced(L"[Leave] CEventLogProvider::DoDebugLogPurge()"));
+}
