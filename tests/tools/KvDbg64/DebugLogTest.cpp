@@ -156,6 +156,22 @@ TEST_F(DebugLogTest, MissingLaterValueStopsReadingButKeepsEarlierOnes)
     EXPECT_EQ(1u, Lines().size());
 }
 
+TEST_F(DebugLogTest, IniSettingsApplyTheirDefaultsForMissingValues)
+{
+    Sandbox(0);
+    TestSupport::TempFolder iniFolder;
+    const std::wstring ini = iniFolder.Path() + L"trace.ini";
+    WritePrivateProfileStringW(L"InteractiveSession", L"Enable", L"1", ini.c_str());
+    WritePrivateProfileStringW(L"InteractiveSession", L"Level", L"273", ini.c_str());
+    WritePrivateProfileStringW(L"InteractiveSession", L"LogFolder", m_sandbox->Folder().c_str(), ini.c_str());
+    const KvCommon::Storage::Key key{KvCommon::Storage::KindIniFile,
+                                     reinterpret_cast<HKEY>(const_cast<wchar_t*>(iniFolder.Path().c_str())),
+                                     L"trace.ini"};
+    ASSERT_TRUE(m_log.Initialize(L"Norquill", key, TestSupport::BinFolder()));
+    EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Function, L"f"));
+    EXPECT_EQ(std::vector<std::wstring>{kDayFile}, Files());
+}
+
 TEST_F(DebugLogTest, LongTextsArriveWholeWhileTheRecordCutsTheModuleName)
 {
     Sandbox(273);
