@@ -21,6 +21,9 @@ public:
     bool Create(const Key& key, const wchar_t* subKey) override;
     bool Close(bool& flush) override;
     bool Flush() override;
+    // Quiet queries: the default, without reading the file.
+    std::wstring QueryValue(const std::wstring& name, const std::wstring& def, DWORD* error) override;
+    DWORD QueryValue(const std::wstring& name, DWORD& def, DWORD* error) override;
     std::wstring QueryValue(const std::wstring& name, const std::wstring& def) override;
     DWORD QueryValue(const std::wstring& name, DWORD& def) override;
     bool StoreValue(const std::wstring& name, const std::wstring& value) override;

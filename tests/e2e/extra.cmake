@@ -1,0 +1,5 @@
+# The export table of the built DLL: exactly the eight undecorated names.
+find_program(NQ_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME e2e_exports
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_exports.sh $<TARGET_FILE:Norquill>)
+set_tests_properties(e2e_exports PROPERTIES ENVIRONMENT "OBJDUMP=${NQ_MINGW_OBJDUMP}")

@@ -1,0 +1,57 @@
+#include "Commands.h"
+
+#include "Text.h"
+#include "UsageError.h"
+
+#include "KvCommon/KvComn_Handle.h"
+
+#include <algorithm>
+
+namespace NqHost
+{
+namespace Commands
+{
+void ExpectArgs(const CommandArgs& args, size_t min, size_t max, const wchar_t* command)
+{
+    if (args.size() < min)
+        throw UsageError{Text::Format(L"'%s' needs more arguments", command)};
+    if (args.size() > max)
+        throw UsageError{Text::Format(L"'%s' does not take '%s'", command, args[max].c_str())};
+}
+
+SYSTEMTIME ParseDay(const std::wstring& text)
+{
+    if (Text::EqualsNoCase(text, L"today"))
+        return Text::Today();
+    SYSTEMTIME day;
+    if (!Text::ParseDate(text, day))
+        throw UsageError{L"'" + text + L"' is not a day of the form YYYY-MM-DD"};
+    return day;
+}
+
+DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max)
+{
+    long long value = 0;
+    if (!Text::ParseInteger(text, 0, max, value))
+        throw UsageError{
+            Text::Format(L"%s %s is not a number from 0 to %lu", option.c_str(), text.c_str(), max)};
+    return static_cast<DWORD>(value);
+}
+
+std::vector<std::wstring> ListFiles(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find)
+        return names;
+    do
+    {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    } while (FindNextFileW(find.get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+} // namespace Commands
+} // namespace NqHost

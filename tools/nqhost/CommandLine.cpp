@@ -1,0 +1,78 @@
+#include "CommandLine.h"
+
+#include "UsageError.h"
+
+#include <algorithm>
+
+namespace NqHost
+{
+namespace
+{
+const wchar_t* const kValueOptions[] = {L"dll", L"days", L"alert", L"level", L"folder"};
+const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off"};
+const wchar_t* const kGlobal[] = {L"dll", L"json", L"help"};
+
+template <size_t N> bool Contains(const wchar_t* const (&list)[N], const std::wstring& name)
+{
+    return std::find(std::begin(list), std::end(list), name) != std::end(list);
+}
+} // namespace
+
+CCommandLine::CCommandLine(const std::vector<std::wstring>& args)
+{
+    for (size_t i = 0; i < args.size(); ++i)
+    {
+        const std::wstring& arg = args[i];
+        if (arg == L"-h" || arg == L"/?")
+        {
+            m_options[L"help"] = L"";
+            continue;
+        }
+        if (arg.size() < 3 || arg.compare(0, 2, L"--") != 0)
+        {
+            m_words.push_back(arg);
+            continue;
+        }
+        std::wstring name = arg.substr(2);
+        std::wstring value;
+        size_t equals = name.find(L'=');
+        bool inlineValue = equals != std::wstring::npos;
+        if (inlineValue)
+        {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        if (Contains(kValueOptions, name))
+        {
+            if (!inlineValue)
+            {
+                if (i + 1 >= args.size())
+                    throw UsageError{L"option --" + name + L" needs a value"};
+                value = args[++i];
+            }
+            m_options[name] = value;
+        }
+        else if (Contains(kFlags, name) && !inlineValue)
+            m_options[name] = L"";
+        else
+            throw UsageError{L"unknown option '" + arg + L"'"};
+    }
+}
+
+std::wstring CCommandLine::Option(const std::wstring& option) const
+{
+    auto it = m_options.find(option);
+    return it == m_options.end() ? std::wstring() : it->second;
+}
+
+void CCommandLine::AllowOnly(const std::vector<std::wstring>& options, const std::wstring& command) const
+{
+    for (const auto& option : m_options)
+    {
+        if (Contains(kGlobal, option.first) ||
+            std::find(options.begin(), options.end(), option.first) != options.end())
+            continue;
+        throw UsageError{L"option --" + option.first + L" does not apply to '" + command + L"'"};
+    }
+}
+} // namespace NqHost

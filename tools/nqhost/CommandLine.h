@@ -1,0 +1,26 @@
+#pragma once
+// The words and options of one nqhost command line. Options may stand anywhere: "--name value",
+// "--name=value" or a bare flag.
+#include <map>
+#include <string>
+#include <vector>
+
+namespace NqHost
+{
+class CCommandLine
+{
+public:
+    // Throws UsageError for an unknown option or a missing option value.
+    explicit CCommandLine(const std::vector<std::wstring>& args);
+
+    const std::vector<std::wstring>& Words() const { return m_words; }
+    bool Has(const std::wstring& option) const { return m_options.count(option) != 0; }
+    std::wstring Option(const std::wstring& option) const;
+    // Throws UsageError when an option is given that is not in the list (global ones always pass).
+    void AllowOnly(const std::vector<std::wstring>& options, const std::wstring& command) const;
+
+private:
+    std::vector<std::wstring> m_words;
+    std::map<std::wstring, std::wstring> m_options;
+};
+} // namespace NqHost

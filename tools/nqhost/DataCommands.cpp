@@ -1,0 +1,127 @@
+// store, query, path and recent: the data requests of the provider.
+#include "Commands.h"
+
+#include "RecordKindTable.h"
+#include "Text.h"
+#include "UsageError.h"
+
+namespace NqHost
+{
+namespace Commands
+{
+using namespace SrvFrwk::EventLog;
+
+ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
+                 const std::vector<std::wstring>& assignments)
+{
+    std::shared_ptr<void> record = kind.BuildRecord(assignments);
+    auto* provider = context.host.Provider();
+    if (!provider)
+        return SrvFrwk::RESULT_FAILED;
+    ULONG result = provider->StoreData(TYPE_EVENTLOG, kind.SubType(), record.get(), 0, 0);
+    context.output.Result(
+        Text::Format(L"StoreData(%lu, %lu = %s)", TYPE_EVENTLOG, kind.SubType(), kind.Name().c_str()),
+        result);
+    return result;
+}
+
+ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, size_t* count)
+{
+    auto* provider = context.host.Provider();
+    if (!provider)
+        return SrvFrwk::RESULT_FAILED;
+    std::vector<std::vector<Cell>> rows;
+    ULONG result = kind.Query(provider, day, rows);
+    context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
+                                       kind.Name().c_str(), Text::DateText(day).c_str()),
+                          result);
+    if (count)
+        *count = rows.size();
+    if (!SrvFrwk::Failed(result))
+        context.output.Table(L"records", kind.Columns(), rows);
+    else if (result == SrvFrwk::RESULT_FAILED)
+        context.output.Message(L"(no " + kind.Name() + L" log for " + Text::DateText(day) +
+                               L", or it could not be read)");
+    return result;
+}
+
+ULONG QueryPath(CommandContext& context, ULONG logType, const SYSTEMTIME* day, std::wstring* path)
+{
+    auto* provider = context.host.Provider();
+    if (!provider)
+        return SrvFrwk::RESULT_FAILED;
+    LogPathQuery query;
+    if (day)
+        query.stDate = *day;
+    query.dwLogType = logType;
+    ULONG result = provider->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, day ? 0 : 1, 0);
+    context.output.Result(Text::Format(L"QueryData(%lu, %lu = path) of %s for %s", TYPE_EVENTLOG,
+                                       DATA_LOG_PATH, RecordKindTable::LogTypeName(logType).c_str(),
+                                       day ? Text::DateText(*day).c_str() : L"the latest file"),
+                          result);
+    if (SrvFrwk::Failed(result))
+        return result;
+    if (path)
+    {
+        *path = query.tsLogPath;
+        return result;
+    }
+    context.output.Value(L"tsLogPath", query.tsLogPath);
+    if (query.tsLogPath.empty())
+        context.output.Message(L"(no log file of this kind yet)");
+    return result;
+}
+
+ULONG QueryRecent(CommandContext& context)
+{
+    auto* provider = context.host.Provider();
+    if (!provider)
+        return SrvFrwk::RESULT_FAILED;
+    RecentThreatInfo info;
+    ULONG result = provider->QueryData(TYPE_EVENTLOG, DATA_RECENT_THREAT, &info, 0, 0);
+    context.output.Result(
+        Text::Format(L"QueryData(%lu, %lu = recent threat)", TYPE_EVENTLOG, DATA_RECENT_THREAT), result);
+    if (SrvFrwk::Failed(result))
+        return result;
+    // A Win32 code here means the time stamp is missing; the names were read all the same.
+    if (result == SrvFrwk::RESULT_SUCCESS)
+        context.output.Value(L"stTime", Text::DateTimeText(info.stTime));
+    context.output.Value(L"VirusName", info.VirusName);
+    context.output.Value(L"FileName", info.FileName);
+    return result;
+}
+
+void Store(CommandContext& context, const CommandArgs& args)
+{
+    ExpectArgs(args, 1, static_cast<size_t>(-1), L"store");
+    const CRecordKind& kind = RecordKindTable::Find(args[0]);
+    StoreEvent(context, kind, CommandArgs(args.begin() + 1, args.end()));
+}
+
+void Query(CommandContext& context, const CommandArgs& args)
+{
+    ExpectArgs(args, 1, 2, L"query");
+    const CRecordKind& kind = RecordKindTable::Find(args[0]);
+    QueryDay(context, kind, args.size() > 1 ? ParseDay(args[1]) : Text::Today());
+}
+
+void Path(CommandContext& context, const CommandArgs& args)
+{
+    ExpectArgs(args, 1, 2, L"path");
+    ULONG logType = RecordKindTable::ParseLogType(args[0]);
+    if (args.size() > 1 && Text::EqualsNoCase(args[1], L"latest"))
+    {
+        QueryPath(context, logType, nullptr);
+        return;
+    }
+    SYSTEMTIME day = args.size() > 1 ? ParseDay(args[1]) : Text::Today();
+    QueryPath(context, logType, &day);
+}
+
+void Recent(CommandContext& context, const CommandArgs& args)
+{
+    ExpectArgs(args, 0, 0, L"recent");
+    QueryRecent(context);
+}
+} // namespace Commands
+} // namespace NqHost

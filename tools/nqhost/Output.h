@@ -1,0 +1,67 @@
+#pragma once
+// Everything nqhost tells the person (or a script, with --json): results with their names, values,
+// tables of records, and what the plug-in asked of the host's own objects.
+#include "JsonValue.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace NqHost
+{
+struct Cell
+{
+    std::wstring text;
+    bool numeric = false;
+    long long number = 0;
+
+    static Cell Text(const std::wstring& value) { return Cell{value, false, 0}; }
+    static Cell Number(long long value, const std::wstring& shown) { return Cell{shown, true, value}; }
+};
+
+class COutput
+{
+public:
+    explicit COutput(bool json);
+    ~COutput();
+    COutput(const COutput&) = delete;
+    COutput& operator=(const COutput&) = delete;
+
+    bool Json() const { return m_json; }
+    void SetCommand(const std::wstring& command);
+
+    void Message(const std::wstring& text);
+    // One call into the plug-in and what it returned; a negative code marks the run as failed.
+    void Result(const std::wstring& operation, ULONG code);
+    void Value(const std::wstring& name, const std::wstring& text);
+    void Value(const std::wstring& name, long long number);
+    void Table(const std::wstring& name, const std::vector<std::wstring>& columns,
+               const std::vector<std::vector<Cell>>& rows);
+    // A call the plug-in made into the host's manager or controller.
+    void HostCall(const std::wstring& who, const std::wstring& call, const std::wstring& meaning);
+    // The demo's numbered steps; later output belongs to the step.
+    void BeginStep(const std::wstring& title);
+    // Marks the run as failed without a plug-in result (e.g. the DLL did not load).
+    void Failure(const std::wstring& text);
+    void UsageError(const std::wstring& message, const std::wstring& hint);
+    void Help(const std::wstring& text);
+
+    bool Failed() const { return m_failed; }
+    // The exit code of the run: 2 after a usage error, 1 after a failure, else 0. Writes the JSON document.
+    int Finish();
+
+private:
+    void WriteOut(const std::wstring& text) const;
+    void WriteErr(const std::wstring& text) const;
+    JsonValue& Current();
+
+    bool m_json;
+    UINT m_consoleCodePage;
+    bool m_failed = false;
+    bool m_usageError = false;
+    int m_steps = 0;
+    JsonValue m_root = JsonValue::Object();
+    JsonValue* m_step = nullptr;
+};
+} // namespace NqHost

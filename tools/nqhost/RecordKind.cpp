@@ -1,0 +1,61 @@
+#include "RecordKind.h"
+
+#include <algorithm>
+
+namespace NqHost
+{
+CRecordKind::CRecordKind(const wchar_t* name, const wchar_t* description, ULONG subType, ULONG logType,
+                         std::vector<RecordField> fields)
+    : m_name(name), m_description(description), m_subType(subType), m_logType(logType),
+      m_fields(std::move(fields))
+{
+}
+
+const RecordField& CRecordKind::FindField(const std::wstring& name) const
+{
+    for (const RecordField& field : m_fields)
+        if (field.name == name)
+            return field;
+    std::wstring known;
+    for (const RecordField& field : m_fields)
+        known += (known.empty() ? L"" : L", ") + field.name;
+    throw UsageError{L"'" + name + L"' is not a field of a " + m_name + L" record (fields: " + known + L")"};
+}
+
+std::shared_ptr<void> CRecordKind::BuildRecord(const std::vector<std::wstring>& assignments) const
+{
+    std::shared_ptr<void> record = NewRecord();
+    std::vector<std::wstring> seen;
+    for (const std::wstring& word : assignments)
+    {
+        size_t equals = word.find(L'=');
+        if (equals == std::wstring::npos || equals == 0)
+            throw UsageError{L"'" + word + L"' is not of the form field=value"};
+        std::wstring name = word.substr(0, equals);
+        const RecordField& field = FindField(name);
+        if (std::find(seen.begin(), seen.end(), name) != seen.end())
+            throw UsageError{L"field " + name + L" is given twice"};
+        seen.push_back(name);
+        field.assign(record.get(), word.substr(equals + 1));
+    }
+    return record;
+}
+
+std::vector<std::wstring> CRecordKind::Columns() const
+{
+    std::vector<std::wstring> columns{L"stTime"};
+    for (const RecordField& field : m_fields)
+        if (field.readBack)
+            columns.push_back(field.name);
+    return columns;
+}
+
+std::vector<Cell> CRecordKind::Row(const void* record, const SYSTEMTIME& time) const
+{
+    std::vector<Cell> row{Cell::Text(Text::DateTimeText(time))};
+    for (const RecordField& field : m_fields)
+        if (field.readBack)
+            row.push_back(field.show(record));
+    return row;
+}
+} // namespace NqHost

@@ -1,0 +1,68 @@
+#pragma once
+// One of the ten kinds of event: its request sub-type, its log type, its record's fields, and how a
+// record of it is built from "field=value" words and read back from a day's file.
+#include "Output.h"
+#include "RecordField.h"
+#include "SrvFrwk_EventLog.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace NqHost
+{
+class CRecordKind
+{
+public:
+    CRecordKind(const wchar_t* name, const wchar_t* description, ULONG subType, ULONG logType,
+                std::vector<RecordField> fields);
+    virtual ~CRecordKind() = default;
+
+    const std::wstring& Name() const { return m_name; }
+    const std::wstring& Description() const { return m_description; }
+    ULONG SubType() const { return m_subType; }
+    ULONG LogType() const { return m_logType; }
+    const std::vector<RecordField>& Fields() const { return m_fields; }
+
+    // A zeroed record with the assignments applied; throws UsageError naming the bad word.
+    std::shared_ptr<void> BuildRecord(const std::vector<std::wstring>& assignments) const;
+    // The columns of a query table: the time and the fields the day file carries.
+    std::vector<std::wstring> Columns() const;
+    // QueryData for one day; rows follow Columns().
+    virtual ULONG Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+                        std::vector<std::vector<Cell>>& rows) const = 0;
+
+protected:
+    virtual std::shared_ptr<void> NewRecord() const = 0;
+    std::vector<Cell> Row(const void* record, const SYSTEMTIME& time) const;
+
+private:
+    const RecordField& FindField(const std::wstring& name) const;
+
+    std::wstring m_name;
+    std::wstring m_description;
+    ULONG m_subType;
+    ULONG m_logType;
+    std::vector<RecordField> m_fields;
+};
+
+template <class R> class TRecordKind : public CRecordKind
+{
+public:
+    using CRecordKind::CRecordKind;
+
+    ULONG Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+                std::vector<std::vector<Cell>>& rows) const override
+    {
+        SrvFrwk::EventLog::LogQueryData<R> query;
+        query.stDay = day;
+        ULONG result = provider->QueryData(SrvFrwk::EventLog::TYPE_EVENTLOG, SubType(), &query, 0, 0);
+        for (const R& record : query.records)
+            rows.push_back(Row(&record, record.stTime));
+        return result;
+    }
+
+protected:
+    std::shared_ptr<void> NewRecord() const override { return std::make_shared<R>(); }
+};
+} // namespace NqHost

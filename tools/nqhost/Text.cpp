@@ -1,0 +1,137 @@
+#include "Text.h"
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cwchar>
+#include <vector>
+
+namespace NqHost
+{
+namespace Text
+{
+std::wstring Format(const wchar_t* format, ...)
+{
+    std::vector<wchar_t> buffer(256);
+    for (;;)
+    {
+        va_list args;
+        va_start(args, format);
+        int written = _vsnwprintf_s(buffer.data(), buffer.size(), _TRUNCATE, format, args);
+        va_end(args);
+        if (written >= 0)
+            return std::wstring(buffer.data(), written);
+        if (buffer.size() >= 1 << 20)
+            return std::wstring(buffer.data());
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
+                            nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size > 0 ? size : 0, L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+bool ParseInteger(const std::wstring& text, long long min, long long max, long long& value)
+{
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == L'-' || text[pos] == L'+'))
+        negative = text[pos++] == L'-';
+    int base = 10;
+    if (text.size() > pos + 1 && text[pos] == L'0' && (text[pos + 1] == L'x' || text[pos + 1] == L'X'))
+    {
+        base = 16;
+        pos += 2;
+    }
+    if (pos >= text.size() || text.size() - pos > 20)
+        return false;
+    unsigned long long magnitude = 0;
+    for (; pos < text.size(); ++pos)
+    {
+        wchar_t c = text[pos];
+        int digit = -1;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (base == 16 && c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (base == 16 && c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        if (digit < 0)
+            return false;
+        if (magnitude > (0xFFFFFFFFFFFFFFFFull - digit) / base)
+            return false;
+        magnitude = magnitude * base + digit;
+    }
+    if (negative ? magnitude > 0x8000000000000000ull : magnitude > 0x7FFFFFFFFFFFFFFFull)
+        return false;
+    long long result = negative ? static_cast<long long>(0 - magnitude) : static_cast<long long>(magnitude);
+    if (result < min || result > max)
+        return false;
+    value = result;
+    return true;
+}
+
+bool ParseDate(const std::wstring& text, SYSTEMTIME& day)
+{
+    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-')
+        return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < L'0' || text[i] > L'9')
+            return false;
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(_wtoi(text.substr(0, 4).c_str()));
+    t.wMonth = static_cast<WORD>(_wtoi(text.substr(5, 2).c_str()));
+    t.wDay = static_cast<WORD>(_wtoi(text.substr(8, 2).c_str()));
+    t.wHour = 12;
+    // The round trip through a file time rejects days that do not exist and fills in the weekday.
+    FILETIME ft;
+    SYSTEMTIME check;
+    if (t.wYear < 1601 || !SystemTimeToFileTime(&t, &ft) || !FileTimeToSystemTime(&ft, &check) ||
+        check.wDay != t.wDay)
+        return false;
+    day = check;
+    return true;
+}
+
+std::wstring DateText(const SYSTEMTIME& t)
+{
+    return Format(L"%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
+}
+
+std::wstring DateTimeText(const SYSTEMTIME& t)
+{
+    return Format(L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+SYSTEMTIME Today()
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
+{
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+} // namespace Text
+} // namespace NqHost

@@ -1,0 +1,27 @@
+#pragma once
+// Small text helpers of the host: formatting, conversions, numbers and dates as a person types them.
+#include <windows.h>
+
+#include <string>
+
+namespace NqHost
+{
+namespace Text
+{
+// Microsoft printf semantics (%s takes a wide string), whatever the runtime's C99 setting.
+std::wstring Format(const wchar_t* format, ...);
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+
+// Decimal or 0x hexadecimal, with an optional sign; false when the text is not a number in [min, max].
+bool ParseInteger(const std::wstring& text, long long min, long long max, long long& value);
+
+// "YYYY-MM-DD" of a real calendar day; false otherwise.
+bool ParseDate(const std::wstring& text, SYSTEMTIME& day);
+std::wstring DateText(const SYSTEMTIME& t);     // YYYY-MM-DD
+std::wstring DateTimeText(const SYSTEMTIME& t); // YYYY-MM-DD HH:MM:SS
+SYSTEMTIME Today();
+
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+} // namespace Text
+} // namespace NqHost
