@@ -56,22 +56,3 @@ TEST(LogLineReader, CutsEveryFileExactlyAsFgetwsDoes)
         ASSERT_EQ(Read(name, ByFgetws), Read(name, ByReader)) << "seed " << seed << " iteration " << i;
     }
 }
-
-TEST(LogLineReader, PiecesStopAtTheBufferLimitAndAtAnOddLastByte)
-{
-    TestSupport::TempFolder folder;
-    const std::wstring name = folder.Path() + L"day.VLG";
-    std::wstring text = L"\xFEFF" + std::wstring(2046, L'a') + L"\n" + std::wstring(2045, L'b') + L"\n" +
-                        std::wstring(5000, L'c') + L"\r\nend";
-    std::vector<BYTE> bytes(reinterpret_cast<const BYTE*>(text.data()),
-                            reinterpret_cast<const BYTE*>(text.data() + text.size()));
-    bytes.push_back('x');
-    ASSERT_TRUE(TestSupport::WriteFileBytes(name, bytes));
-    const Pieces pieces = Read(name, ByReader);
-    ASSERT_EQ(Read(name, ByFgetws), pieces);
-    ASSERT_EQ(7u, pieces.size());
-    EXPECT_EQ(std::wstring(2046, L'a'), pieces[0]);
-    EXPECT_EQ(L"\n", pieces[1]);
-    EXPECT_EQ(std::wstring(2045, L'b') + L"\n", pieces[2]);
-    EXPECT_EQ(L"end", pieces[6]);
-}
