@@ -42,6 +42,31 @@ bool FileExists(const std::wstring& name)
     KvCommon::UniqueFindHandle find(::FindFirstFileW(name.c_str(), &data));
     return find.valid();
 }
+// Open, seek to the end, one write, close; each failure traced with the kind's source file.
+bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const wchar_t* data, size_t chars)
+{
+    KvCommon::Storage::FileBase file(name);
+    KvCommon::AccessControl::SecurityAttributes attributes;
+    DWORD error = 0;
+    if (!file.Open(attributes, &error))
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
+        return false;
+    }
+    if (!file.SetFilePointer(0, FILE_END, &error))
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"*** FileBase::SetFilePointer() failed: 0x%08x",
+                   error);
+        return false;
+    }
+    if (!file.Write(data, static_cast<DWORD>(chars * sizeof(wchar_t)), &error))
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
+        return false;
+    }
+    file.Close();
+    return true;
+}
 } // namespace
 
 ULONG CLogBase::WriteLog(void*, ULONG, ULONG_PTR)
@@ -87,30 +112,10 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
         const std::wstring name = MakeFileName(folder, now, kind.extension);
         const bool isNew = !FileExists(name);
 
-        KvCommon::Storage::FileBase file(name);
-        KvCommon::AccessControl::SecurityAttributes attributes;
-        DWORD error = 0;
-        if (!file.Open(attributes, &error))
-        {
-            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
-            return RESULT_FAILED;
-        }
-        if (!file.SetFilePointer(0, FILE_END, &error))
-        {
-            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"*** FileBase::SetFilePointer() failed: 0x%08x",
-                       error);
-            return RESULT_FAILED;
-        }
         // The mark goes out with the first line in the same write, so a reader never sees it alone.
-        const wchar_t* begin = isNew ? data.c_str() : data.c_str() + 1;
-        const DWORD bytes = static_cast<DWORD>((data.size() - (isNew ? 0 : 1)) * sizeof(wchar_t));
-        if (!file.Write(begin, bytes, &error))
-        {
-            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
+        const size_t skip = isNew ? 0 : 1;
+        if (!AppendToFile(kind, name, data.c_str() + skip, data.size() - skip))
             return RESULT_FAILED;
-        }
-        file.Close();
-
         if (isNew && kind.lastDateName)
             EventLogKey::StoreTimeStamp(kind.lastDateName, now);
     }
@@ -153,33 +158,8 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
             return RESULT_FAILED;
         }
 
-        bool complete = true;
         LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
-        const wchar_t* piece = nullptr;
-        size_t length = 0;
-        while (reader.Next(piece, length))
-        {
-            if (length == 0)
-                continue;
-            if (piece[length - 1] != L'\n')
-            {
-                complete = false; // head of an overlong line, or a last line without its end
-                continue;
-            }
-            if (!complete)
-            {
-                complete = true; // tail of an overlong line
-                continue;
-            }
-            size_t keep = length;
-            while (keep > 0 && piece[keep - 1] != L'\r')
-                --keep;
-            keep = keep > 0 ? keep - 1 : length; // cut at the last "\r"; without one the piece stays whole
-            if (keep == 0)
-                continue;
-            if (PutRecode(query, std::wstring(piece, keep)) != RESULT_SUCCESS)
-                break;
-        }
+        ReadLines(reader, query);
     }
     catch (KvCommon::Exception::Base* e)
     {
@@ -192,6 +172,36 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
         return RESULT_FAILED;
     }
     return RESULT_SUCCESS;
+}
+
+void CLogBase::ReadLines(LogLineReader& reader, void* query)
+{
+    bool complete = true;
+    const wchar_t* piece = nullptr;
+    size_t length = 0;
+    while (reader.Next(piece, length))
+    {
+        if (length == 0)
+            continue;
+        if (piece[length - 1] != L'\n')
+        {
+            complete = false; // head of an overlong line, or a last line without its end
+            continue;
+        }
+        if (!complete)
+        {
+            complete = true; // tail of an overlong line
+            continue;
+        }
+        size_t keep = length;
+        while (keep > 0 && piece[keep - 1] != L'\r')
+            --keep;
+        keep = keep > 0 ? keep - 1 : length; // cut at the last "\r"; without one the piece stays whole
+        if (keep == 0)
+            continue;
+        if (PutRecode(query, std::wstring(piece, keep)) != RESULT_SUCCESS)
+            break;
+    }
 }
 
 bool CLogBase::SplitLine(const std::wstring& line)

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class LogLineReader;
+
 // The constants that tell one kind of daily file from another.
 struct LogKindInfo
 {
@@ -61,6 +63,10 @@ protected:
 
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};
+
+private:
+    // PutRecode for every whole line; stops at the first line it refuses.
+    void ReadLines(LogLineReader& reader, void* query);
 };
 
 // A new, empty record object for data sub-types 1 to 10; null for any other sub-type or when memory
