@@ -3,7 +3,6 @@
 #include "LogBase.h"
 #include "SrvFrwk_EventLog.h"
 
-
 // What the ten kinds share beyond CLogBase: the write and read flows bound to the kind's constants, and
 // the splitting of a line into a record of the kind. Each kind adds only MakeRecode and PutField.
 template <class TRecord, const LogKindInfo& Kind> class CLogKind : public CLogBase
