@@ -16,6 +16,7 @@ std::wstring CAuLog::MakeRecode(void* _pPropertyData)
     const AuLogRecord& r = *static_cast<const AuLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
     line += FormatNumber(L"%d", r.nValue3) + L"|" + FormatNumber(L"%d", r.nValue4) + L"|";
     line += ArrayText(r.szText1) + L"|" + ArrayText(r.szText2) + L"\r\n";

@@ -17,6 +17,7 @@ std::wstring CHisCleanLog::MakeRecode(void* _pPropertyData)
     const HisCleanLogRecord& r = *static_cast<const HisCleanLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     std::wstring amounts;
     if (r.dwKind == 0)
         KvCommon::String::Format(amounts, L"%u%s%u%s%u", r.dwValue, L"|", 0u, L"|", r.dwCount);

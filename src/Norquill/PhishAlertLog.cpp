@@ -21,6 +21,7 @@ std::wstring CPhishAlertLog::MakeRecode(void* _pPropertyData)
     const PhishAlertLogRecord& r = *static_cast<const PhishAlertLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.dwCode) + L"|";
     if (r.dwCode == kAlternativeCode)
         line += FormatNumber(L"%d", r.nValue2) + L"|" + r.tsText1 + L"|";

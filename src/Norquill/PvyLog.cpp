@@ -24,6 +24,7 @@ std::wstring CPvyLog::MakeRecode(void* _pPropertyData)
     const PvyLogRecord& r = *static_cast<const PvyLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.dwType) + L"|" + FormatNumber(L"%d", r.nValue1) + L"|";
     line += r.tsText1 + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
     if (r.dwType == kTypeTwoTexts)

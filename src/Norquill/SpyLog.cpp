@@ -16,6 +16,7 @@ std::wstring CSpyLog::MakeRecode(void* _pPropertyData)
     const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
     line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
     line += ArrayText(r.szPath) + L"|" + ArrayText(r.szText2) + L"|" + ArrayText(r.szItem) + L"||";

@@ -41,6 +41,7 @@ std::wstring CSusChangeLog::MakeRecode(void* _pPropertyData)
     const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     const std::wstring type = FormatNumber(L"%d", r.nType, 15);
     line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
     line += FormatNumber(L"%d", r.nValue3, 15) + L"|";

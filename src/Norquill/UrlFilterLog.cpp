@@ -21,6 +21,7 @@ std::wstring CUrlFilterLog::MakeRecode(void* _pPropertyData)
     const UrlFilterLogRecord& r = *static_cast<const UrlFilterLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += FormatNumber(L"%08d", r.dwNumber) + L"|";
     line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
     if (r.dwCode == kAlternativeCode)

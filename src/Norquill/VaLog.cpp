@@ -16,6 +16,7 @@ std::wstring CVaLog::MakeRecode(void* _pPropertyData)
     const VaLogRecord& r = *static_cast<const VaLogRecord*>(_pPropertyData);
     SYSTEMTIME now;
     KvCommon::Clock::GetLocalTime(&now);
+    line = MakeTimePrefix(now);
     line += ArrayText(r.szName) + L"|";
     line += FormatNumber(L"%d", r.nValue1, 7) + L"|" + FormatNumber(L"%d", r.nValue2, 7) + L"|";
     line += ArrayText(r.szText1) + L"\r\n";

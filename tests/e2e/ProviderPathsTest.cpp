@@ -97,7 +97,9 @@ TEST_F(LogPathTest, LatestWithNoFileOrNoFolderIsEmptySuccess)
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     EXPECT_EQ(L"", Latest(LOG_UPDATE));
     const auto lines = UnloadAndReadTrace();
-    EXPECT_LE(1u, CountTrace(lines, kInfo, L"no log file found"));
+    // A missing folder is "path not found", which counts as a failed search; an empty one is just no file.
+    EXPECT_EQ(1u, CountTrace(lines, kError, L"::FindFirstFile() failed: 0x00000003"));
+    EXPECT_EQ(1u, CountTrace(lines, kInfo, L"no log file found"));
 }
 
 TEST_F(LogPathTest, DayPathIsNotValidatedAndUnknownTypesAreRefused)

@@ -48,7 +48,7 @@ TEST_F(NorquillTest, StartServiceAsksManagerForHandlerWithItsOwnArguments)
     EXPECT_EQ(0u, s.State());
     EXPECT_EQ(RESULT_SUCCESS, s.service->StartService(0x1234, static_cast<ULONG_PTR>(0x123456789ABull)));
     ASSERT_EQ(1u, s.manager.calls.size());
-    const auto& call = s.manager.calls[0];
+    const auto call = s.manager.calls[0]; // a copy: the next start grows the vector
     EXPECT_NE(nullptr, call.ppInterface);
     EXPECT_EQ(static_cast<void*>(&handler), *call.ppInterface);
     EXPECT_EQ(4u, call.code1);
@@ -75,21 +75,6 @@ TEST_F(NorquillTest, FailingManagerLeavesServiceStoppedWithItsCode)
     s.manager.result = RESULT_FAILED;
     EXPECT_EQ(RESULT_FAILED, s.service->StartService(0, 0));
     EXPECT_EQ(0u, s.State());
-}
-
-TEST_F(NorquillTest, StopAndValueOperationsAlwaysSucceed)
-{
-    ServiceSession s(Dll());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->StopService());
-    EXPECT_EQ(0u, s.State());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Initialize());
-    EXPECT_EQ(RESULT_SUCCESS, s.service->QueryValue(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->StoreValue(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->SendMessage(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->PostMessage(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Notify(7, nullptr, 1, 2));
-    EXPECT_EQ(RESULT_SUCCESS, s.service->Uninitialize());
-    EXPECT_TRUE(s.manager.calls.empty());
 }
 
 class ServiceTraceTest : public TracedDllTest

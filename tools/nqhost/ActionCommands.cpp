@@ -107,7 +107,9 @@ void Purge(CommandContext& context, const CommandArgs& args)
 void RemoveSetupLink(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 0, 0, L"remove-setup-link");
-    RunAction(context, ACTION_SETUP_LINK_REMOVE, L"setup-link removal");
+    if (SrvFrwk::Failed(RunAction(context, ACTION_SETUP_LINK_REMOVE, L"setup-link removal")))
+        context.output.Message(
+            L"(a shortcut that is already gone counts as a failure; the debug trace names the path)");
 }
 } // namespace Commands
 } // namespace NqHost

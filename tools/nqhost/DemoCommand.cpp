@@ -155,8 +155,8 @@ void ShowFiles(CommandContext& context)
     context.output.Message(L"event logs (daily UTF-16 files, one per kind and day) in " + logFolder + L":");
     context.output.Table(L"files", {L"path", L"bytes"}, rows);
     context.output.Value(L"settings", std::wstring(L"HKLM\\") + HostRegistry::kEventLogKey);
-    context.output.Value(L"installedFolder",
-                         std::wstring(L"HKLM\\") + HostRegistry::kInstallKey + L" InstalledFolder");
+    context.output.Value(L"installedFolder", HostRegistry::InstalledFolder() + L" (HKLM\\" +
+                                                 HostRegistry::kInstallKey + L", InstalledFolder)");
     DWORD enabled = 0;
     std::wstring traceFolder;
     HostRegistry::ReadDword(HostRegistry::kInteractiveTraceKey, L"Enable", enabled);
@@ -189,6 +189,9 @@ void Demo(CommandContext& context, const CommandArgs& args)
     RunReport(context);
     RunPurges(context);
     ShowFiles(context);
+    context.output.BeginStep(
+        L"Free the provider, uninitialize and unload the plug-in, as the framework does");
+    context.host.Release();
 }
 } // namespace Commands
 } // namespace NqHost

@@ -34,9 +34,17 @@ void WriteUtf8(DWORD stdHandle, const std::wstring& text)
 }
 } // namespace
 
-COutput::COutput(bool json) : m_json(json)
+// The console is shared with the shell that started nqhost: its code page is put back on exit.
+COutput::COutput(bool json) : m_json(json), m_consoleCodePage(GetConsoleOutputCP())
 {
-    SetConsoleOutputCP(CP_UTF8);
+    if (m_consoleCodePage)
+        SetConsoleOutputCP(CP_UTF8);
+}
+
+COutput::~COutput()
+{
+    if (m_consoleCodePage)
+        SetConsoleOutputCP(m_consoleCodePage);
 }
 
 void COutput::SetCommand(const std::wstring& command)
@@ -128,6 +136,8 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
     for (size_t width : widths)
         rule.push_back(std::wstring(width, L'-'));
     line(rule);
+    if (rows.empty())
+        WriteOut(L"  (none)\n");
     for (const auto& row : rows)
     {
         std::vector<std::wstring> cells;

@@ -24,6 +24,7 @@ class COutput
 {
 public:
     explicit COutput(bool json);
+    ~COutput();
     COutput(const COutput&) = delete;
     COutput& operator=(const COutput&) = delete;
 
@@ -56,6 +57,7 @@ private:
     JsonValue& Current();
 
     bool m_json;
+    UINT m_consoleCodePage;
     bool m_failed = false;
     bool m_usageError = false;
     int m_steps = 0;

@@ -23,11 +23,19 @@ CPluginHost::CPluginHost(COutput& output, const std::wstring& dllPath, bool verb
 
 CPluginHost::~CPluginHost()
 {
+    Release();
+}
+
+void CPluginHost::Release()
+{
     FreeObjects();
     if (m_pvInitialized)
         Report(L"SfPv_Uninitialize", m_pvUninitialize());
     if (m_svInitialized)
         Report(L"SfSv_Uninitialize", m_svUninitialize());
+    m_pvInitialized = m_svInitialized = false;
+    if (m_module && m_verbose)
+        m_output.Message(L"host: unloaded " + m_dllPath);
     m_module.reset();
 }
 

@@ -29,6 +29,8 @@ public:
     SrvFrwk::Interface::IEnforceProvider* Provider();
     SrvFrwk::Interface::IFrameworkService* Service();
     const CHostController& Controller() const { return m_controller; }
+    // Frees the objects, uninitializes both families and unloads the DLL; the destructor does the same.
+    void Release();
 
 private:
     bool Load();

@@ -52,8 +52,7 @@ void Service(CommandContext& context, const CommandArgs& args)
         context.output.Result(L"StopService()", service->StopService());
     ShowState(context, service);
     if (verb == L"start")
-        context.output.Message(
-            L"(the service lives as long as this nqhost process; it is stopped and freed on exit)");
+        context.output.Message(L"(the service lives as long as this nqhost process, which frees it on exit)");
 }
 } // namespace Commands
 } // namespace NqHost

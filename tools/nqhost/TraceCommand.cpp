@@ -81,20 +81,20 @@ void Trace(CommandContext& context, const CommandArgs& args)
         std::wstring name = value.name;
         std::wstring text;
         DWORD number = value.number;
-        if (value.isString)
-        {
-            if (!HostRegistry::ReadString(key, name, text))
-                text = value.text;
-        }
-        else
-            HostRegistry::ReadDword(key, name, number);
+        // Enable, Level and LogFolder are the person's; the others always get their defaults.
         if (name == L"Enable")
             number = on ? 1 : 0;
         else if (name == L"Level" && level >= 0)
             number = static_cast<DWORD>(level);
+        else if (name == L"Level")
+            HostRegistry::ReadDword(key, name, number);
         else if (name == L"LogFolder" && !folder.empty())
             text = folder;
-        else if (name == L"LogFolder" && on && text.empty())
+        else if (name == L"LogFolder")
+            HostRegistry::ReadString(key, name, text);
+        else if (value.isString)
+            text = value.text;
+        if (name == L"LogFolder" && on && text.empty())
             text = DefaultTraceFolder();
         if (name == L"LogFolder" && on && !HostRegistry::CreateFolderTree(text))
             context.output.Failure(L"cannot create the trace folder " + text);

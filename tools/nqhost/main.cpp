@@ -9,7 +9,6 @@ using namespace NqHost;
 
 namespace
 {
-const wchar_t* const kHint = L"Try 'nqhost --help'.";
 
 const CommandInfo& FindCommand(const std::wstring& name)
 {
@@ -30,7 +29,7 @@ void ShowHelp(COutput& output, const std::vector<std::wstring>& words)
     output.Help(Commands::CommandHelp(command));
 }
 
-void Run(COutput& output, const std::vector<std::wstring>& args)
+void Run(COutput& output, const std::vector<std::wstring>& args, std::wstring& commandName)
 {
     CCommandLine line(args);
     std::vector<std::wstring> words = line.Words();
@@ -41,6 +40,7 @@ void Run(COutput& output, const std::vector<std::wstring>& args)
     if (words.empty())
         throw UsageError{L"no command given"};
     const CommandInfo& command = FindCommand(words[0]);
+    commandName = command.name;
     output.SetCommand(command.name);
     line.AllowOnly(command.options, command.name);
     CPluginHost host(output, line.Option(L"dll"), command.run == Commands::Demo);
@@ -53,13 +53,15 @@ int wmain(int argc, wchar_t** argv)
 {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     COutput output(std::find(args.begin(), args.end(), L"--json") != args.end());
+    std::wstring commandName;
     try
     {
-        Run(output, args);
+        Run(output, args, commandName);
     }
     catch (const UsageError& error)
     {
-        output.UsageError(error.message, kHint);
+        std::wstring help = commandName.empty() ? L"nqhost --help" : L"nqhost " + commandName + L" --help";
+        output.UsageError(error.message, L"Try '" + help + L"'.");
     }
     return output.Finish();
 }

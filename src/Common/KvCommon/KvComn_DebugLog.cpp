@@ -59,7 +59,7 @@ bool IsServiceSession()
         if (major6OrLater)
             sessionOk = System::GetProcessSessionId(session);
         else if (!AccessControl::IsLocalSystem(localSystem))
-            localSystem = false;
+            localSystem = false; // a failed check counts as not LocalSystem
     }
     return IsServiceSessionChoice(versionOk, nt5OrLater, major6OrLater, sessionOk, session, localSystem);
 }
@@ -200,17 +200,12 @@ bool DebugLog::LoadLibraryAndStart(const std::wstring& libraryFolder, KvDbgSetti
 bool DebugLog::Trace(const char* sourceFile, DWORD line, DWORD level, const wchar_t* format, ...)
 {
     {
+        // The three checks share one acquisition: a masked-out call must stay cheap.
         Synchronize::SingleLock state(m_stateLock);
         if (!m_bInitialized)
             return false;
-    }
-    {
-        Synchronize::SingleLock state(m_stateLock);
         if (!m_bEnabled)
             return true;
-    }
-    {
-        Synchronize::SingleLock state(m_stateLock);
         if ((m_dwLevelMask & level) == 0)
             return false;
     }

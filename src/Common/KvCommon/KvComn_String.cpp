@@ -17,6 +17,8 @@ namespace String
 namespace
 {
 constexpr size_t kDefaultSize = 256;
+// A format that fails for another reason than length (a bad conversion) would otherwise grow forever.
+constexpr size_t kMaxFormatChars = size_t(1) << 24;
 size_t g_startSize = 0;
 size_t g_stepSize = 0;
 
@@ -66,7 +68,7 @@ bool FormatV(std::wstring& out, size_t& size, const wchar_t* format, va_list& ar
     const size_t step = GetStepSize();
     if (size == 0)
         size = GetStartSize();
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[size]);
+    std::unique_ptr<wchar_t[]> buffer(size <= kMaxFormatChars ? new (std::nothrow) wchar_t[size] : nullptr);
     if (!buffer)
         throw new Exception(ERROR_INVALID_HANDLE, KV_SOURCE_FILE, __LINE__);
     wmemset(buffer.get(), 0, size);

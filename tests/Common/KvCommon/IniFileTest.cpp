@@ -79,7 +79,7 @@ TEST_F(IniFileTest, LongValuesAreReadWholeAfterEnlargingTheBuffer)
 {
     IniFile ini;
     ASSERT_TRUE(ini.Create(IniKey(m_folder.Path()), L"S"));
-    for (size_t length : {255u, 256u, 300u, 511u, 1000u})
+    for (size_t length : {255u, 300u, 1000u})
     {
         SCOPED_TRACE(length);
         const std::wstring value(length, L'v');

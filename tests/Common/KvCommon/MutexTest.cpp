@@ -64,32 +64,21 @@ private:
 };
 } // namespace
 
-TEST(CreationNames, PrefixesAreAddedOnceAndRemembered)
+TEST(Mutex, NamesLiveInTheLocalNamespace)
 {
     KvCommon::CreationNames names;
     std::wstring out;
     ASSERT_TRUE(names.MakeGlobal(out, L"BRQ16_LOGPURGE_MUTEX"));
     EXPECT_EQ(L"Global\\BRQ16_LOGPURGE_MUTEX", out);
-    ASSERT_TRUE(names.MakeLocal(out, L"BRQ16_LOGPURGE_MUTEX"));
-    EXPECT_EQ(L"Local\\BRQ16_LOGPURGE_MUTEX", out);
-    EXPECT_EQ(L"Global\\BRQ16_LOGPURGE_MUTEX", names.GetGlobal());
-    EXPECT_EQ(L"Local\\BRQ16_LOGPURGE_MUTEX", names.GetLocal());
-
-    ASSERT_TRUE(names.MakeGlobal(out, L"X_Global\\NAME"));
+    ASSERT_TRUE(names.MakeGlobal(out, L"X_Global\\NAME")); // already global anywhere: unchanged
     EXPECT_EQ(L"X_Global\\NAME", out);
-    EXPECT_FALSE(names.MakeLocal(out, L""));
-    EXPECT_TRUE(out.empty());
-}
-
-TEST(Mutex, NameIsTheLocalForm)
-{
-    std::wstring out;
     ASSERT_TRUE(Mutex::MakeName(out, L"BRQ16_DEBUGLOGPURGE_MUTEX"));
     EXPECT_EQ(L"Local\\BRQ16_DEBUGLOGPURGE_MUTEX", out);
+
+    EXPECT_FALSE(names.MakeLocal(out, L""));
     EXPECT_FALSE(Mutex::MakeName(out, L""));
     EXPECT_FALSE(Mutex::Exists(L""));
-    Mutex unnamed;
-    EXPECT_FALSE(unnamed.Create(L""));
+    EXPECT_FALSE(Mutex().Create(L""));
 }
 
 TEST(Mutex, ExistsWhileHeldAndNotAfterTheHolderIsGone)
@@ -110,17 +99,14 @@ TEST(Mutex, ExistsWhileHeldAndNotAfterTheHolderIsGone)
     EXPECT_FALSE(Mutex::Exists(name));
 }
 
-TEST(Mutex, LockAndUnlockWaitOnTheHandle)
+TEST(Mutex, SingleLockReleasesWhatLockTook)
 {
     Mutex mutex;
     ASSERT_TRUE(mutex.Create(UniqueName(L"LOCK")));
-    EXPECT_EQ(WAIT_OBJECT_0, mutex.Lock());
-    EXPECT_NE(0u, mutex.Unlock());
-    EXPECT_EQ(0u, mutex.Unlock()); // no longer owned
     {
         KvCommon::Synchronize::SingleLock lock(mutex);
     }
-    EXPECT_EQ(0u, mutex.Unlock()); // the guard released it
+    EXPECT_EQ(0u, mutex.Unlock()); // not owned any more
 }
 
 TEST(Mutex, CreateFailsOnNameAnotherProcessCreatedAndDropsItsHandle)

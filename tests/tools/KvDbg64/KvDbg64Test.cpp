@@ -178,18 +178,6 @@ TEST_F(KvDbg64Test, OnlyANonRobustWriterKeepsTheFileOpenBetweenLines)
     EXPECT_TRUE(CanOpenExcludingWriters(path));
 }
 
-TEST_F(KvDbg64Test, NullArgumentsAreRefused)
-{
-    KvDbgSettings s = MakeSettings(m_dir.Path());
-    void* handle = reinterpret_cast<void*>(1);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.init(nullptr, &s));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.init(&handle, nullptr));
-    EXPECT_EQ(nullptr, handle);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.trace(nullptr, &kMarch4, L"x"));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, m_lib.uninit(nullptr));
-    EXPECT_TRUE(SortedFiles(m_dir.Path()).empty());
-}
-
 TEST_F(KvDbg64Test, SecondWriterOfAHeldFileWritesItsOwnFileForTheDay)
 {
     Open(false);
@@ -215,7 +203,9 @@ TEST_F(KvDbg64Test, WritersInSeveralProcessesKeepEveryLineWholeAndInOrder)
 {
     constexpr int kLines = 1500;
     std::vector<PROCESS_INFORMATION> children;
-    for (const wchar_t* args : {L" p1 1500 1", L" p2 1500 0"})
+    // p1 flushes every line, which is slow; it needs fewer lines to overlap the others.
+    const std::map<std::wstring, int> expected{{L"p0", kLines}, {L"p1", 200}, {L"p2", kLines}};
+    for (const wchar_t* args : {L" p1 200 1", L" p2 1500 0"})
     {
         std::wstring cmd =
             L"\"" + TestSupport::BinFolder() + L"kvdbg_writer.exe\" \"" + m_dir.Path() + L"\\\"" + args;
@@ -269,8 +259,8 @@ TEST_F(KvDbg64Test, WritersInSeveralProcessesKeepEveryLineWholeAndInOrder)
     {
         SCOPED_TRACE(tag);
         std::sort(list.begin(), list.end());
-        ASSERT_EQ(size_t(kLines), list.size());
-        EXPECT_EQ(kLines - 1, list.back());
+        ASSERT_EQ(size_t(expected.at(tag)), list.size());
+        EXPECT_EQ(expected.at(tag) - 1, list.back());
         EXPECT_TRUE(std::adjacent_find(list.begin(), list.end()) == list.end());
     }
 }

@@ -1,0 +1,73 @@
+#pragma once
+// Shared fixture of the record-class tests: a sandboxed log folder and a clock fixed at a known moment.
+#include "KvComn_Clock.h"
+#include "SrvFrwk_EventLog.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class LogFileTest : public ::testing::Test
+{
+public:
+    // 4 March 2026, 09:08:07.006
+    static constexpr SYSTEMTIME kNow = {2026, 3, 3, 4, 9, 8, 7, 6};
+    static constexpr const wchar_t* kPrefix = L"20260304|090807|";
+
+protected:
+    void SetUp() override
+    {
+        s_clock = kNow;
+        s_nextClock = kNow;
+        KvCommon::Clock::SetSource(&FixedClock);
+    }
+    void TearDown() override { KvCommon::Clock::SetSource(nullptr); }
+
+    // The first reading gives s_clock, every later one s_nextClock.
+    static void WINAPI FixedClock(LPSYSTEMTIME now)
+    {
+        *now = s_clock;
+        s_clock = s_nextClock;
+    }
+
+    std::wstring DayFile(const wchar_t* extension, const SYSTEMTIME& day = kNow) const
+    {
+        return sandbox.LogFolder() + TestSupport::DateText(day) + L"." + extension;
+    }
+
+    // Writes a day file of UTF-16 text as given (mark included when wanted).
+    void WriteDay(const wchar_t* extension, const std::wstring& text, bool mark = true) const
+    {
+        ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
+        const std::wstring bytes = (mark ? std::wstring(1, L'\xFEFF') : std::wstring()) + text;
+        ASSERT_TRUE(
+            TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
+    }
+
+    template <class TLog, class TRecord> std::wstring Line(const TRecord& record)
+    {
+        TLog log;
+        return log.MakeRecode(const_cast<TRecord*>(&record));
+    }
+
+    // One line read back into a fresh record of the kind.
+    template <class TLog, class TRecord> TRecord ReadBack(const std::wstring& line)
+    {
+        SrvFrwk::EventLog::LogQueryData<TRecord> query;
+        TLog log;
+        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log.PutRecode(&query, line));
+        EXPECT_EQ(1u, query.records.size());
+        return query.records.empty() ? TRecord{} : query.records.front();
+    }
+
+    static inline SYSTEMTIME s_clock{};
+    static inline SYSTEMTIME s_nextClock{};
+    TestSupport::EventLogSandbox sandbox;
+};
+
+// Without its "\r\n": what PutRecode is handed.
+inline std::wstring Body(const std::wstring& line)
+{
+    return line.size() >= 2 ? line.substr(0, line.size() - 2) : line;
+}
