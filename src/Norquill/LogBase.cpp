@@ -7,6 +7,7 @@
 #include "KvComn_FileBase.h"
 #include "KvComn_Handle.h"
 #include "KvComn_String.h"
+#include "LogLineReader.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <share.h>
@@ -22,7 +23,6 @@ using namespace SrvFrwk;
 namespace
 {
 constexpr size_t kFileNameChars = 520;
-constexpr int kReadCount = 2047;
 constexpr size_t kLineBufferChars = 2048;
 
 // Characters [pos, pos + count) of a field, those beyond its end read as absent.
@@ -154,12 +154,14 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
         }
 
         bool complete = true;
-        while (::fgetws(buffer.get(), kReadCount, file.get()))
+        LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
+        const wchar_t* piece = nullptr;
+        size_t length = 0;
+        while (reader.Next(piece, length))
         {
-            const size_t length = wcslen(buffer.get());
             if (length == 0)
                 continue;
-            if (buffer[length - 1] != L'\n')
+            if (piece[length - 1] != L'\n')
             {
                 complete = false; // head of an overlong line, or a last line without its end
                 continue;
@@ -169,11 +171,13 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
                 complete = true; // tail of an overlong line
                 continue;
             }
-            const wchar_t* lastCr = wcsrchr(buffer.get(), L'\r');
-            const size_t keep = lastCr ? static_cast<size_t>(lastCr - buffer.get()) : length;
+            size_t keep = length;
+            while (keep > 0 && piece[keep - 1] != L'\r')
+                --keep;
+            keep = keep > 0 ? keep - 1 : length; // cut at the last "\r"; without one the piece stays whole
             if (keep == 0)
                 continue;
-            if (PutRecode(query, std::wstring(buffer.get(), keep)) != RESULT_SUCCESS)
+            if (PutRecode(query, std::wstring(piece, keep)) != RESULT_SUCCESS)
                 break;
         }
     }

@@ -34,11 +34,20 @@ public:
                                L"PutRecode _pPropertyData invalid ");
             return SrvFrwk::RESULT_INVALID_ARG;
         }
-        TRecord record{};
-        for (size_t i = 0; i < m_vecFields.size(); ++i)
-            PutField(static_cast<ULONG>(i), m_vecFields[i].c_str(), &record);
+        // Filled in place: a record can be several kilobytes, and a day many thousand lines.
+        std::vector<TRecord>& records = static_cast<Query*>(_pPropertyData)->records;
+        TRecord& record = records.emplace_back();
+        try
+        {
+            for (size_t i = 0; i < m_vecFields.size(); ++i)
+                PutField(static_cast<ULONG>(i), m_vecFields[i].c_str(), &record);
+        }
+        catch (...)
+        {
+            records.pop_back(); // no half-filled record in the caller's list
+            throw;
+        }
         record.stTime = m_stTime;
-        static_cast<Query*>(_pPropertyData)->records.push_back(record);
         return SrvFrwk::RESULT_SUCCESS;
     }
 };

@@ -1,20 +1,12 @@
 #include "LogFileTest.h"
 
 #include "AuLog.h"
-#include "HisCleanLog.h"
 #include "KvComn_FileBase.h"
-#include "PhishAlertLog.h"
-#include "PvyLog.h"
-#include "SpyLog.h"
 #include "SusChangeLog.h"
 #include "TscLog.h"
-#include "UrlFilterLog.h"
-#include "VaLog.h"
-#include "VirusLog.h"
 
 #include <share.h>
 #include <cstdio>
-#include <typeinfo>
 
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
@@ -95,22 +87,6 @@ TEST(LogBaseSplit, ShortDateAndTimeFieldsReadMissingDigitsAsZero)
     EXPECT_EQ(0, probe.Time().wMinute);
     EXPECT_EQ(0, probe.Time().wSecond);
     EXPECT_EQ(0, probe.Time().wMilliseconds);
-}
-
-TEST(LogFactory, CreatesTheClassOfEachDataSubTypeAndNothingElse)
-{
-    const std::type_info* types[] = {&typeid(CVirusLog),     &typeid(CSpyLog), &typeid(CVaLog),
-                                     &typeid(CTscLog),       &typeid(CAuLog),  &typeid(CHisCleanLog),
-                                     &typeid(CUrlFilterLog), &typeid(CPvyLog), &typeid(CPhishAlertLog),
-                                     &typeid(CSusChangeLog)};
-    for (ULONG subType = 1; subType <= 10; ++subType)
-    {
-        std::unique_ptr<CLogBase> log(CreateLogObject(subType));
-        ASSERT_TRUE(log) << subType;
-        EXPECT_EQ(*types[subType - 1], typeid(*log)) << subType;
-    }
-    for (ULONG subType : {0ul, 11ul, 16ul, 18ul})
-        EXPECT_EQ(nullptr, CreateLogObject(subType)) << subType;
 }
 
 using LogReadTest = LogFileTest;

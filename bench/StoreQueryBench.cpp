@@ -1,0 +1,239 @@
+// Cost of storing and querying events against the bare system calls they are made of. Prints figures
+// and ratios; never fails on time. Tracing is off (the trace object is never initialized here).
+#include "Frwk_Utility.h"
+#include "TscLog.h"
+#include "VirusLog.h"
+
+#include <share.h>
+#include <windows.h>
+#include <cstdio>
+#include <string>
+
+using namespace SrvFrwk::EventLog;
+
+namespace
+{
+const wchar_t* const kInstallKey = L"Software\\Kelvanor\\Brisqual";
+
+double Now()
+{
+    LARGE_INTEGER counter, frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Points "InstalledFolder" at a fresh folder for the run and puts the old value back afterwards.
+class InstallFolderScope
+{
+public:
+    InstallFolderScope()
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        m_folder = std::wstring(temp) + L"nq_bench_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+        ::CreateDirectoryW(m_folder.c_str(), nullptr);
+        DWORD size = sizeof(m_old);
+        m_hadOld = ::RegGetValueW(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", RRF_RT_REG_SZ, nullptr,
+                                  m_old, &size) == ERROR_SUCCESS;
+        Set(m_folder);
+    }
+    ~InstallFolderScope()
+    {
+        if (m_hadOld)
+            Set(m_old);
+        else
+            ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder");
+    }
+    const std::wstring& Folder() const { return m_folder; }
+
+private:
+    static void Set(const std::wstring& value)
+    {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring m_folder;
+    wchar_t m_old[MAX_PATH] = {};
+    bool m_hadOld = false;
+};
+
+void DeleteLogFiles(const std::wstring& logFolder)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((logFolder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        ::DeleteFileW((logFolder + data.cFileName).c_str());
+    while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
+// The system calls of one stored event, without anything around them.
+double BareStores(const std::wstring& folder, const std::wstring& line, int count, bool lookUpFolder)
+{
+    const std::wstring name = folder + L"bare.BAR";
+    const double start = Now();
+    for (int i = 0; i < count; ++i)
+    {
+        if (lookUpFolder) // what the design adds to every event: the installation folder, read afresh
+        {
+            HKEY key = nullptr;
+            wchar_t value[MAX_PATH];
+            DWORD size = sizeof(value);
+            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key);
+            ::RegQueryValueExW(key, L"InstalledFolder", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                               &size);
+            ::RegCloseKey(key);
+        }
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        WIN32_FIND_DATAW data;
+        HANDLE find = ::FindFirstFileW(name.c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE)
+            ::FindClose(find);
+        HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ::SetFilePointer(file, 0, nullptr, FILE_END);
+        DWORD written = 0;
+        ::WriteFile(file, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
+        ::CloseHandle(file);
+    }
+    return (Now() - start) / count;
+}
+
+template <class TLog, class TRecord> double LogStores(TRecord& record, int count)
+{
+    const double start = Now();
+    for (int i = 0; i < count; ++i)
+    {
+        TLog* log = new TLog; // one object per request, as the provider does
+        log->WriteLog(&record, 0, 0);
+        delete log;
+    }
+    return (Now() - start) / count;
+}
+
+void WriteVirusDay(const std::wstring& name, int lines)
+{
+    std::wstring text(1, L'\xFEFF');
+    text.reserve(static_cast<size_t>(lines) * 90);
+    for (int i = 0; i < lines; ++i)
+        text += L"20260304|090807|00000012|0000001a|2|1|Threat.Name." + std::to_wstring(i % 1000) +
+                L"|C:\\Users\\someone\\Downloads\\file_" + std::to_wstring(i) + L".exe|0|1|2|3\r\n";
+    HANDLE file =
+        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+double BareRead(const std::wstring& name, size_t& lines)
+{
+    const double start = Now();
+    FILE* file = ::_wfsopen(name.c_str(), L"rb", _SH_DENYWR);
+    if (!file)
+        return 0;
+    ::fseek(file, 2, SEEK_SET);
+    static wchar_t buffer[2048];
+    lines = 0;
+    while (::fgetws(buffer, 2047, file))
+        ++lines;
+    ::fclose(file);
+    return Now() - start;
+}
+
+double LogRead(const SYSTEMTIME& day, size_t expected, size_t& records)
+{
+    VirusLogQuery query;
+    query.stDay = day;
+    query.records.reserve(expected); // the caller's list; its growth is not the reader's cost
+    const double start = Now();
+    CVirusLog log;
+    log.ReadLog(&query, 0, 0);
+    const double seconds = Now() - start;
+    records = query.records.size();
+    return seconds;
+}
+
+template <class F> double Best(int rounds, F measure)
+{
+    double best = 1e9;
+    for (int i = 0; i < rounds; ++i)
+    {
+        const double t = measure();
+        best = t < best ? t : best;
+    }
+    return best;
+}
+} // namespace
+
+int main()
+{
+    InstallFolderScope scope;
+    const std::wstring logFolder = Frwk::Utility::GetLogFolder();
+    ::CreateDirectoryW(logFolder.c_str(), nullptr);
+
+    VirusLogRecord virus{};
+    wcscpy_s(virus.szThreatName, L"Threat.Name.42");
+    wcscpy_s(virus.szFilePath, L"C:\\Users\\someone\\Downloads\\file_42.exe");
+    TscLogRecord tsc{L"Tsc event text", 42, {}};
+    CVirusLog sample;
+    const std::wstring line = sample.MakeRecode(&virus);
+
+    const int stores = 2000;
+    double bare = 0, bareLookup = 0, folderLookup = 0, virusStore = 0, tscStore = 0;
+    for (int round = 0; round < 3; ++round)
+    {
+        DeleteLogFiles(logFolder);
+        const double b = BareStores(logFolder, line, stores, false);
+        const double bl = BareStores(logFolder, line, stores, true);
+        const double start = Now();
+        for (int i = 0; i < stores; ++i)
+            Frwk::Utility::GetLogFolder();
+        const double f = (Now() - start) / stores;
+        bareLookup = round == 0 || bl < bareLookup ? bl : bareLookup;
+        folderLookup = round == 0 || f < folderLookup ? f : folderLookup;
+        const double v = LogStores<CVirusLog>(virus, stores);
+        const double t = LogStores<CTscLog>(tsc, stores);
+        bare = round == 0 || b < bare ? b : bare;
+        virusStore = round == 0 || v < virusStore ? v : virusStore;
+        tscStore = round == 0 || t < tscStore ? t : tscStore;
+    }
+    std::printf("StoreData, %d events, best of 3 rounds (microseconds per event)\n", stores);
+    std::printf("  bare system calls      %8.1f\n", bare * 1e6);
+    std::printf("  virus (3 registry values per event) %8.1f  ratio %.2fx\n", virusStore * 1e6,
+                virusStore / bare);
+    std::printf("  tsc (no registry)      %8.1f  ratio %.2fx   target <= 1.15x\n", tscStore * 1e6,
+                tscStore / bare);
+    std::printf("  of which the log-folder lookup (GetLogFolder, one registry read per event) %.1f\n",
+                folderLookup * 1e6);
+    std::printf(
+        "  bare calls + a plain registry read of the folder %8.1f;  tsc against it %.2fx, virus %.2fx\n",
+        bareLookup * 1e6, tscStore / bareLookup, virusStore / bareLookup);
+    std::printf("  the virus kind's three most-recent-threat values cost %.1f us of that per event\n",
+                (virusStore - tscStore) * 1e6);
+
+    DeleteLogFiles(logFolder);
+    const SYSTEMTIME day = {2026, 3, 3, 4, 0, 0, 0, 0};
+    const std::wstring name = logFolder + L"20260304.VLG";
+    double times[2] = {};
+    const int sizes[2] = {100000, 1000000};
+    for (int s = 0; s < 2; ++s)
+    {
+        WriteVirusDay(name, sizes[s]);
+        size_t lines = 0, records = 0;
+        const double bareRead = Best(s == 0 ? 3 : 1, [&] { return BareRead(name, lines); });
+        times[s] = Best(s == 0 ? 3 : 1, [&] { return LogRead(day, static_cast<size_t>(sizes[s]), records); });
+        std::printf(
+            "QueryData, %d-line virus day: bare fgetws %.3f s (%zu lines), ReadLog %.3f s (%zu records), "
+            "ratio %.2fx   target <= 2.0x\n",
+            sizes[s], bareRead, lines, times[s], records, times[s] / bareRead);
+    }
+    std::printf("QueryData scaling: 1,000,000 lines take %.2fx the time of 100,000   target <= 11x\n",
+                times[1] / times[0]);
+    DeleteLogFiles(logFolder);
+    ::RemoveDirectoryW(logFolder.c_str());
+    ::RemoveDirectoryW(scope.Folder().c_str());
+    return 0;
+}

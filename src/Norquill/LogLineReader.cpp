@@ -1,0 +1,64 @@
+#include "LogLineReader.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace
+{
+constexpr wchar_t kWeof = 0xFFFF;
+}
+
+bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
+{
+    for (;;)
+    {
+        const size_t available = m_end - m_start;
+        const wchar_t* begin = m_buffer + m_start;
+        const size_t scan = std::min(available, MaxPiece);
+        size_t stop = 0;
+        while (stop < scan && begin[stop] != L'\n' && begin[stop] != kWeof)
+            ++stop;
+        size_t take = 0;
+        size_t consumed = 0;
+        if (stop < scan && begin[stop] == L'\n')
+            take = consumed = stop + 1;
+        else if (stop < scan)
+        {
+            // U+FFFF is WEOF to fgetws: it ends the piece unread, and at a piece's start ends the reading.
+            if (stop == 0)
+                return false;
+            take = stop;
+            consumed = stop + 1;
+        }
+        else if (available >= MaxPiece)
+            take = consumed = MaxPiece;
+        else if (m_eof)
+            take = consumed = available;
+        else
+        {
+            Refill();
+            continue;
+        }
+        if (take == 0)
+            return false;
+        m_start += consumed;
+        piece = begin;
+        const wchar_t* null = wmemchr(begin, L'\0', take);
+        length = null ? static_cast<size_t>(null - begin) : take;
+        return true;
+    }
+}
+
+void LogLineReader::Refill()
+{
+    const size_t kept = m_end - m_start;
+    if (m_start > 0)
+        wmemmove(m_buffer, m_buffer + m_start, kept);
+    m_start = 0;
+    m_end = kept;
+    const size_t wanted = m_capacity - m_end;
+    const size_t got = std::fread(m_buffer + m_end, sizeof(wchar_t), wanted, m_file);
+    m_end += got;
+    if (got < wanted)
+        m_eof = true;
+}
