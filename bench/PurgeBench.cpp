@@ -147,26 +147,31 @@ int main()
 
     std::vector<double> purgeTimes, bareTimes;
     int purgeLeft = 0, bareLeft = 0;
-    for (int round = 0; round < kRounds; ++round)
+    // Each side runs on a freshly filled folder; the order alternates so neither always goes first.
+    const auto timed = [&](bool usePurge, std::vector<double>& times, int& left)
     {
         CreateFiles(logFolder);
-        double start = Now();
-        CLogPurge purge;
-        const bool ok = purge.PurgeEventLogs(100, &cutOff);
-        purgeTimes.push_back(Now() - start);
-        purgeLeft = CountFiles(logFolder);
-        if (!ok)
-            std::printf("purge reported a failure in round %d\n", round + 1);
+        const double start = Now();
+        if (usePurge)
+        {
+            CLogPurge purge;
+            if (!purge.PurgeEventLogs(100, &cutOff))
+                std::printf("the purge reported a failure\n");
+        }
+        else
+        {
+            BareLoop(logFolder, cutOffText);
+        }
+        times.push_back(Now() - start);
+        left = CountFiles(logFolder);
         RemoveAll(logFolder);
         CreateDirectoryW(logFolder.c_str(), nullptr);
-
-        CreateFiles(logFolder);
-        start = Now();
-        BareLoop(logFolder, cutOffText);
-        bareTimes.push_back(Now() - start);
-        bareLeft = CountFiles(logFolder);
-        RemoveAll(logFolder);
-        CreateDirectoryW(logFolder.c_str(), nullptr);
+    };
+    for (int round = 0; round < kRounds; ++round)
+    {
+        const bool purgeFirst = round % 2 == 0;
+        timed(purgeFirst, purgeFirst ? purgeTimes : bareTimes, purgeFirst ? purgeLeft : bareLeft);
+        timed(!purgeFirst, purgeFirst ? bareTimes : purgeTimes, purgeFirst ? bareLeft : purgeLeft);
     }
     RemoveAll(logFolder);
     RemoveDirectoryW(installed.c_str());

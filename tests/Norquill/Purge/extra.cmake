@@ -4,7 +4,3 @@ set_target_properties(purge_mutex_holder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${C
 if(TARGET norquill_tests)
   add_dependencies(norquill_tests purge_mutex_holder)
 endif()
-# The purge is tested on files that the trace library itself wrote.
-if(TARGET norquill_tests AND TARGET KvDbg64)
-  add_dependencies(norquill_tests KvDbg64)
-endif()
