@@ -6,29 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace E2E
 {
+#define E2E_ENTRY(name) PFN_##name name = Entry<PFN_##name>(#name)
 class NorquillDll
 {
 public:
-    NorquillDll()
-    {
-        m_module = LoadLibraryW((TestSupport::BinFolder() + L"Norquill.dll").c_str());
-        if (!m_module)
-            return;
-        Resolve(SfSv_Initialize, "SfSv_Initialize");
-        Resolve(SfSv_Uninitialize, "SfSv_Uninitialize");
-        Resolve(SfSv_CreateService, "SfSv_CreateService");
-        Resolve(SfSv_FreeService, "SfSv_FreeService");
-        Resolve(SfPv_Initialize, "SfPv_Initialize");
-        Resolve(SfPv_Uninitialize, "SfPv_Uninitialize");
-        Resolve(SfPv_CreateProvider, "SfPv_CreateProvider");
-        Resolve(SfPv_FreeProvider, "SfPv_FreeProvider");
-    }
+    NorquillDll() = default;
     ~NorquillDll()
     {
         if (m_module)
@@ -39,34 +26,36 @@ public:
 
     bool Loaded() const
     {
-        return m_module && SfSv_Initialize && SfSv_Uninitialize && SfSv_CreateService && SfSv_FreeService &&
+        return SfSv_Initialize && SfSv_Uninitialize && SfSv_CreateService && SfSv_FreeService &&
                SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
     }
-    HMODULE Module() const { return m_module; }
-
-    PFN_SfSv_Initialize SfSv_Initialize = nullptr;
-    PFN_SfSv_Uninitialize SfSv_Uninitialize = nullptr;
-    PFN_SfSv_CreateService SfSv_CreateService = nullptr;
-    PFN_SfSv_FreeService SfSv_FreeService = nullptr;
-    PFN_SfPv_Initialize SfPv_Initialize = nullptr;
-    PFN_SfPv_Uninitialize SfPv_Uninitialize = nullptr;
-    PFN_SfPv_CreateProvider SfPv_CreateProvider = nullptr;
-    PFN_SfPv_FreeProvider SfPv_FreeProvider = nullptr;
 
 private:
-    template <class T> void Resolve(T& entry, const char* name)
+    template <class T> T Entry(const char* name)
     {
-        entry = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+        return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
+                        : nullptr;
     }
-    HMODULE m_module = nullptr;
+    HMODULE m_module = LoadLibraryW((TestSupport::BinFolder() + L"Norquill.dll").c_str());
+
+public:
+    E2E_ENTRY(SfSv_Initialize);
+    E2E_ENTRY(SfSv_Uninitialize);
+    E2E_ENTRY(SfSv_CreateService);
+    E2E_ENTRY(SfSv_FreeService);
+    E2E_ENTRY(SfPv_Initialize);
+    E2E_ENTRY(SfPv_Uninitialize);
+    E2E_ENTRY(SfPv_CreateProvider);
+    E2E_ENTRY(SfPv_FreeProvider);
 };
+#undef E2E_ENTRY
 
 // Entries the plug-in must never call fail the test loudly.
-#define E2E_NOT_CALLED(name)                                                                                       \
-    ULONG name() override                                                                                          \
-    {                                                                                                              \
-        ADD_FAILURE() << "the plug-in called " #name;                                                              \
-        return SrvFrwk::RESULT_FAILED;                                                                             \
+#define E2E_NOT_CALLED(name)                                                                                 \
+    ULONG name() override                                                                                    \
+    {                                                                                                        \
+        ADD_FAILURE() << "the plug-in called " #name;                                                        \
+        return SrvFrwk::RESULT_FAILED;                                                                       \
     }
 
 class RecordingSrvManager : public SrvFrwk::Interface::ISrvManager
@@ -138,7 +127,8 @@ public:
     ~ProviderSession()
     {
         if (provider)
-            m_dll.SfPv_FreeProvider(provider, SrvFrwk::CONTROLLER_TYPE, SrvFrwk::PROVIDER_TYPE_EVENTLOG, 0, 0);
+            m_dll.SfPv_FreeProvider(provider, SrvFrwk::CONTROLLER_TYPE, SrvFrwk::PROVIDER_TYPE_EVENTLOG, 0,
+                                    0);
         m_dll.SfPv_Uninitialize();
     }
     ProviderSession(const ProviderSession&) = delete;

@@ -4,163 +4,103 @@
 
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
+using SrvFrwk::Interface::IEnforceProvider;
 
 namespace
 {
-class RecordsTest : public E2E::NorquillTest
+struct Kind
 {
-protected:
-    std::wstring DayFile(const wchar_t* extension) const
-    {
-        return sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L"." + extension;
-    }
-
-    static std::vector<BYTE> RegBytes(const wchar_t* name)
-    {
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
-        return data;
-    }
-
-    // Stores the record twice through the provider and checks the day file byte for byte, the last-date
-    // stamp of the new file, and the records read back.
-    template <class TRecord>
-    void WriteAndReadBack(ULONG subType, const wchar_t* extension, const wchar_t* lastDate, TRecord record,
-                          const std::wstring& fields, const std::function<void(const TRecord&)>& check)
-    {
-        SCOPED_TRACE(extension);
-        E2E::ProviderSession provider(Dll());
-        ASSERT_TRUE(provider.provider);
-        ASSERT_EQ(RESULT_SUCCESS, provider->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0));
-        std::vector<BYTE> stamp = RegBytes(lastDate ? lastDate : L"VSTLastDate");
-        if (lastDate)
-        {
-            ASSERT_EQ(sizeof(SYSTEMTIME), stamp.size());
-            SYSTEMTIME written;
-            memcpy(&written, stamp.data(), sizeof(written));
-            EXPECT_EQ(TestSupport::DateText(TestSupport::Today()), TestSupport::DateText(written));
-            // A later event of the same day must leave the stamp alone.
-            const BYTE marker[16] = {0xAA};
-            TestSupport::SetRegBinary(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, lastDate, marker, 16);
-            stamp.assign(marker, marker + 16);
-        }
-        else
-            EXPECT_TRUE(stamp.empty());
-        ASSERT_EQ(RESULT_SUCCESS, provider->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0));
-        EXPECT_EQ(stamp, RegBytes(lastDate ? lastDate : L"VSTLastDate"));
-
-        // Date and time come from the clock; everything else must be exact.
-        const std::wstring text = TestSupport::ReadUtf16File(DayFile(extension));
-        const size_t second = text.find(L"\r\n", 17 + fields.size()) + 2;
-        ASSERT_GT(text.size(), second + 16);
-        const std::wstring expected =
-            L"\xFEFF" + text.substr(1, 16) + fields + L"\r\n" + text.substr(second, 16) + fields + L"\r\n";
-        const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(DayFile(extension));
-        ASSERT_EQ(expected.size() * 2, bytes.size());
-        EXPECT_EQ(0, memcmp(expected.data(), bytes.data(), bytes.size()));
-        EXPECT_EQ(0xFF, bytes[0]);
-        EXPECT_EQ(0xFE, bytes[1]);
-        EXPECT_EQ(TestSupport::DateText(TestSupport::Today()) + L"|", text.substr(1, 9));
-
-        LogQueryData<TRecord> query;
-        query.stDay = TestSupport::Today();
-        ASSERT_EQ(RESULT_SUCCESS, provider->QueryData(TYPE_EVENTLOG, subType, &query, 0, 0));
-        ASSERT_EQ(2u, query.records.size());
-        EXPECT_EQ(query.stDay.wYear, query.records[1].stTime.wYear);
-        EXPECT_EQ(query.stDay.wDay, query.records[1].stTime.wDay);
-        check(query.records[1]);
-    }
+    const wchar_t* extension;
+    const wchar_t* lastDate; // null: the kind keeps no stamp
+    std::wstring fields;
+    std::function<ULONG(IEnforceProvider*)> store;
+    std::function<size_t(IEnforceProvider*)> recordsOfToday;
 };
-} // namespace
 
-TEST_F(RecordsTest, EveryKindWritesItsLineAndReadsItBack)
+template <class R>
+Kind MakeKind(ULONG subType, const wchar_t* extension, const wchar_t* lastDate, R record,
+              const wchar_t* fields)
 {
-    VirusLogRecord virus{};
-    virus.dwNumber = 12;
-    virus.dwCode = 0x1A;
-    wcscpy_s(virus.szThreatName, L"Eicar");
-    wcscpy_s(virus.szFilePath, L"C:\\v.exe");
-    virus.nValue4 = -4;
-    WriteAndReadBack<VirusLogRecord>(1, L"VLG", L"VIRLastDate", virus,
-                                     L"00000012|0000001a|2|1|Eicar|C:\\v.exe|0|0|0|-4",
-                                     [](const VirusLogRecord& r)
-                                     {
-                                         EXPECT_EQ(0x12, r.dwNumber);
-                                         EXPECT_STREQ(L"Eicar", r.szThreatName);
-                                         EXPECT_EQ(-4, r.nValue4);
-                                     });
-
-    SpyLogRecord spy{};
-    spy.dwCode = 1;
-    wcscpy_s(spy.szPath, L"P");
-    wcscpy_s(spy.szItem, L"N");
-    spy.nType = 3;
-    WriteAndReadBack<SpyLogRecord>(2, L"SPG", L"SPYLastDate", spy, L"0x00000001|0|P||N|||3||0|0|",
-                                   [](const SpyLogRecord& r)
-                                   {
-                                       EXPECT_STREQ(L"N", r.szItem);
-                                       EXPECT_EQ(3, r.nType);
-                                   });
-
-    VaLogRecord va{};
-    wcscpy_s(va.szName, L"abc");
-    va.nValue1 = 12345678;
-    wcscpy_s(va.szText1, L"xyz");
-    WriteAndReadBack<VaLogRecord>(3, L"VAG", L"VLNLastDate", va, L"abc|1234567|0|xyz",
-                                  [](const VaLogRecord& r) { EXPECT_EQ(1234567, r.nValue1); });
-
-    WriteAndReadBack<TscLogRecord>(4, L"PTG", L"TSCLastDate", TscLogRecord{L"abc", 42, {}}, L"abc|42",
-                                   [](const TscLogRecord& r) { EXPECT_EQ(42, r.nValue1); });
-
-    WriteAndReadBack<AuLogRecord>(5, L"UPG", L"UPGLastDate", AuLogRecord{1, 0, -1, 7, L"A", L"B", {}},
-                                  L"1|0|-1|7|A|B",
-                                  [](const AuLogRecord& r) { EXPECT_STREQ(L"B", r.szText2); });
-
-    HisCleanLogRecord clean{};
-    clean.dwKind = 1;
-    clean.dwValue = 3;
-    clean.qwAmount = 5368709120LL;
-    WriteAndReadBack<HisCleanLogRecord>(6, L"HCG", L"HISLastDate", clean, L"3|1|1073741824",
-                                        [](const HisCleanLogRecord& r)
-                                        { EXPECT_EQ(1073741824, r.qwAmount); });
-
-    UrlFilterLogRecord url;
-    url.dwCode = 0x80;
-    url.tsText1 = L"http://x";
-    url.tsText4 = L"t4";
-    WriteAndReadBack<UrlFilterLogRecord>(7, L"ULG", L"URLLastDate", url, L"00000000|00000080|http://x|t4||",
-                                         [](const UrlFilterLogRecord& r) { EXPECT_EQ(L"t4", r.tsText4); });
-
-    PvyLogRecord privacy;
-    privacy.dwType = 2;
-    privacy.tsText2 = L"t2";
-    privacy.tsText6 = L"t6";
-    WriteAndReadBack<PvyLogRecord>(8, L"PPG", L"PVYLastDate", privacy, L"2|0||0|t2|t6",
-                                   [](const PvyLogRecord& r) { EXPECT_EQ(L"t6", r.tsText6); });
-
-    PhishAlertLogRecord phish;
-    phish.dwCode = 128;
-    phish.nValue2 = 7;
-    phish.tsText1 = L"t1";
-    WriteAndReadBack<PhishAlertLogRecord>(9, L"HLG", L"PHALastDate", phish, L"0|128|7|t1|",
-                                          [](const PhishAlertLogRecord& r) { EXPECT_EQ(7, r.nValue2); });
-
-    SpyLogRecord change{};
-    change.dwFlag = 1;
-    change.nType = 16;
-    wcscpy_s(change.szItem, L"N");
-    WriteAndReadBack<SpyLogRecord>(10, L"SCG", nullptr, change, L"0x00000000|0|||16|N||||0|0|",
-                                   [](const SpyLogRecord& r) { EXPECT_STREQ(L"N", r.szText3); });
+    return {extension, lastDate, fields,
+            [=](IEnforceProvider* p) mutable { return p->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0); },
+            [=](IEnforceProvider* p)
+            {
+                LogQueryData<R> query;
+                query.stDay = TestSupport::Today();
+                const ULONG result = p->QueryData(TYPE_EVENTLOG, subType, &query, 0, 0);
+                return result == RESULT_SUCCESS ? query.records.size() : 0;
+            }};
 }
 
-TEST_F(RecordsTest, QueryOfADayWithoutFileFailsAndKeepsTheList)
+std::vector<BYTE> RegBytes(const wchar_t* name)
 {
-    E2E::ProviderSession provider(Dll());
-    ASSERT_TRUE(provider.provider);
-    TscLogQuery query;
-    query.stDay = TestSupport::Today();
-    query.records.resize(1);
-    EXPECT_EQ(RESULT_FAILED, provider->QueryData(TYPE_EVENTLOG, DATA_TSC, &query, 0, 0));
-    EXPECT_EQ(1u, query.records.size());
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
+    return data;
+}
+} // namespace
+
+using RecordsTest = E2E::NorquillTest;
+
+// Each kind is stored twice: the file gets its mark and the last-date stamp only when it is created, and
+// every line is exact but for its date and time.
+TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
+{
+    const Kind kinds[] = {
+        MakeKind(1, L"VLG", L"VIRLastDate",
+                 VirusLogRecord{12, 0x1A, L"Eicar", 0, 0, 0, -4, {}, L"C:\\v.exe", L"", {}},
+                 L"00000012|0000001a|2|1|Eicar|C:\\v.exe|0|0|0|-4"),
+        MakeKind(2, L"SPG", L"SPYLastDate",
+                 SpyLogRecord{{}, 3, L"", 0, L"P", L"", L"N", L"", L"", 1, 0, 0, {}, L"", 0, {}, 0, {}},
+                 L"0x00000001|0|P||N|||3||0|0|"),
+        MakeKind(3, L"VAG", L"VLNLastDate", VaLogRecord{L"abc", 12345678, 0, L"xyz", {}},
+                 L"abc|1234567|0|xyz"),
+        MakeKind(4, L"PTG", L"TSCLastDate", TscLogRecord{L"abc", 42, {}}, L"abc|42"),
+        MakeKind(5, L"UPG", L"UPGLastDate", AuLogRecord{1, 0, -1, 7, L"A", L"B", {}}, L"1|0|-1|7|A|B"),
+        MakeKind(6, L"HCG", L"HISLastDate", HisCleanLogRecord{1, {}, 0, {}, 5368709120LL, {}, 3, {}},
+                 L"3|1|1073741824"),
+        MakeKind(7, L"ULG", L"URLLastDate",
+                 UrlFilterLogRecord{0, 0x80, L"http://x", 0, L"", L"", 0, 0, L"t4", {}},
+                 L"00000000|00000080|http://x|t4||"),
+        MakeKind(8, L"PPG", L"PVYLastDate", PvyLogRecord{2, 0, L"", 0, L"t2", L"", L"", L"", L"t6", {}},
+                 L"2|0||0|t2|t6"),
+        MakeKind(9, L"HLG", L"PHALastDate", PhishAlertLogRecord{0, 128, 7, L"t1", L"", L"", {}},
+                 L"0|128|7|t1|"),
+        MakeKind(10, L"SCG", nullptr,
+                 SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}},
+                 L"0x00000000|0|||16|N||||0|0|"),
+    };
+    const std::wstring today = TestSupport::DateText(TestSupport::Today());
+    for (const Kind& kind : kinds)
+    {
+        SCOPED_TRACE(kind.extension);
+        E2E::ProviderSession p(Dll());
+        const wchar_t* stampName = kind.lastDate ? kind.lastDate : L"VSTLastDate";
+        ASSERT_EQ(RESULT_SUCCESS, kind.store(p.provider));
+        std::vector<BYTE> stamp = RegBytes(stampName);
+        if (kind.lastDate)
+        {
+            ASSERT_EQ(sizeof(SYSTEMTIME), stamp.size());
+            EXPECT_EQ(today, TestSupport::DateText(*reinterpret_cast<const SYSTEMTIME*>(stamp.data())));
+            stamp.assign(16, 0xAA);
+            TestSupport::SetRegBinary(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, stampName, stamp.data(),
+                                      16);
+        }
+        EXPECT_EQ(kind.lastDate != nullptr, !stamp.empty());
+        ASSERT_EQ(RESULT_SUCCESS, kind.store(p.provider));
+        EXPECT_EQ(stamp, RegBytes(stampName));
+
+        const std::wstring file = sandbox.LogFolder() + today + L"." + kind.extension;
+        const std::wstring text = TestSupport::ReadUtf16File(file);
+        const size_t second = text.find(L"\r\n", 17 + kind.fields.size()) + 2;
+        ASSERT_GT(text.size(), second + 16);
+        EXPECT_EQ(today + L"|", text.substr(1, 9));
+        const std::wstring expected = L"\xFEFF" + text.substr(1, 16) + kind.fields + L"\r\n" +
+                                      text.substr(second, 16) + kind.fields + L"\r\n";
+        const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(file);
+        ASSERT_EQ(expected.size() * 2, bytes.size());
+        EXPECT_EQ(0, memcmp(expected.data(), bytes.data(), bytes.size()));
+        EXPECT_EQ(2u, kind.recordsOfToday(p.provider));
+    }
 }

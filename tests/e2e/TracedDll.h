@@ -3,47 +3,42 @@
 // process attach. This fixture loads a fresh DLL per test and reads the lines after unloading it.
 #include "E2EHost.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace E2E
 {
-inline std::wstring TraceNeedle(const wchar_t* tag, const std::wstring& message)
-{
-    return std::wstring(L" ") + tag + L" <Norquill> " + message + L" - ";
-}
-
-inline size_t CountTrace(const std::vector<std::wstring>& lines, const wchar_t* tag,
-                         const std::wstring& message)
-{
-    const std::wstring needle = TraceNeedle(tag, message);
-    size_t count = 0;
-    for (const std::wstring& line : lines)
-        count += line.find(needle) != std::wstring::npos ? 1 : 0;
-    return count;
-}
-
-inline size_t CountTag(const std::vector<std::wstring>& lines, const wchar_t* tag)
-{
-    const std::wstring needle = std::wstring(L" ") + tag + L" <Norquill> ";
-    size_t count = 0;
-    for (const std::wstring& line : lines)
-        count += line.find(needle) != std::wstring::npos ? 1 : 0;
-    return count;
-}
-
 constexpr const wchar_t* kFunc = L".w.";
 constexpr const wchar_t* kInfo = L"@@@";
 constexpr const wchar_t* kError = L"!!!";
 
+// Lines of the tag and, when given, of exactly that message.
+inline size_t CountTrace(const std::vector<std::wstring>& lines, const wchar_t* tag,
+                         const std::wstring& message = L"")
+{
+    const std::wstring needle =
+        std::wstring(L" ") + tag + L" <Norquill> " + (message.empty() ? L"" : message + L" - ");
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::wstring& line) { return line.find(needle) != std::wstring::npos; });
+}
+
+struct Traced
+{
+    size_t count;
+    const wchar_t* tag;
+    std::wstring message;
+};
+
+inline void ExpectTraces(const std::vector<std::wstring>& lines, std::initializer_list<Traced> expected)
+{
+    for (const Traced& t : expected)
+        EXPECT_EQ(t.count, CountTrace(lines, t.tag, t.message)) << t.tag << L" " << t.message;
+}
+
 class TracedDllTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_dll.reset(new NorquillDll());
-        ASSERT_TRUE(m_dll->Loaded()) << "Norquill.dll not loaded";
-    }
-    void TearDown() override { m_dll.reset(); }
+    void SetUp() override { ASSERT_TRUE(m_dll->Loaded()) << "Norquill.dll not loaded"; }
 
     NorquillDll& Dll() { return *m_dll; }
 
@@ -56,6 +51,6 @@ protected:
 
     TestSupport::TraceSandbox m_trace;
     TestSupport::EventLogSandbox m_sandbox;
-    std::unique_ptr<NorquillDll> m_dll;
+    std::unique_ptr<NorquillDll> m_dll = std::make_unique<NorquillDll>();
 };
 } // namespace E2E
