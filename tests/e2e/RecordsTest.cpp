@@ -75,9 +75,8 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
     for (const Kind& kind : kinds)
     {
         SCOPED_TRACE(kind.extension);
-        E2E::ProviderSession p(Dll());
         const wchar_t* stampName = kind.lastDate ? kind.lastDate : L"VSTLastDate";
-        ASSERT_EQ(RESULT_SUCCESS, kind.store(p.provider));
+        ASSERT_EQ(RESULT_SUCCESS, kind.store(Provider()));
         std::vector<BYTE> stamp = RegBytes(stampName);
         if (kind.lastDate)
         {
@@ -88,7 +87,7 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
                                       16);
         }
         EXPECT_EQ(kind.lastDate != nullptr, !stamp.empty());
-        ASSERT_EQ(RESULT_SUCCESS, kind.store(p.provider));
+        ASSERT_EQ(RESULT_SUCCESS, kind.store(Provider()));
         EXPECT_EQ(stamp, RegBytes(stampName));
 
         const std::wstring file = sandbox.LogFolder() + today + L"." + kind.extension;
@@ -101,6 +100,6 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
         const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(file);
         ASSERT_EQ(expected.size() * 2, bytes.size());
         EXPECT_EQ(0, memcmp(expected.data(), bytes.data(), bytes.size()));
-        EXPECT_EQ(2u, kind.recordsOfToday(p.provider));
+        EXPECT_EQ(2u, kind.recordsOfToday(Provider()));
     }
 }
