@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
 using TestSupport::FileExists;
@@ -9,40 +10,12 @@ using TestSupport::kEventLogKey;
 
 namespace
 {
-// Today by the real clock, as the DLL reads it, at 12:00:00.000, moved by whole days.
-SYSTEMTIME NoonInDays(int days)
-{
-    SYSTEMTIME t = TestSupport::Today();
-    t.wHour = 12;
-    t.wMinute = t.wSecond = t.wMilliseconds = 0;
-    FILETIME ft;
-    SystemTimeToFileTime(&t, &ft);
-    ULARGE_INTEGER value{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    value.QuadPart += static_cast<LONGLONG>(days) * 864000000000LL;
-    ft = FILETIME{value.LowPart, value.HighPart};
-    FileTimeToSystemTime(&ft, &t);
-    return t;
-}
-
-std::vector<BYTE> Bytes(const SYSTEMTIME& t)
-{
-    const BYTE* p = reinterpret_cast<const BYTE*>(&t);
-    return std::vector<BYTE>(p, p + sizeof(t));
-}
-
-class ActionsTest : public E2E::NorquillTest
+class ActionsTest : public NorquillTest
 {
 protected:
     ULONG Act(ULONG subType, void* param = nullptr)
     {
         return Provider()->DoAction(TYPE_EVENTLOG, subType, 0, param, 0, 0, 0);
-    }
-    std::vector<BYTE> ReportDate()
-    {
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, kEventLogKey, L"LastReportDate", type, data);
-        return data;
     }
 };
 } // namespace
@@ -85,7 +58,7 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
         const size_t reports = controller.calls.size();
         EXPECT_EQ(c.result, Act(ACTION_REPORT));
         EXPECT_EQ(reports + (c.due ? 1 : 0), controller.calls.size());
-        EXPECT_EQ(c.due ? Bytes(NoonInDays(0)) : before, ReportDate());
+        EXPECT_EQ(c.due ? Bytes(NoonInDays(0)) : before, SettingBytes(L"LastReportDate"));
     }
     ASSERT_FALSE(controller.calls.empty());
     std::vector<ULONG_PTR> call = controller.calls[0];

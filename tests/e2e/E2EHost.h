@@ -24,8 +24,6 @@ public:
         if (m_module)
             FreeLibrary(m_module);
     }
-    NorquillDll(const NorquillDll&) = delete;
-    NorquillDll& operator=(const NorquillDll&) = delete;
 
     bool Loaded() const
     {
@@ -95,6 +93,33 @@ public:
 
     std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
 };
+
+// A value of the settings key; empty when missing or of another type.
+inline std::vector<BYTE> SettingBytes(const wchar_t* name, DWORD wantedType = REG_BINARY)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
+    return type == wantedType ? data : std::vector<BYTE>();
+}
+
+inline std::vector<BYTE> Bytes(const SYSTEMTIME& t)
+{
+    return std::vector<BYTE>(reinterpret_cast<const BYTE*>(&t), reinterpret_cast<const BYTE*>(&t + 1));
+}
+
+// Today by the real clock, as the DLL reads it, at 12:00:00.000, moved by whole days.
+inline SYSTEMTIME NoonInDays(int days)
+{
+    SYSTEMTIME t = TestSupport::Today();
+    t.wHour = 12;
+    t.wMinute = t.wSecond = t.wMilliseconds = 0;
+    ULARGE_INTEGER value{};
+    SystemTimeToFileTime(&t, reinterpret_cast<FILETIME*>(&value));
+    value.QuadPart += days * 864000000000LL;
+    FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&value), &t);
+    return t;
+}
 
 constexpr const wchar_t* kFunc = L".w.";
 constexpr const wchar_t* kInfo = L"@@@";

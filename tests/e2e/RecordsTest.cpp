@@ -32,13 +32,6 @@ Kind MakeKind(ULONG subType, const wchar_t* extension, const wchar_t* lastDate, 
             }};
 }
 
-std::vector<BYTE> RegBytes(const wchar_t* name)
-{
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
-    return data;
-}
 } // namespace
 
 using RecordsTest = E2E::NorquillTest;
@@ -77,7 +70,7 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
         SCOPED_TRACE(kind.extension);
         const wchar_t* stampName = kind.lastDate ? kind.lastDate : L"VSTLastDate";
         ASSERT_EQ(RESULT_SUCCESS, kind.store(Provider()));
-        std::vector<BYTE> stamp = RegBytes(stampName);
+        std::vector<BYTE> stamp = E2E::SettingBytes(stampName);
         if (kind.lastDate)
         {
             ASSERT_EQ(sizeof(SYSTEMTIME), stamp.size());
@@ -88,7 +81,7 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
         }
         EXPECT_EQ(kind.lastDate != nullptr, !stamp.empty());
         ASSERT_EQ(RESULT_SUCCESS, kind.store(Provider()));
-        EXPECT_EQ(stamp, RegBytes(stampName));
+        EXPECT_EQ(stamp, E2E::SettingBytes(stampName));
 
         const std::wstring file = sandbox.LogFolder() + today + L"." + kind.extension;
         const std::wstring text = TestSupport::ReadUtf16File(file);
