@@ -60,8 +60,6 @@ TEST_F(RecordsConcurrencyTest, TwoProcessesWritingAtOnceLoseWholeEventsOnly)
     EXPECT_EQ(static_cast<size_t>(a.successes + b.successes), events.size());
 
     // Every lost event left its sharing violation in the trace.
-    long refused = 0;
-    for (const std::wstring& line : trace.Lines())
-        refused += line.find(L"FileBase::Open() failed: 0x00000020") != std::wstring::npos;
-    EXPECT_EQ(a.failures + b.failures, refused);
+    EXPECT_EQ(static_cast<size_t>(a.failures + b.failures),
+              E2E::CountTrace(trace.Lines(), E2E::kError, L"FileBase::Open() failed: 0x00000020"));
 }
