@@ -67,29 +67,6 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
     EXPECT_EQ(std::vector<ULONG_PTR>({22, 1, 0, 0, 0, 0x80000, 0, 0}), call);
 }
 
-TEST_F(ActionsTest, DeleteAndPurgesReachTheLogFolder)
-{
-    const std::wstring logs = sandbox.LogFolder(), old = TestSupport::DateText(NoonInDays(-30)),
-                       young = TestSupport::DateText(NoonInDays(-29));
-    const std::wstring oldDebug =
-        old.substr(6, 2) + old.substr(4, 2) + old.substr(0, 4) + L"_bsqNorquill.log";
-    ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr));
-    for (const std::wstring& name : {std::wstring(L"20200101.SPG"), old + L".HCG", young + L".VLG", oldDebug})
-        ASSERT_TRUE(TestSupport::WriteFileBytes(logs + name, "x", 1));
-    TestSupport::RegistryKeyGuard noSessionFolder(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey);
-
-    LogDeleteParam param{NoonInDays(0), 12};
-    EXPECT_EQ(RESULT_FAILED, Act(ACTION_DELETE, &param));
-    param.dwTargetLogType = LOG_SPYWARE;
-    EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_DELETE, &param));
-    EXPECT_FALSE(FileExists(logs + L"20200101.SPG"));
-    EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_EVENTLOG_PURGE)); // 30 days by default
-    EXPECT_FALSE(FileExists(logs + old + L".HCG"));
-    EXPECT_TRUE(FileExists(logs + young + L".VLG"));
-    EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_DEBUGLOG_PURGE));
-    EXPECT_FALSE(FileExists(logs + oldDebug));
-}
-
 TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
 {
     const wchar_t* runKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";

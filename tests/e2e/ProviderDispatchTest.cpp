@@ -58,6 +58,10 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
         EXPECT_EQ(RESULT_SUCCESS, p->DoAction(el, 0, 0, nullptr, 0, 0, 0));
         // The action's own failure comes back unchanged.
         EXPECT_EQ(RESULT_INVALID_ARG, p->DoAction(el, ACTION_DELETE, 0, nullptr, 0, 0, 0));
+        LogDeleteParam unknownType{NoonInDays(0), 12};
+        EXPECT_EQ(RESULT_FAILED, p->DoAction(el, ACTION_DELETE, 0, &unknownType, 0, 0, 0));
+        EXPECT_EQ(RESULT_SUCCESS, p->DoAction(el, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0));
+        EXPECT_EQ(RESULT_SUCCESS, p->DoAction(el, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(0xAAAAu, report.dwDayFre);
         EXPECT_EQ(0xBBBBu, report.dwAlertFlag);
         EXPECT_TRUE(controller.calls.empty());
@@ -75,8 +79,18 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
          {2, kError, L"_pPropertyData invalid"},
          {2, kError, L"_pPropertyData is NULL"},
          {1, kError, L"CEventLogProvider::DoDelete() failed: 0x80040204"},
+         {1, kError, L"CEventLogProvider::DoDelete() failed: 0x80040201"},
          {1, kError, L"_pActionParam is NULL"},
-         {9, kError, L""},
+         {1, kError,
+          L"CLogPurge::PurgeEventLogs() - this->GetExtensionStringList() failed _dwTargetLogType[12]."},
+         {12, kError, L""},
+         // Both purges run with their default age.
+         {1, kFunc,
+          L"CEventLogProvider::DoEventLogPurge() Purge Time [" + TestSupport::DateText(NoonInDays(-30)) +
+              L"]"},
+         {1, kFunc,
+          L"CEventLogProvider::DoDebugLogPurge() Purge Time [" + TestSupport::DateText(NoonInDays(-30)) +
+              L"]"},
          {1, kInfo, L"_ulDataType: 0x00000016, _ulDataSubType: 0x0000000B, _ulOption: 0x00000000"},
          {1, kInfo,
           L"_ulActionType: 0x00000016, _ulActionSubType: 0x00000006, _ulActionOption: 0x00000000, _ulOption: "
@@ -85,5 +99,5 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
          {1, kFunc, L"[Enter] CEventLogProvider::QueryConfig() Type[0x00000015] SubType[0x00000001]..."},
          {6, kFunc, L"[Enter] CEventLogProvider::StoreData()..."},
          {0, kFunc, L"[Leave] CEventLogProvider::StoreData()..."},
-         {2, kFunc, L"[Leave] CEventLogProvider::DoAction()..."}});
+         {4, kFunc, L"[Leave] CEventLogProvider::DoAction()..."}});
 }
