@@ -79,9 +79,8 @@ TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
     ASSERT_TRUE(TestSupport::WriteFileBytes(link, "x", 1));
 
     EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_SETUP_LINK_REMOVE));
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    EXPECT_FALSE(TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", type, data));
+    EXPECT_NE(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", RRF_RT_ANY, nullptr,
+                                          nullptr, nullptr));
     EXPECT_FALSE(FileExists(link));
 
     // Without the Run value the shortcut is still removed; once it is gone the action fails.

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace E2E
 {
@@ -18,7 +16,6 @@ namespace E2E
 class NorquillDll
 {
 public:
-    NorquillDll() = default;
     ~NorquillDll()
     {
         if (m_module)

@@ -17,9 +17,9 @@ WriterRun RunWriter(const wchar_t* tag, int count)
 {
     WriterRun run;
     std::string output;
-    run.exitCode = TestSupport::RunProcess(TestSupport::BinFolder() + L"records_writer.exe " + tag + L" " +
-                                               std::to_wstring(count),
-                                           300000, &output);
+    const std::wstring command =
+        TestSupport::BinFolder() + L"records_writer.exe " + tag + L" " + std::to_wstring(count);
+    run.exitCode = TestSupport::RunProcess(command, 300000, &output);
     std::istringstream(output) >> run.successes >> run.failures >> run.other;
     return run;
 }
