@@ -66,10 +66,8 @@ TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheInter
     EventLogSettings purge{};
     ASSERT_EQ(RESULT_SUCCESS, p->QueryConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
     ASSERT_EQ(RESULT_SUCCESS, p->QueryConfig(TYPE_EVENTLOG, CONFIG_EVENTLOG_PURGE, &purge, 0, 0));
-    EXPECT_EQ(7u, report.dwDayFre);
-    EXPECT_EQ(1u, report.dwAlertFlag);
-    EXPECT_EQ(30u, purge.dwDayFre);
-    EXPECT_EQ(1u, purge.dwPurgeFlag);
+    EXPECT_EQ(std::vector<DWORD>({7, 1, 30, 1}),
+              std::vector<DWORD>({report.dwDayFre, report.dwAlertFlag, purge.dwDayFre, purge.dwPurgeFlag}));
 
     report = {14, 2};
     ASSERT_EQ(RESULT_SUCCESS, p->StoreConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
