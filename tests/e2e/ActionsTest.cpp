@@ -8,17 +8,7 @@ using namespace SrvFrwk::EventLog;
 using TestSupport::FileExists;
 using TestSupport::kEventLogKey;
 
-namespace
-{
-class ActionsTest : public NorquillTest
-{
-protected:
-    ULONG Act(ULONG subType, void* param = nullptr)
-    {
-        return Provider()->DoAction(TYPE_EVENTLOG, subType, 0, param, 0, 0, 0);
-    }
-};
-} // namespace
+using ActionsTest = NorquillTest;
 
 TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoon)
 {
@@ -56,7 +46,7 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
             TestSupport::SetRegBinary(HKEY_LOCAL_MACHINE, kEventLogKey, L"LastReportDate", before.data(),
                                       static_cast<DWORD>(before.size()));
         const size_t reports = controller.calls.size();
-        EXPECT_EQ(c.result, Act(ACTION_REPORT));
+        EXPECT_EQ(c.result, Provider()->DoAction(TYPE_EVENTLOG, ACTION_REPORT, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(reports + (c.due ? 1 : 0), controller.calls.size());
         EXPECT_EQ(c.due ? Bytes(NoonInDays(0)) : before, SettingBytes(L"LastReportDate"));
     }
@@ -69,6 +59,8 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
 
 TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
 {
+    const auto removeHooks = [&]
+    { return Provider()->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0); };
     const wchar_t* runKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     TestSupport::RegistryKeyGuard run(HKEY_LOCAL_MACHINE, runKey, false);
     wchar_t startup[MAX_PATH] = {};
@@ -78,14 +70,14 @@ TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
     ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", L"C:\\qelsetup.exe"));
     ASSERT_TRUE(TestSupport::WriteFileBytes(link, "x", 1));
 
-    EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_SETUP_LINK_REMOVE));
+    EXPECT_EQ(RESULT_SUCCESS, removeHooks());
     EXPECT_NE(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", RRF_RT_ANY, nullptr,
                                           nullptr, nullptr));
     EXPECT_FALSE(FileExists(link));
 
     // Without the Run value the shortcut is still removed; once it is gone the action fails.
     ASSERT_TRUE(TestSupport::WriteFileBytes(link, "x", 1));
-    EXPECT_EQ(RESULT_SUCCESS, Act(ACTION_SETUP_LINK_REMOVE));
+    EXPECT_EQ(RESULT_SUCCESS, removeHooks());
     EXPECT_FALSE(FileExists(link));
-    EXPECT_EQ(RESULT_FAILED, Act(ACTION_SETUP_LINK_REMOVE));
+    EXPECT_EQ(RESULT_FAILED, removeHooks());
 }

@@ -119,7 +119,6 @@ inline SYSTEMTIME NoonInDays(int days)
 }
 
 constexpr const wchar_t* kFunc = L".w.";
-constexpr const wchar_t* kInfo = L"@@@";
 constexpr const wchar_t* kError = L"!!!";
 
 // Lines of the tag and, when given, of exactly that message.

@@ -4,21 +4,17 @@ using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::Interface;
 
-namespace
-{
-// An object the factory never made; it is deleted through its virtual destructor like any provider.
-class ForeignProvider : public IEnforceProvider
-{
-public:
-    ULONG Initialize() override { return RESULT_SUCCESS; }
-    ULONG Uninitialize() override { return RESULT_SUCCESS; }
-};
-} // namespace
-
 using FactoryTest = NorquillTest;
 
 TEST_F(FactoryTest, RefusalsFollowTheCheckOrderAndObjectsAreCountedAcrossCreateAndFree)
 {
+    // An object the factory never made; it is deleted through its virtual destructor like any provider.
+    class ForeignProvider : public IEnforceProvider
+    {
+    public:
+        ULONG Initialize() override { return RESULT_SUCCESS; }
+        ULONG Uninitialize() override { return RESULT_SUCCESS; }
+    };
     RecordingSrvManager manager;
     IFrameworkService *service = nullptr, *second = nullptr;
     IEnforceProvider *provider = nullptr, *other = nullptr;

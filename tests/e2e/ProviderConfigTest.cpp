@@ -3,7 +3,6 @@
 using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
-using SrvFrwk::Interface::IEnforceProvider;
 using TestSupport::kEventLogKey;
 
 namespace
@@ -47,7 +46,7 @@ void ExpectInstallValues()
 // The exact moments are checked with a fixed clock in the unit tests.
 TEST_F(NorquillTest, InstallWritesEveryDefaultAndTheThirteenStampsAndOverwritesOnTheSecondRun)
 {
-    IEnforceProvider* p = Provider();
+    auto* p = Provider();
     ASSERT_EQ(RESULT_SUCCESS, p->Install());
     ExpectInstallValues();
 
@@ -61,7 +60,7 @@ TEST_F(NorquillTest, InstallWritesEveryDefaultAndTheThirteenStampsAndOverwritesO
 
 TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheIntervalToday)
 {
-    IEnforceProvider* p = Provider();
+    auto* p = Provider();
     ReportSettings report{};
     EventLogSettings purge{};
     ASSERT_EQ(RESULT_SUCCESS, p->QueryConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
@@ -77,7 +76,7 @@ TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheInter
 
 TEST_F(NorquillTest, RecentInfoFillsStringsEvenWithoutAStamp)
 {
-    IEnforceProvider* p = Provider();
+    auto* p = Provider();
     TestSupport::SetRegString(HKEY_LOCAL_MACHINE, kEventLogKey, L"MostRecentThreatName", L"Eicar");
     TestSupport::SetRegString(HKEY_LOCAL_MACHINE, kEventLogKey, L"MostRecentThreatFile", L"C:\\x.com");
     RecentThreatInfo info;
