@@ -9,17 +9,15 @@ namespace
 {
 struct WriterRun
 {
-    int exitCode = -1;
-    long successes = -1, failures = -1, other = -1;
+    long exitCode = -1, successes = -1, failures = -1, other = -1;
 };
 
 WriterRun RunWriter(const wchar_t* tag, int count)
 {
     WriterRun run;
     std::string output;
-    const std::wstring command =
-        TestSupport::BinFolder() + L"records_writer.exe " + tag + L" " + std::to_wstring(count);
-    run.exitCode = TestSupport::RunProcess(command, 300000, &output);
+    const std::wstring command = L"records_writer.exe " + std::wstring(tag) + L" " + std::to_wstring(count);
+    run.exitCode = TestSupport::RunProcess(TestSupport::BinFolder() + command, 300000, &output);
     std::istringstream(output) >> run.successes >> run.failures >> run.other;
     return run;
 }

@@ -27,9 +27,8 @@ Kind MakeKind(ULONG subType, const wchar_t* extension, const wchar_t* lastDate, 
             {
                 LogQueryData<R> query;
                 query.stDay = TestSupport::Today();
-                return p->QueryData(TYPE_EVENTLOG, subType, &query, 0, 0) == RESULT_SUCCESS
-                           ? query.records.size()
-                           : 0;
+                EXPECT_EQ(RESULT_SUCCESS, p->QueryData(TYPE_EVENTLOG, subType, &query, 0, 0));
+                return query.records.size();
             }};
 }
 
