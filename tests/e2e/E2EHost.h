@@ -100,7 +100,7 @@ inline std::vector<BYTE> SettingBytes(const wchar_t* name, DWORD wantedType = RE
     return type == wantedType ? data : std::vector<BYTE>();
 }
 
-inline std::vector<BYTE> Bytes(const SYSTEMTIME& t)
+template <class T> std::vector<BYTE> Bytes(const T& t)
 {
     return std::vector<BYTE>(reinterpret_cast<const BYTE*>(&t), reinterpret_cast<const BYTE*>(&t + 1));
 }

@@ -7,12 +7,6 @@ using TestSupport::kEventLogKey;
 
 namespace
 {
-DWORD Dword(const wchar_t* name)
-{
-    const std::vector<BYTE> data = SettingBytes(name, REG_DWORD);
-    return data.size() == 4 ? *reinterpret_cast<const DWORD*>(data.data()) : ~0u;
-}
-
 void ExpectInstallValues()
 {
     const std::pair<const wchar_t*, DWORD> dwords[] = {
@@ -28,7 +22,7 @@ void ExpectInstallValues()
         {L"XAixScale", L"0.8"},          {L"YAixScale", L"0.8"},           {L"ReportXLeftOffset", L"0.5"},
         {L"ReportYLeftOffset", L"0.08"}, {L"ReportXRightOffset", L"0.15"}, {L"ReportYRightOffset", L"0.1"}};
     for (const auto& [name, value] : dwords)
-        EXPECT_EQ(value, Dword(name)) << name;
+        EXPECT_EQ(Bytes(value), SettingBytes(name, REG_DWORD)) << name;
     for (const auto& [name, text] : texts)
     {
         std::vector<BYTE> data = SettingBytes(name, REG_SZ);
@@ -70,7 +64,7 @@ TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheInter
 
     report = {14, 2};
     ASSERT_EQ(RESULT_SUCCESS, p->StoreConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
-    EXPECT_EQ(14u, Dword(L"GenReportFrequency"));
+    EXPECT_EQ(Bytes(DWORD(14)), SettingBytes(L"GenReportFrequency", REG_DWORD));
     EXPECT_EQ(Bytes(NoonInDays(0)), SettingBytes(L"LastReportDate"));
 }
 
