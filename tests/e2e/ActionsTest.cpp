@@ -16,8 +16,7 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
     {
         const char* what;
         DWORD frequency, flag;
-        int days;
-        WORD month;       // 0: the day's own
+        int days, month;  // month 0: the day's own
         size_t stampSize; // 0: no stamp
         ULONG result;
         bool due;
@@ -38,7 +37,7 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
         TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"GenReportFrequency", c.frequency);
         TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"ReportAlertFlag", c.flag);
         SYSTEMTIME stored = NoonInDays(c.days);
-        stored.wMonth = c.month ? c.month : stored.wMonth;
+        stored.wMonth = c.month ? static_cast<WORD>(c.month) : stored.wMonth;
         std::vector<BYTE> before = Bytes(stored);
         before.resize(c.stampSize);
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kEventLogKey, L"LastReportDate");
@@ -51,10 +50,9 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
         EXPECT_EQ(c.due ? Bytes(NoonInDays(0)) : before, SettingBytes(L"LastReportDate"));
     }
     ASSERT_FALSE(controller.calls.empty());
-    std::vector<ULONG_PTR> call = controller.calls[0];
+    const std::vector<ULONG_PTR>& call = controller.calls[0];
     EXPECT_NE(0u, call[4]); // scratch space of the plug-in's own
-    call[4] = 0;
-    EXPECT_EQ(std::vector<ULONG_PTR>({22, 1, 0, 0, 0, 0x80000, 0, 0}), call);
+    EXPECT_EQ(std::vector<ULONG_PTR>({22, 1, 0, 0, call[4], 0x80000, 0, 0}), call);
 }
 
 TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)

@@ -1,6 +1,5 @@
 #pragma once
-// A small host of the tests' own: loads the built Norquill.dll like a real host (LoadLibraryW,
-// GetProcAddress, the interfaces) and records what the plug-in asks of its manager and controller.
+// The tests' own host: loads the built DLL as a real host does and records what the plug-in asks of it.
 #include "SrvFrwk_EventLog.h"
 #include "TestSupport.h"
 
@@ -131,7 +130,6 @@ inline size_t CountTrace(const std::vector<std::wstring>& lines, const wchar_t* 
                          [&](const std::wstring& line) { return line.find(needle) != std::wstring::npos; });
 }
 
-// How many lines of each tag and message the trace must hold.
 inline void ExpectTraces(const std::vector<std::wstring>& lines,
                          std::initializer_list<std::tuple<size_t, const wchar_t*, std::wstring>> expected)
 {
@@ -149,7 +147,6 @@ protected:
 
     NorquillDll& Dll() { return *m_dll; }
 
-    // The test's provider, created through the exports on first use.
     SrvFrwk::Interface::IEnforceProvider* Provider()
     {
         if (!m_provider)

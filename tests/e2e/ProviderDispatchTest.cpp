@@ -23,28 +23,27 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
     const struct
     {
         Entry entry;
-        ULONG type, subType;
+        ULONG type, subType, expected;
         void* data;
-        ULONG expected;
     } calls[] = {
-        {kStoreData, 21, DATA_TSC, nullptr, RESULT_BAD_TYPE},
-        {kStoreData, el, DATA_TSC, nullptr, RESULT_INVALID_ARG},
-        {kStoreData, el, 11, &record, RESULT_INVALID_ARG},
-        {kStoreData, el, 0, &record, RESULT_INVALID_ARG},
-        {kStoreData, el, DATA_LOG_PATH, &record, RESULT_INVALID_ARG},
-        {kStoreData, el, DATA_RECENT_THREAT, &record, RESULT_INVALID_ARG},
-        {kQueryData, 23, DATA_LOG_PATH, nullptr, RESULT_BAD_TYPE},
-        {kQueryData, el, DATA_LOG_PATH, nullptr, RESULT_INVALID_ARG},
-        {kQueryData, el, 0, &query, RESULT_INVALID_ARG},
-        {kQueryData, el, 17, &query, RESULT_INVALID_ARG},
+        {kStoreData, 21, DATA_TSC, RESULT_BAD_TYPE, nullptr},
+        {kStoreData, el, DATA_TSC, RESULT_INVALID_ARG, nullptr},
+        {kStoreData, el, 11, RESULT_INVALID_ARG, &record},
+        {kStoreData, el, 0, RESULT_INVALID_ARG, &record},
+        {kStoreData, el, DATA_LOG_PATH, RESULT_INVALID_ARG, &record},
+        {kStoreData, el, DATA_RECENT_THREAT, RESULT_INVALID_ARG, &record},
+        {kQueryData, 23, DATA_LOG_PATH, RESULT_BAD_TYPE, nullptr},
+        {kQueryData, el, DATA_LOG_PATH, RESULT_INVALID_ARG, nullptr},
+        {kQueryData, el, 0, RESULT_INVALID_ARG, &query},
+        {kQueryData, el, 17, RESULT_INVALID_ARG, &query},
         // Config requests refuse other types at the function level and accept unknown sub-types.
-        {kQueryConfig, 21, CONFIG_REPORT, &report, RESULT_BAD_TYPE},
-        {kStoreConfig, 21, CONFIG_REPORT, &report, RESULT_BAD_TYPE},
-        {kQueryConfig, el, 3, &report, RESULT_SUCCESS},
-        {kStoreConfig, el, 3, nullptr, RESULT_SUCCESS},
+        {kQueryConfig, 21, CONFIG_REPORT, RESULT_BAD_TYPE, &report},
+        {kStoreConfig, 21, CONFIG_REPORT, RESULT_BAD_TYPE, &report},
+        {kQueryConfig, el, 3, RESULT_SUCCESS, &report},
+        {kStoreConfig, el, 3, RESULT_SUCCESS, nullptr},
         // A null record reaches the settings operation, which refuses it.
-        {kQueryConfig, el, CONFIG_REPORT, nullptr, RESULT_INVALID_ARG},
-        {kStoreConfig, el, CONFIG_EVENTLOG_PURGE, nullptr, RESULT_INVALID_ARG},
+        {kQueryConfig, el, CONFIG_REPORT, RESULT_INVALID_ARG, nullptr},
+        {kStoreConfig, el, CONFIG_EVENTLOG_PURGE, RESULT_INVALID_ARG, nullptr},
     };
     IEnforceProvider* p = Provider();
     ASSERT_NE(nullptr, p);
@@ -83,7 +82,6 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
          {1, kError,
           L"CLogPurge::PurgeEventLogs() - this->GetExtensionStringList() failed _dwTargetLogType[12]."},
          {12, kError, L""},
-         // Both purges ran, with their default age.
          {1, kFunc, L"CEventLogProvider::DoEventLogPurge" + age},
          {1, kFunc, L"CEventLogProvider::DoDebugLogPurge" + age}});
 }

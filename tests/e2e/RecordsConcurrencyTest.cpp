@@ -53,7 +53,6 @@ TEST_F(RecordsConcurrencyTest, TwoProcessesWritingAtOnceLoseWholeEventsOnly)
     EXPECT_EQ(text.size(), matched) << "torn or foreign text";
     EXPECT_EQ(static_cast<size_t>(a.successes + b.successes), events.size());
 
-    // Every lost event left its sharing violation in the trace.
     EXPECT_EQ(static_cast<size_t>(a.failures + b.failures),
               E2E::CountTrace(trace.Lines(), E2E::kError, L"FileBase::Open() failed: 0x00000020"));
 }

@@ -10,8 +10,7 @@ namespace
 {
 struct Kind
 {
-    const wchar_t* extension;
-    const wchar_t* lastDate; // null: the kind keeps no stamp
+    const wchar_t *extension, *lastDate; // lastDate null: the kind keeps no stamp
     std::wstring fields;
     std::function<ULONG(IEnforceProvider*)> store;
     std::function<size_t(IEnforceProvider*)> recordsOfToday;
@@ -36,8 +35,7 @@ Kind MakeKind(ULONG subType, const wchar_t* extension, const wchar_t* lastDate, 
 
 using RecordsTest = E2E::NorquillTest;
 
-// Each kind is stored twice: the file gets its mark and the last-date stamp only when it is created, and
-// every line is exact but for its date and time.
+// Stored twice: mark and last-date stamp on a new file only; lines exact but for their date and time.
 TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
 {
     const Kind kinds[] = {
