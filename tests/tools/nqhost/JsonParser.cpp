@@ -17,26 +17,18 @@ struct Parser
 
     [[noreturn]] void Fail(const char* what) const
     {
-        throw std::runtime_error(std::string("JSON: ") + what + " at offset " + std::to_string(pos) +
-                                 " in: " + text);
+        throw std::runtime_error(std::string(what) + " at " + std::to_string(pos) + " of JSON: " + text);
     }
 
     // The next character after blanks, -1 at the end.
     int Peek()
     {
         pos = std::min(text.find_first_not_of(" \t\r\n", pos), text.size());
-        return pos < text.size() ? text[pos] : -1;
+        return pos < text.size() ? static_cast<unsigned char>(text[pos]) : -1;
     }
     bool Take(char c) { return Peek() == c && ++pos; }
-    bool Word(const std::string& word)
-    {
-        return text.compare(pos, word.size(), word) == 0 && (pos += word.size());
-    }
-    void Expect(char c)
-    {
-        if (!Take(c))
-            Fail("unexpected character");
-    }
+    bool Word(const std::string& w) { return text.compare(pos, w.size(), w) == 0 && (pos += w.size()); }
+    void Expect(char c) { Take(c) ? void() : Fail("unexpected character"); }
 
     JsonNode Value()
     {
@@ -59,17 +51,16 @@ struct Parser
         if (Take(close))
             return;
         do
-        {
-            if (close == ']')
-            {
-                node.items.push_back(Value());
-                continue;
-            }
-            std::string name = String();
-            Expect(':');
-            node.members[name] = Value();
-        } while (Take(','));
+            close == ']' ? node.items.push_back(Value()) : Member(node);
+        while (Take(','));
         Expect(close);
+    }
+
+    void Member(JsonNode& node)
+    {
+        std::string name = String();
+        Expect(':');
+        node.members[name] = Value();
     }
 
     double Number()
@@ -85,12 +76,7 @@ struct Parser
         return number;
     }
 
-    char Next()
-    {
-        if (pos >= text.size())
-            Fail("unterminated string");
-        return text[pos++];
-    }
+    char Next() { return pos < text.size() ? text[pos++] : (Fail("unterminated string"), '\0'); }
 
     std::string String()
     {
@@ -121,18 +107,9 @@ struct Parser
 };
 } // namespace
 
-const JsonNode& JsonNode::operator[](const std::string& name) const
+const JsonNode& JsonNode::Missing(const std::string& what)
 {
-    if (!Has(name))
-        throw std::runtime_error("JSON: no member '" + name + "'");
-    return members.at(name);
-}
-
-const JsonNode& JsonNode::operator[](size_t index) const
-{
-    if (index >= items.size())
-        throw std::runtime_error("JSON: no item " + std::to_string(index));
-    return items[index];
+    throw std::runtime_error("JSON: no " + what);
 }
 
 JsonNode ParseJson(const std::string& text)
@@ -147,9 +124,9 @@ JsonNode ParseJson(const std::string& text)
 std::string Utf8(const std::wstring& text)
 {
     const int size = static_cast<int>(text.size());
-    std::string out(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, &out[0], static_cast<int>(out.size()), nullptr,
-                        nullptr);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, &out[0], bytes, nullptr, nullptr);
     return out;
 }
 } // namespace NqHostTest

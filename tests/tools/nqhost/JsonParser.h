@@ -17,9 +17,13 @@ struct JsonNode
     std::map<std::string, JsonNode> members;
 
     bool Has(const std::string& name) const { return members.count(name) != 0; }
-    // Throw std::runtime_error naming what is missing, so a test fails with the reason.
-    const JsonNode& operator[](const std::string& name) const;
-    const JsonNode& operator[](size_t index) const;
+    // A missing member or item throws std::runtime_error naming it, so a test fails with the reason.
+    const JsonNode& operator[](const std::string& n) const { return Has(n) ? members.at(n) : Missing(n); }
+    const JsonNode& operator[](size_t i) const
+    {
+        return i < items.size() ? items[i] : Missing(std::to_string(i));
+    }
+    static const JsonNode& Missing(const std::string& what);
 };
 
 // Throws std::runtime_error with the offset of the first error and the text.

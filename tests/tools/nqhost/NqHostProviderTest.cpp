@@ -1,5 +1,4 @@
-// Each command reaches the provider or service and reports the result by name, with an exit code a
-// script can rely on.
+// Each command reaches the provider or service and reports results by name, with exit codes scripts use.
 #include "NqHostTest.h"
 
 #include <sstream>
@@ -33,9 +32,7 @@ TEST_F(NqHostProvider, StoreThenQueryRoundTripsEveryKind)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.kind));
-        NqHostRun stored = Run(L"store " + c.kind + L" " + c.stored);
-        ASSERT_EQ(0, stored.exitCode) << stored.output;
-        EXPECT_TRUE(stored.Says("RESULT_SUCCESS (0x00040200)")) << stored.output;
+        ASSERT_EQ(0, Run(L"store " + c.kind + L" " + c.stored).exitCode);
         JsonNode doc = Json(L"query " + c.kind);
         const JsonNode& record = doc["records"][0];
         std::istringstream words(c.back ? c.back : Utf8(c.stored));
@@ -55,66 +52,40 @@ TEST_F(NqHostProvider, QueryOfADayWithoutLogExitsOneWithTheResultName)
     NqHostRun run = Run(L"query virus 2001-01-01");
     EXPECT_EQ(1, run.exitCode) << run.output;
     EXPECT_TRUE(run.Says("RESULT_FAILED (0x80040201)")) << run.output;
-
-    JsonNode doc = Json(L"query virus 2001-01-01", 1);
-    EXPECT_EQ("RESULT_FAILED", doc["results"][0]["name"].text);
-    EXPECT_EQ(2147746305.0, doc["results"][0]["code"].number);
-    EXPECT_FALSE(doc.Has("records"));
 }
 
 TEST_F(NqHostProvider, DemoStoresAndReadsBackEveryKindAndEndsWithZero)
 {
     JsonNode doc = Json(L"demo");
-    std::vector<std::string> kinds;
-    bool notified = false;
+    std::string kinds;
     for (const JsonNode& step : doc["steps"].items)
     {
-        for (const JsonNode& call : step.Has("hostCalls") ? step["hostCalls"].items : std::vector<JsonNode>())
-            notified = notified || call["call"].text.rfind("NotifySessionAgent(22, 1, 0, 0, ", 0) == 0;
         if (!step.Has("values") || !step["values"].Has("kind"))
             continue;
-        kinds.push_back(step["values"]["kind"].text);
-        EXPECT_EQ("RESULT_SUCCESS", step["results"][0]["name"].text) << kinds.back();
-        EXPECT_FALSE(step["records"].items.empty()) << kinds.back();
+        const std::string& kind = step["values"]["kind"].text;
+        kinds += kind + " ";
+        EXPECT_EQ("RESULT_SUCCESS", step["results"][0]["name"].text) << kind;
+        EXPECT_FALSE(step["records"].items.empty()) << kind;
     }
-    EXPECT_EQ((std::vector<std::string>{"virus", "spyware", "vulnerability", "tsc", "update", "history",
-                                        "url", "privacy", "phishing", "change"}),
-              kinds);
-    EXPECT_TRUE(notified) << "the demo's report did not reach the controller";
-}
-
-TEST_F(NqHostProvider, ConfigStoresWhatTheNextRunShows)
-{
-    Json(L"config purge --off --days 12");
-    JsonNode shown = Json(L"config purge");
-    EXPECT_EQ(12, shown["values"]["dwDayFre"].number);
-    EXPECT_EQ(0, shown["values"]["dwPurgeFlag"].number);
-    EXPECT_EQ(1u, shown["results"].items.size()) << "showing must not store";
+    EXPECT_EQ("virus spyware vulnerability tsc update history url privacy phishing change ", kinds);
 }
 
 TEST_F(NqHostProvider, PathRecentAndDeleteFollowWhatWasStored)
 {
-    ASSERT_EQ(0, Run(L"store virus szThreatName=Worm.Y szFilePath=C:\\v.exe").exitCode);
-    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".VLG";
-    EXPECT_EQ(Utf8(file), Json(L"path virus latest")["values"]["tsLogPath"].text);
+    // Before any threat there is no time stamp: the Win32 code handed through is named and is no failure.
+    NqHostRun before = Run(L"recent");
+    EXPECT_EQ(0, before.exitCode) << before.output;
+    EXPECT_TRUE(before.Says("QueryData(22, 18 = recent threat): 2 (ERROR_FILE_NOT_FOUND)")) << before.output;
+
+    ASSERT_EQ(0, Run(L"store virus szThreatName=Worm.Y").exitCode);
+    EXPECT_EQ("Worm.Y", Json(L"recent")["values"]["VirusName"].text);
     EXPECT_EQ(Utf8(sandbox.LogFolder() + L"20080229.VLG"),
               Json(L"path 1 2008-02-29")["values"]["tsLogPath"].text);
-    JsonNode recent = Json(L"recent");
-    EXPECT_EQ("Worm.Y", recent["values"]["VirusName"].text);
-    EXPECT_EQ("C:\\v.exe", recent["values"]["FileName"].text);
-
     std::wstring day = TestSupport::DateText(TestSupport::Today());
+    const std::wstring file = sandbox.LogFolder() + day + L".VLG";
     JsonNode deleted = Json(L"delete virus " + day.insert(6, L"-").insert(4, L"-"));
     EXPECT_FALSE(TestSupport::FileExists(file));
     EXPECT_EQ(Utf8(file), deleted["removed"][0]["path"].text);
-}
-
-TEST_F(NqHostProvider, Win32CodeHandedThroughIsNamedAndCountsAsSuccess)
-{
-    // Without install there is no threat time stamp: the query hands ERROR_FILE_NOT_FOUND through.
-    NqHostRun run = Run(L"recent");
-    EXPECT_EQ(0, run.exitCode) << run.output;
-    EXPECT_TRUE(run.Says("QueryData(22, 18 = recent threat): 2 (ERROR_FILE_NOT_FOUND)")) << run.output;
 }
 
 TEST_F(NqHostProvider, ServiceStartHandsTheManagerItsArgumentsAndRuns)
@@ -126,14 +97,20 @@ TEST_F(NqHostProvider, ServiceStartHandsTheManagerItsArgumentsAndRuns)
     EXPECT_NE(std::string::npos, call.find(", 4, 64, 0, 0x0)")) << call;
 }
 
-TEST_F(NqHostProvider, TraceOffKeepsLevelAndFolder)
+TEST_F(NqHostProvider, SettingsCommandsStoreWhatTheNextRunShows)
 {
+    Json(L"config purge --off --days 12");
+    JsonNode purge = Json(L"config purge");
+    EXPECT_EQ(12, purge["values"]["dwDayFre"].number);
+    EXPECT_EQ(0, purge["values"]["dwPurgeFlag"].number);
+    EXPECT_EQ(1u, purge["results"].items.size()) << "showing must not store";
+
     TestSupport::RegistryKeyGuard traceKey(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
     TestSupport::TempFolder folder;
     const std::wstring path = folder.Path().substr(0, folder.Path().size() - 1);
     ASSERT_EQ(0, Run(L"trace on --level 17 --folder \"" + path + L"\"").exitCode);
     JsonNode off = Json(L"trace off");
     EXPECT_EQ(0, off["values"]["Enable"].number);
-    EXPECT_EQ(17, off["values"]["Level"].number);
+    EXPECT_EQ(17, off["values"]["Level"].number) << "off keeps the level";
     EXPECT_EQ(Utf8(folder.Path()), off["values"]["LogFolder"].text);
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Runs nqhost.exe from the test binary's folder against the real Norquill.dll, with the event log in a
-// fresh folder.
+// Runs nqhost.exe (beside the test binary) on the real Norquill.dll, the event log in a fresh folder.
 #include "JsonParser.h"
 
 #include "TestSupport.h"
