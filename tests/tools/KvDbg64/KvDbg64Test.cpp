@@ -6,13 +6,10 @@
 #include <share.h>
 #include <algorithm>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 namespace
 {
 const SYSTEMTIME kMarch4{2026, 3, 3, 4, 23, 59, 59, 999};
-const SYSTEMTIME kMarch5{2026, 3, 4, 5, 0, 0, 0, 0};
 const std::wstring kBom = L"\xFEFF";
 
 template <class Pfn> Pfn Entry(HMODULE module, const char* name)
@@ -33,7 +30,7 @@ struct Library
         wcsncpy_s(s.szLogPrefix, L"bsq", _TRUNCATE);
         wcsncpy_s(s.szLogFile, logFile, _TRUNCATE);
         wcsncpy_s(s.szLogExtension, L"log", _TRUNCATE);
-        s.bRobust = robust ? 1 : 0;
+        s.bRobust = robust;
         s.dwLogProcess = logProcess;
         void* handle = nullptr;
         EXPECT_EQ(0, init(&handle, &s));
@@ -86,8 +83,9 @@ bool CanOpenExcludingWriters(const std::wstring& path)
 
 TEST_F(KvDbg64Test, EachDayAndNameGetsItsOwnFileStartingWithOneByteOrderMark)
 {
-    m_lib.WriteAll(m_lib.Open(m_dir.Path(), true),
-                   {{kMarch4, L"a\r\n"}, {kMarch5, L"b\r\n"}, {kMarch4, L"c\r\n"}});
+    m_lib.WriteAll(
+        m_lib.Open(m_dir.Path(), true),
+        {{kMarch4, L"a\r\n"}, {SYSTEMTIME{2026, 3, 4, 5, 0, 0, 0, 0}, L"b\r\n"}, {kMarch4, L"c\r\n"}});
     m_lib.WriteAll(m_lib.Open(m_dir.Path(), true), {{kMarch4, L"d\r\n"}});
     m_lib.WriteAll(m_lib.Open(m_dir.Path(), true, 0, L"svc"),
                    {{kMarch4, L"x"}});                                    // LogFile replaces the module
