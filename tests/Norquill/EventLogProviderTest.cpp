@@ -6,48 +6,100 @@
 #include <gtest/gtest.h>
 
 using namespace SrvFrwk;
+using TestSupport::FileExists;
 using TestSupport::kEventLogKey;
 
 namespace
 {
-void WINAPI NewYearsEve(LPSYSTEMTIME time)
-{
-    *time = SYSTEMTIME{2007, 12, 1, 31, 23, 59, 59, 999};
-}
-
-SYSTEMTIME Stamp(const wchar_t* name)
-{
-    DWORD type = 0;
-    std::vector<BYTE> raw;
-    SYSTEMTIME time{};
-    if (TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, kEventLogKey, name, type, raw) &&
-        raw.size() == sizeof(time))
-        memcpy(&time, raw.data(), sizeof(time));
-    return time;
-}
-
 class EventLogProviderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { KvCommon::Clock::SetSource(&NewYearsEve); }
+    void SetUp() override { KvCommon::Clock::SetSource(&Now); }
     void TearDown() override { KvCommon::Clock::SetSource(nullptr); }
-    TestSupport::EventLogSandbox m_sandbox;
-    CEventLogProvider m_provider{nullptr};
+    static void WINAPI Now(LPSYSTEMTIME now) { *now = s_now; }
+    static SYSTEMTIME Stamp(const wchar_t* name)
+    {
+        DWORD type = 0;
+        std::vector<BYTE> raw;
+        SYSTEMTIME time{};
+        if (TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, kEventLogKey, name, type, raw) &&
+            raw.size() == sizeof(time))
+            memcpy(&time, raw.data(), sizeof(time));
+        return time;
+    }
+    void SetDword(const wchar_t* name, DWORD value)
+    {
+        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, name, value));
+    }
+    void TouchLogs()
+    {
+        ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr));
+        for (const wchar_t* name :
+             {L"20080214.VLG", L"20080215.VLG", L"05032008_bsq.log", L"06032008_bsq.log"})
+            ASSERT_TRUE(TestSupport::WriteFileBytes(logs + name, "x", 1));
+    }
+
+    static inline SYSTEMTIME s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
+    TestSupport::EventLogSandbox sandbox;
+    TestSupport::RegistryKeyGuard sessionKey{HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey};
+    const std::wstring logs = sandbox.LogFolder();
+    CEventLogProvider provider{nullptr};
 };
 } // namespace
 
 TEST_F(EventLogProviderTest, InstallStampsTheMomentAndTheReportDayAtNoon)
 {
-    ASSERT_EQ(RESULT_SUCCESS, m_provider.Install());
-    const SYSTEMTIME now{2007, 12, 1, 31, 23, 59, 59, 999};
+    s_now = {2007, 12, 1, 31, 23, 59, 59, 999};
+    ASSERT_EQ(RESULT_SUCCESS, provider.Install());
     for (const wchar_t* name : {L"MostRecentThreatTime", L"VIRLastDate", L"SPYLastDate", L"TSCLastDate",
                                 L"UPGLastDate", L"PFWLastDate", L"VLNLastDate", L"URLLastDate",
                                 L"PHALastDate", L"PVYLastDate", L"HISLastDate", L"VSTLastDate"})
     {
         const SYSTEMTIME stamp = Stamp(name);
-        EXPECT_EQ(0, memcmp(&now, &stamp, sizeof(now))) << static_cast<int>(stamp.wYear);
+        EXPECT_EQ(0, memcmp(&s_now, &stamp, sizeof(stamp))) << static_cast<int>(stamp.wYear);
     }
-    const SYSTEMTIME noon{2007, 12, 1, 31, 12, 0, 0, 0};
-    const SYSTEMTIME report = Stamp(L"LastReportDate");
+    const SYSTEMTIME noon{2007, 12, 1, 31, 12, 0, 0, 0}, report = Stamp(L"LastReportDate");
     EXPECT_EQ(0, memcmp(&noon, &report, sizeof(noon)));
+}
+
+TEST_F(EventLogProviderTest, PurgesCutOffTheirConfiguredAgeBeforeNow)
+{
+    s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
+    TouchLogs();
+    SetDword(L"EventLogPurgeFre", 30);
+    SetDword(L"DebugLogPurgeFre", 10);
+
+    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
+    EXPECT_FALSE(FileExists(logs + L"20080214.VLG"));
+    EXPECT_TRUE(FileExists(logs + L"20080215.VLG"));
+
+    EXPECT_EQ(provider.DoDebugLogPurge(), RESULT_SUCCESS);
+    EXPECT_FALSE(FileExists(logs + L"05032008_bsq.log"));
+    EXPECT_TRUE(FileExists(logs + L"06032008_bsq.log"));
+}
+
+TEST_F(EventLogProviderTest, EventLogPurgeDoesNothingWhenSwitchedOffOrReachingBefore1601)
+{
+    s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
+    TouchLogs();
+    SetDword(L"EventLogPurgeFlag", 0);
+    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
+    SetDword(L"EventLogPurgeFlag", 1);
+    SetDword(L"EventLogPurgeFre", 0xFFFFFFFF);
+    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
+    EXPECT_TRUE(FileExists(logs + L"20080214.VLG"));
+}
+
+TEST_F(EventLogProviderTest, StartupFolderFallsBackFromCommonStartupToStartup)
+{
+    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    TestSupport::RegistryKeyGuard shellFolders(HKEY_LOCAL_MACHINE, key, false);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"Common Startup");
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, key, L"Startup", L"C:\\Startup Here"));
+
+    std::wstring path;
+    EXPECT_TRUE(CEventLogProvider::GetAllUsersStartupFromRegistry(path));
+    EXPECT_EQ(path, L"C:\\Startup Here");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"Startup");
+    EXPECT_FALSE(CEventLogProvider::GetAllUsersStartupFromRegistry(path));
 }

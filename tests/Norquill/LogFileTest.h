@@ -18,8 +18,7 @@ public:
 protected:
     void SetUp() override
     {
-        s_clock = kNow;
-        s_nextClock = kNow;
+        s_clock = s_nextClock = kNow;
         KvCommon::Clock::SetSource(&FixedClock);
     }
     void TearDown() override { KvCommon::Clock::SetSource(nullptr); }
@@ -36,38 +35,15 @@ protected:
         return sandbox.LogFolder() + TestSupport::DateText(day) + L"." + extension;
     }
 
-    // Writes a day file of UTF-16 text as given (mark included when wanted).
+    // Writes a day file of UTF-16 text as given, after the byte-order mark when wanted.
     void WriteDay(const wchar_t* extension, const std::wstring& text, bool mark = true) const
     {
         ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        const std::wstring bytes = (mark ? std::wstring(1, L'\xFEFF') : std::wstring()) + text;
+        const std::wstring bytes = (mark ? L"\xFEFF" : L"") + text;
         ASSERT_TRUE(
             TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
     }
 
-    template <class TLog, class TRecord> std::wstring Line(const TRecord& record)
-    {
-        TLog log;
-        return log.MakeRecode(const_cast<TRecord*>(&record));
-    }
-
-    // One line read back into a fresh record of the kind.
-    template <class TLog, class TRecord> TRecord ReadBack(const std::wstring& line)
-    {
-        SrvFrwk::EventLog::LogQueryData<TRecord> query;
-        TLog log;
-        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log.PutRecode(&query, line));
-        EXPECT_EQ(1u, query.records.size());
-        return query.records.empty() ? TRecord{} : query.records.front();
-    }
-
-    static inline SYSTEMTIME s_clock{};
-    static inline SYSTEMTIME s_nextClock{};
+    static inline SYSTEMTIME s_clock{}, s_nextClock{};
     TestSupport::EventLogSandbox sandbox;
 };
-
-// Without its "\r\n": what PutRecode is handed.
-inline std::wstring Body(const std::wstring& line)
-{
-    return line.size() >= 2 ? line.substr(0, line.size() - 2) : line;
-}

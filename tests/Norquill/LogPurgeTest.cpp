@@ -12,15 +12,6 @@ using TestSupport::FileExists;
 
 namespace
 {
-SYSTEMTIME Day(WORD year, WORD month, WORD day)
-{
-    SYSTEMTIME t{};
-    t.wYear = year;
-    t.wMonth = month;
-    t.wDay = day;
-    return t;
-}
-
 void Touch(const std::wstring& folder, std::initializer_list<const wchar_t*> names)
 {
     for (const wchar_t* name : names)
@@ -75,36 +66,30 @@ protected:
     TestSupport::RegistryKeyGuard sessionKey{HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey};
     const std::wstring logs = sandbox.LogFolder();
     CLogPurge purge;
-    const SYSTEMTIME cutOff = Day(2026, 3, 4);
+    const SYSTEMTIME cutOff = {2026, 3, 0, 4, 0, 0, 0, 0};
 };
 } // namespace
 
-TEST_F(LogPurgeTest, CutOffDayIsPurgedReadOnlyIncludedAndLaterDaysAndOtherTypesKept)
+TEST_F(LogPurgeTest, CutOffDayIsPurgedAndOnlyLengthAndExtensionMakeALogName)
 {
-    Touch(logs, {L"20260303.VLG", L"20260304.vlg", L"20260305.VLG", L"20260101.ULG"});
+    Touch(logs, {L"20260303.VLG", L"20260304.vlg", L"20260305.VLG", L"20260101.upg", L"20260101.Pfg",
+                 L"20260101.ULG", L"20260101.asg", L"20260101.PPG", L"20260101.PTG", L"20260101.vAG",
+                 L"20260101.SPG", L"20260101.HLG", L"20260101.SCG", L"20260101XHCG"});
+    // Letters sort after digits; 13 and 11 characters are no log names; other extensions stay.
+    Touch(logs, {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"});
+    ASSERT_TRUE(CreateDirectoryW((logs + L"20260102.VLG").c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesW((logs + L"20260303.VLG").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_TRUE(purge.PurgeEventLogs(1, &cutOff));
-
     EXPECT_FALSE(Exists(L"20260303.VLG"));
     EXPECT_FALSE(Exists(L"20260304.vlg"));
     EXPECT_TRUE(Exists(L"20260305.VLG"));
     EXPECT_TRUE(Exists(L"20260101.ULG"));
-}
-
-TEST_F(LogPurgeTest, AllTypesTakeTwelveExtensionsAndOnlyLengthAndExtensionDecide)
-{
-    Touch(logs, {L"20260101.VLG", L"20260101.upg", L"20260101.Pfg", L"20260101.ULG", L"20260101.asg",
-                 L"20260101.PPG", L"20260101.PTG", L"20260101.vAG", L"20260101.SPG", L"20260101.HLG",
-                 L"20260101.SCG", L"20260101XHCG"});
-    // Letters sort after digits; 13 and 11 characters are no log names; other extensions stay.
-    Touch(logs, {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"});
-    ASSERT_TRUE(CreateDirectoryW((logs + L"20260102.VLG").c_str(), nullptr));
 
     EXPECT_TRUE(purge.PurgeEventLogs(100, &cutOff));
-
-    EXPECT_EQ(TestSupport::ListFiles(logs).size(), 4u);
-    for (const wchar_t* kept : {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"})
+    EXPECT_EQ(TestSupport::ListFiles(logs).size(), 5u);
+    for (const wchar_t* kept :
+         {L"20260305.VLG", L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"})
         EXPECT_TRUE(Exists(kept)) << kept;
 }
 
@@ -122,13 +107,6 @@ TEST_F(LogPurgeTest, UndeletableFileFailsThePurgeWhileOthersStillGo)
 
 TEST_F(LogPurgeTest, UnknownTypeFailsWithoutDeletingAndEmptyFolderSucceeds)
 {
-    std::vector<std::wstring> list{L"stale"};
-    ASSERT_TRUE(purge.GetExtensionStringList(list, 100));
-    EXPECT_EQ(list, (std::vector<std::wstring>{L"VLG", L"UPG", L"PFG", L"ULG", L"ASG", L"PPG", L"PTG", L"VAG",
-                                               L"SPG", L"HLG", L"SCG", L"HCG"}));
-    EXPECT_FALSE(purge.GetExtensionStringList(list, 12));
-    EXPECT_TRUE(list.empty());
-
     Touch(logs, {L"20260101.VLG"});
     for (DWORD type : {12u, 99u, 101u})
         EXPECT_FALSE(purge.PurgeEventLogs(type, &cutOff)) << type;
@@ -139,8 +117,11 @@ TEST_F(LogPurgeTest, UnknownTypeFailsWithoutDeletingAndEmptyFolderSucceeds)
     EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
 }
 
-TEST_F(LogPurgeTest, DebugPurgeTakesOnlyDayFirstLogNames)
+TEST_F(LogPurgeTest, DebugPurgeTakesDayFirstLogNamesInBothFolders)
 {
+    TestSupport::TempFolder session;
+    SetSessionFolder(session.Path().substr(0, session.Path().size() - 1)); // without the backslash
+    Touch(session.Path(), {L"03032026_bsqNorquill.log", L"05032026_bsqNorquill.log"});
     Touch(logs, {L"04032026_trace.log", L"01012026_Norquill.LOG", L"05032026_trace.log", L"0403202_.log",
                  L"04032026_trace.txt", L"0403.log", L"20260101.VLG"});
 
@@ -149,20 +130,6 @@ TEST_F(LogPurgeTest, DebugPurgeTakesOnlyDayFirstLogNames)
     EXPECT_FALSE(Exists(L"04032026_trace.log"));
     EXPECT_FALSE(Exists(L"01012026_Norquill.LOG"));
     EXPECT_EQ(TestSupport::ListFiles(logs).size(), 5u);
-}
-
-TEST_F(LogPurgeTest, DebugPurgeAlsoCleansTheSessionFolder)
-{
-    TestSupport::TempFolder session;
-    std::wstring withoutBackslash = session.Path();
-    withoutBackslash.pop_back();
-    SetSessionFolder(withoutBackslash);
-    Touch(session.Path(), {L"03032026_bsqNorquill.log", L"05032026_bsqNorquill.log"});
-    Touch(logs, {L"01032026_bsqNorquill.log"});
-
-    EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
-
-    EXPECT_FALSE(Exists(L"01032026_bsqNorquill.log"));
     EXPECT_FALSE(FileExists(session.Path() + L"03032026_bsqNorquill.log"));
     EXPECT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
 }
@@ -178,7 +145,6 @@ TEST_F(LogPurgeTest, DebugPurgeWithoutSessionFolderLeavesTheCurrentFolderAlone)
 
     const bool result = purge.PurgeDebugLogs(&cutOff);
     SetCurrentDirectoryW(saved);
-
     EXPECT_TRUE(result);
     EXPECT_TRUE(FileExists(current.Path() + L"01012000_host.log"));
 }
