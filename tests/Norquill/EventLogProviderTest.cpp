@@ -31,15 +31,8 @@ protected:
     {
         ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, name, value));
     }
-    void TouchLogs()
-    {
-        ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr));
-        for (const wchar_t* name :
-             {L"20080214.VLG", L"20080215.VLG", L"05032008_bsq.log", L"06032008_bsq.log"})
-            ASSERT_TRUE(TestSupport::WriteFileBytes(logs + name, "x", 1));
-    }
 
-    static inline SYSTEMTIME s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
+    static inline SYSTEMTIME s_now{};
     TestSupport::EventLogSandbox sandbox;
     TestSupport::RegistryKeyGuard sessionKey{HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey};
     const std::wstring logs = sandbox.LogFolder();
@@ -62,32 +55,27 @@ TEST_F(EventLogProviderTest, InstallStampsTheMomentAndTheReportDayAtNoon)
     EXPECT_EQ(0, memcmp(&noon, &report, sizeof(noon)));
 }
 
-TEST_F(EventLogProviderTest, PurgesCutOffTheirConfiguredAgeBeforeNow)
+TEST_F(EventLogProviderTest, PurgesCutOffTheirConfiguredAgeBeforeNowUnlessSwitchedOff)
 {
     s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
-    TouchLogs();
-    SetDword(L"EventLogPurgeFre", 30);
-    SetDword(L"DebugLogPurgeFre", 10);
-
-    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
-    EXPECT_FALSE(FileExists(logs + L"20080214.VLG"));
-    EXPECT_TRUE(FileExists(logs + L"20080215.VLG"));
-
-    EXPECT_EQ(provider.DoDebugLogPurge(), RESULT_SUCCESS);
-    EXPECT_FALSE(FileExists(logs + L"05032008_bsq.log"));
-    EXPECT_TRUE(FileExists(logs + L"06032008_bsq.log"));
-}
-
-TEST_F(EventLogProviderTest, EventLogPurgeDoesNothingWhenSwitchedOffOrReachingBefore1601)
-{
-    s_now = {2008, 3, 6, 15, 10, 20, 0, 0};
-    TouchLogs();
+    ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr));
+    for (const wchar_t* name : {L"20080214.VLG", L"20080215.VLG", L"05032008_bsq.log", L"06032008_bsq.log"})
+        ASSERT_TRUE(TestSupport::WriteFileBytes(logs + name, "x", 1));
     SetDword(L"EventLogPurgeFlag", 0);
     EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
     SetDword(L"EventLogPurgeFlag", 1);
-    SetDword(L"EventLogPurgeFre", 0xFFFFFFFF);
+    SetDword(L"EventLogPurgeFre", 0xFFFFFFFF); // before 1601: nothing to purge
     EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
     EXPECT_TRUE(FileExists(logs + L"20080214.VLG"));
+
+    SetDword(L"EventLogPurgeFre", 30);
+    SetDword(L"DebugLogPurgeFre", 10);
+    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
+    EXPECT_FALSE(FileExists(logs + L"20080214.VLG"));
+    EXPECT_TRUE(FileExists(logs + L"20080215.VLG"));
+    EXPECT_EQ(provider.DoDebugLogPurge(), RESULT_SUCCESS);
+    EXPECT_FALSE(FileExists(logs + L"05032008_bsq.log"));
+    EXPECT_TRUE(FileExists(logs + L"06032008_bsq.log"));
 }
 
 TEST_F(EventLogProviderTest, StartupFolderFallsBackFromCommonStartupToStartup)

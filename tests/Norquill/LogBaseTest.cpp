@@ -16,10 +16,8 @@ namespace
 class SplitProbe : public CLogBase
 {
 public:
-    using CLogBase::PutTimeField;
     using CLogBase::SplitLine;
     const std::vector<std::wstring>& Fields() const { return m_vecFields; }
-    const SYSTEMTIME& Time() const { return m_stTime; }
 };
 
 std::vector<WORD> Words(const SYSTEMTIME& t)
@@ -70,14 +68,6 @@ TEST(LogBaseSplit, SeparatorsGiveFieldsAsTheWriterMeantThem)
         EXPECT_EQ(c.fields, probe.Fields()) << c.line;
     }
     EXPECT_FALSE(probe.SplitLine(L"no separator"));
-
-    // Short date and time fields read their missing digits as zero, not as what was there before.
-    probe.PutTimeField(0, L"20260304");
-    probe.PutTimeField(1, L"235958");
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 23, 59, 58, 0}), Words(probe.Time()));
-    probe.PutTimeField(0, L"20261");
-    probe.PutTimeField(1, L"7");
-    EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(probe.Time()));
 }
 
 using LogReadTest = LogFileTest;
@@ -104,14 +94,16 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
 TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
 {
     WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
-                         AuLine(L"ok") + L"\r\n" + AuLine(L"unterminated"));
+                         AuLine(L"ok") + L"\r\n" + L"20261|7|1|2|3|4|short|t\r\n" + AuLine(L"unterminated"));
 
     const AuLogQuery query = ReadAu();
-    ASSERT_EQ(3u, query.records.size());
+    ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
     EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
     EXPECT_STREQ(L"ok", query.records[2].szText1);
     EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[2].stTime));
+    // Short date and time fields read their missing digits as zero.
+    EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(query.records[3].stTime));
 }
 
 TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
@@ -171,15 +163,5 @@ TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMarkOrStamp)
     TscLogRecord record{L"abc", 1, {}};
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
     EXPECT_EQ(std::wstring(kPrefix) + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
-    EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
-}
-
-TEST_F(LogWriteTest, NameTooLongForItsBufferWritesNothing)
-{
-    // Cut to 519 characters it would name another file.
-    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder",
-                                          sandbox.InstalledFolder() + std::wstring(500, L'd')));
-    TscLogRecord record{L"x", 1, {}};
-    EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
     EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
 }

@@ -19,16 +19,15 @@ protected:
     void SetUp() override
     {
         s_clock = s_nextClock = kNow;
-        KvCommon::Clock::SetSource(&FixedClock);
+        // The first reading gives s_clock, every later one s_nextClock.
+        KvCommon::Clock::SetSource(
+            [](LPSYSTEMTIME now)
+            {
+                *now = s_clock;
+                s_clock = s_nextClock;
+            });
     }
     void TearDown() override { KvCommon::Clock::SetSource(nullptr); }
-
-    // The first reading gives s_clock, every later one s_nextClock.
-    static void WINAPI FixedClock(LPSYSTEMTIME now)
-    {
-        *now = s_clock;
-        s_clock = s_nextClock;
-    }
 
     std::wstring DayFile(const wchar_t* extension, const SYSTEMTIME& day = kNow) const
     {

@@ -46,18 +46,8 @@ private:
 
     wchar_t Character()
     {
-        static const wchar_t kSpecial[] = {L'|', L'\r', L'\n', L'\0', L'\xFEFF', L'\xD800', L'-', L' '};
-        switch (Pick(0, 3))
-        {
-        case 0:
-            return kSpecial[Pick(0, 7)];
-        case 1:
-            return static_cast<wchar_t>(Pick(1, 0xFFFF));
-        case 2:
-            return static_cast<wchar_t>(L'a' + Pick(0, 25));
-        default:
-            return static_cast<wchar_t>(L'0' + Pick(0, 9));
-        }
+        static const wchar_t kSpecial[] = {L'|', L'\r', L'\n', L'\0', L'\xFEFF', L'\xD800', L'-', L' ', L'a'};
+        return Chance(2) ? kSpecial[Pick(0, 8)] : static_cast<wchar_t>(Pick(1, 0xFFFF));
     }
 
     void AppendLine(std::wstring& text)

@@ -1,8 +1,8 @@
-// What e2e does not pin of the ten kinds: layout branches, number cuts, and the conversions and copy limits
-// of reading.
+// What the end-to-end lines leave open: layout branches, number cuts, reading's conversions and copy limits.
 #include "LogFileTest.h"
 
 #include "AuLog.h"
+#include "EventLogKey.h"
 #include "HisCleanLog.h"
 #include "PhishAlertLog.h"
 #include "PvyLog.h"
@@ -30,12 +30,22 @@ template <class TLog, class TRecord> std::wstring Line(TRecord record)
 }
 
 // A line read into the kind's record and written again: every conversion of the reading shows.
-template <class TRecord> std::wstring Reread(ULONG subType, const std::wstring& fields)
+template <class TRecord> std::wstring RereadAs(ULONG subType, const std::wstring& fields)
 {
     LogQueryData<TRecord> query;
     std::unique_ptr<CLogBase> log(CreateLogObject(subType));
     EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log->PutRecode(&query, LogFileTest::kPrefix + fields));
     return query.records.size() == 1 ? log->MakeRecode(&query.records[0]) : L"<no record>";
+}
+
+std::wstring Reread(ULONG subType, const std::wstring& fields)
+{
+    static std::wstring (*const kKinds[])(ULONG, const std::wstring&) = {
+        RereadAs<VirusLogRecord>,     RereadAs<SpyLogRecord>, RereadAs<VaLogRecord>,
+        RereadAs<TscLogRecord>,       RereadAs<AuLogRecord>,  RereadAs<HisCleanLogRecord>,
+        RereadAs<UrlFilterLogRecord>, RereadAs<PvyLogRecord>, RereadAs<PhishAlertLogRecord>,
+        RereadAs<SpyLogRecord>};
+    return kKinds[subType - 1](subType, fields);
 }
 
 VirusLogRecord Virus(const wchar_t* name, const wchar_t* path, const wchar_t* detail)
@@ -71,12 +81,9 @@ SpyLogRecord Spy(DWORD flag, LONG type)
     return r;
 }
 
-std::wstring RecentThreat(const wchar_t* name)
+PvyLogRecord Privacy(LONG type)
 {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
-    return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t)).c_str();
+    return {type, 1, L"t1", 2, L"t2", L"t3", L"t4", L"t5", L"t6", {}};
 }
 
 std::wstring X(size_t count, wchar_t c = L'x')
@@ -109,12 +116,17 @@ TEST_F(LogKindsTest, LinesFollowTheLayoutTheRecordChooses)
         {Line<CUrlFilterLog>(UrlFilterLogRecord{-5, 0x1A, L"http://a", -7, L"t2", L"t3", 1, 2, L"t4", {}}),
          L"-0000005|0000001a|-7|http://a|t2|ER"},
         {Line<CPhishAlertLog>(PhishAlertLogRecord{-5, 3, 7, L"t1", L"t2", L"t3", {}}), L"-5|3|t2|t1|t3|"},
+        {Line<CPvyLog>(Privacy(2)), L"2|1|t1|2|t2|t6"},
+        {Line<CPvyLog>(Privacy(3)), L"3|1|t1|2|t4|"},
+        {Line<CPvyLog>(Privacy(0x100003)), L"1048579|1|t1|2|t5|"},
+        {Line<CPvyLog>(Privacy(5)), L"5|1|t1|2||"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Fields(c.second), c.first);
     // Every detection becomes the most recent threat.
-    EXPECT_EQ(L"---", RecentThreat(L"MostRecentThreatName"));
-    EXPECT_EQ(L"C:\\a.zip (in)", RecentThreat(L"MostRecentThreatFile"));
+    EXPECT_EQ(L"---", EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatName"));
+    EXPECT_EQ(L"C:\\a.zip (in)",
+              EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatFile"));
 }
 
 TEST_F(LogKindsTest, SuspiciousChangeTargetFollowsFlagAndType)
@@ -135,59 +147,43 @@ TEST_F(LogKindsTest, SuspiciousChangeTargetFollowsFlagAndType)
             << c.flag << " " << c.type;
 }
 
-TEST_F(LogKindsTest, PrivacyTypeChoosesTheEndOfTheLineAndWhereItIsReadBack)
-{
-    const struct
-    {
-        LONG type;
-        const wchar_t* ending;
-    } cases[] = {{2, L"t2|t6"}, {3, L"t4|"}, {0x100003, L"t5|"}, {5, L"|"}};
-    for (const auto& c : cases)
-    {
-        const std::wstring line =
-            Line<CPvyLog>(PvyLogRecord{c.type, 1, L"t1", 2, L"t2", L"t3", L"t4", L"t5", L"t6", {}});
-        EXPECT_EQ(Fields(std::to_wstring(c.type) + L"|1|t1|2|" + c.ending), line);
-        EXPECT_EQ(line, Reread<PvyLogRecord>(8, line.substr(16, line.size() - 18)));
-    }
-}
-
 TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
 {
     const std::wstring t500 = X(500) + L"|";
     const struct
     {
-        std::wstring (*reread)(ULONG, const std::wstring&);
         ULONG subType;
         std::wstring in, out;
     } cases[] = {
         // Number read as hex, code not kept, _wtoi clamps.
-        {Reread<VirusLogRecord>, 1,
+        {1,
          L"00000012|0000001a|2|1|" + X(200, L'N') + L"|" + X(300, L'P') + L"|1|-2|2147483647|99999999999|" +
              X(300),
          L"00000018|00000000|2|1|" + X(126, L'N') + L"|" + X(258, L'P') + L"|1|-2|2147483647|2147483647"},
         // Indexes up to eleven only.
-        {Reread<SpyLogRecord>, 2,
-         L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
+        {2, L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
          L"0x00000000|-33|" + X(259) + L"|" + X(259) + L"|" + X(387) + L"||" + X(259) + L"|-1|" + X(259) +
              L"|11|0|"},
-        {Reread<VaLogRecord>, 3, X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(2046)},
-        {Reread<TscLogRecord>, 4, X(127) + L"|-3", X(126) + L"|-3"},
-        {Reread<AuLogRecord>, 5, L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
+        {3, X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(2046)},
+        {4, X(127) + L"|-3", X(126) + L"|-3"},
+        {5, L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
         // The kind read from the line decides where the amount goes.
-        {Reread<HisCleanLogRecord>, 6, L"3|0|42", L"3|0|42"},
-        {Reread<HisCleanLogRecord>, 6, L"3|1|1073741824", L"3|1|1073741824"},
-        {Reread<HisCleanLogRecord>, 6, L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
-        {Reread<HisCleanLogRecord>, 6, L"", L"0|0|0"},
-        {Reread<UrlFilterLogRecord>, 7, L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
-        {Reread<UrlFilterLogRecord>, 7, L"42|0000001a|-7|http://a|t2|ER",
-         L"00000000|0000001a|-7|http://a|t2|ER"},
-        {Reread<UrlFilterLogRecord>, 7, L"42|00000080|http://a|t4||", L"00000000|00000080|http://a|t4||"},
-        {Reread<PhishAlertLogRecord>, 9, L"-5|3|t2|t1|t3|", L"-5|3|t2|t1|t3|"},
-        {Reread<PhishAlertLogRecord>, 9, L"-5|128|7|t1|", L"-5|128|7|t1|"},
+        {6, L"3|0|42", L"3|0|42"},
+        {6, L"3|1|1073741824", L"3|1|1073741824"},
+        {6, L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
+        {6, L"", L"0|0|0"},
+        {7, L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
+        {7, L"42|0000001a|-7|http://a|t2|ER", L"00000000|0000001a|-7|http://a|t2|ER"},
+        {7, L"42|00000080|http://a|t4||", L"00000000|00000080|http://a|t4||"},
+        {8, L"2|1|t1|2|t2|t6", L"2|1|t1|2|t2|t6"},
+        {8, L"3|1|t1|2|t4|", L"3|1|t1|2|t4|"},
+        {8, L"1048579|1|t1|2|t5|", L"1048579|1|t1|2|t5|"},
+        {8, L"5|1|t1|2|t6|t5", L"5|1|t1|2||"},
+        {9, L"-5|3|t2|t1|t3|", L"-5|3|t2|t1|t3|"},
+        {9, L"-5|128|7|t1|", L"-5|128|7|t1|"},
         // Suspicious changes are read at the spyware indexes.
-        {Reread<SpyLogRecord>, 10, L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5",
-         L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
+        {10, L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5", L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Fields(c.out), c.reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
+        EXPECT_EQ(Fields(c.out), Reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
 }
