@@ -77,17 +77,3 @@ TEST_F(EventLogProviderTest, PurgesCutOffTheirConfiguredAgeBeforeNowUnlessSwitch
     EXPECT_FALSE(FileExists(logs + L"05032008_bsq.log"));
     EXPECT_TRUE(FileExists(logs + L"06032008_bsq.log"));
 }
-
-TEST_F(EventLogProviderTest, StartupFolderFallsBackFromCommonStartupToStartup)
-{
-    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    TestSupport::RegistryKeyGuard shellFolders(HKEY_LOCAL_MACHINE, key, false);
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"Common Startup");
-    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, key, L"Startup", L"C:\\Startup Here"));
-
-    std::wstring path;
-    EXPECT_TRUE(CEventLogProvider::GetAllUsersStartupFromRegistry(path));
-    EXPECT_EQ(path, L"C:\\Startup Here");
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"Startup");
-    EXPECT_FALSE(CEventLogProvider::GetAllUsersStartupFromRegistry(path));
-}

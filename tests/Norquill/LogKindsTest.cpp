@@ -69,16 +69,8 @@ VirusLogRecord Unterminated()
 
 SpyLogRecord Spy(DWORD flag, LONG type)
 {
-    SpyLogRecord r{};
-    wcscpy_s(r.szPath, L"P");
-    wcscpy_s(r.szItem, L"N");
-    wcscpy_s(r.szText3, L"never written");
-    r.dwFlag = flag;
-    r.nType = type;
-    r.nValue2 = 7;
-    r.dwCode = 0xFFFFFFFF;
-    r.dwValue = 4294967295u;
-    return r;
+    return {{},         type, L"", 0,  L"P", L"",  L"N", L"never written", L"",
+            0xFFFFFFFF, 7,    0,   {}, L"",  flag, {},   4294967295u,      {}};
 }
 
 PvyLogRecord Privacy(LONG type)

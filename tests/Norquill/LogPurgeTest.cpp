@@ -22,12 +22,9 @@ void Touch(const std::wstring& folder, std::initializer_list<const wchar_t*> nam
 class MutexHolder
 {
 public:
-    explicit MutexHolder(const std::wstring& mutexName)
+    explicit MutexHolder(const std::wstring& name)
     {
-        const std::wstring ready = L"nq_purge_ready_" + std::to_wstring(GetCurrentProcessId());
-        m_ready.reset(CreateEventW(nullptr, TRUE, FALSE, ready.c_str()));
-        std::wstring cmd =
-            L"\"" + TestSupport::BinFolder() + L"purge_mutex_holder.exe\" " + mutexName + L" " + ready;
+        std::wstring cmd = L"\"" + TestSupport::BinFolder() + L"purge_mutex_holder.exe\" " + name;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -35,8 +32,9 @@ public:
             return;
         CloseHandle(pi.hThread);
         m_process.reset(pi.hProcess);
-        HANDLE waits[] = {m_ready.get(), m_process.get()};
-        m_holding = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+        // Holding once the mutex exists; never if the holder ended first.
+        while (!m_holding && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT)
+            m_holding = KvCommon::Synchronize::Mutex::Exists(name);
     }
     ~MutexHolder()
     {
@@ -46,7 +44,7 @@ public:
     bool Holding() const { return m_holding; }
 
 private:
-    KvCommon::UniqueHandle m_ready, m_process;
+    KvCommon::UniqueHandle m_process;
     bool m_holding = false;
 };
 
@@ -120,27 +118,22 @@ TEST_F(LogPurgeTest, DebugPurgeTakesDayFirstLogNamesInBothFolders)
                  L"04032026_trace.txt", L"0403.log", L"20260101.VLG"});
 
     EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
-
     EXPECT_FALSE(Exists(L"04032026_trace.log"));
     EXPECT_FALSE(Exists(L"01012026_Norquill.LOG"));
     EXPECT_EQ(TestSupport::ListFiles(logs).size(), 5u);
     EXPECT_FALSE(FileExists(session.Path() + L"03032026_bsqNorquill.log"));
     EXPECT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
-}
 
-TEST_F(LogPurgeTest, DebugPurgeWithoutSessionFolderLeavesTheCurrentFolderAlone)
-{
-    TestSupport::TempFolder current;
+    // An empty session folder is no folder: the current one (the host's) is left alone.
     wchar_t saved[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, saved);
-    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
-    Touch(current.Path(), {L"01012000_host.log"});
+    ASSERT_TRUE(SetCurrentDirectoryW(session.Path().c_str()));
+    Touch(session.Path(), {L"01012000_host.log"});
     SetSessionFolder(L"");
-
     const bool result = purge.PurgeDebugLogs(&cutOff);
     SetCurrentDirectoryW(saved);
     EXPECT_TRUE(result);
-    EXPECT_TRUE(FileExists(current.Path() + L"01012000_host.log"));
+    EXPECT_TRUE(FileExists(session.Path() + L"01012000_host.log"));
 }
 
 TEST_F(LogPurgeTest, PurgeOfAKindGivesWayToOneInAnotherProcess)
