@@ -12,7 +12,7 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
-// Reaches the splitting and the shared time conversion.
+// Reaches the splitting.
 class SplitProbe : public CLogBase
 {
 public:
@@ -38,22 +38,11 @@ AuLogQuery ReadAu()
     return query;
 }
 
-std::vector<BYTE> Stamp(const wchar_t* name)
-{
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
-    return data;
-}
 } // namespace
 
 TEST(LogBaseSplit, SeparatorsGiveFieldsAsTheWriterMeantThem)
 {
-    const struct
-    {
-        const wchar_t* line;
-        std::vector<std::wstring> fields;
-    } cases[] = {
+    const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
         {L"a||b", {L"a", L"", L"b"}},
         {L"|a|b", {L"a", L"b"}},
         {L"a|b|", {L"a", L"b", L""}},
@@ -64,8 +53,8 @@ TEST(LogBaseSplit, SeparatorsGiveFieldsAsTheWriterMeantThem)
     SplitProbe probe;
     for (const auto& c : cases)
     {
-        ASSERT_TRUE(probe.SplitLine(c.line)) << c.line;
-        EXPECT_EQ(c.fields, probe.Fields()) << c.line;
+        ASSERT_TRUE(probe.SplitLine(c.first)) << c.first;
+        EXPECT_EQ(c.second, probe.Fields()) << c.first;
     }
     EXPECT_FALSE(probe.SplitLine(L"no separator"));
 }
@@ -153,8 +142,7 @@ TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
     EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
     EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
               TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
-    const BYTE* next = reinterpret_cast<const BYTE*>(&s_nextClock);
-    EXPECT_EQ(std::vector<BYTE>(next, next + sizeof(SYSTEMTIME)), Stamp(L"TSCLastDate"));
+    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
 }
 
 TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMarkOrStamp)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 class LogFileTest : public ::testing::Test
 {
@@ -41,6 +42,21 @@ protected:
         const std::wstring bytes = (mark ? L"\xFEFF" : L"") + text;
         ASSERT_TRUE(
             TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
+    }
+
+    static std::vector<BYTE> Bytes(const SYSTEMTIME& time)
+    {
+        const BYTE* p = reinterpret_cast<const BYTE*>(&time);
+        return std::vector<BYTE>(p, p + sizeof(time));
+    }
+
+    // A value of the event-log key; empty when missing.
+    static std::vector<BYTE> Stamp(const wchar_t* name)
+    {
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
+        return data;
     }
 
     static inline SYSTEMTIME s_clock{}, s_nextClock{};
