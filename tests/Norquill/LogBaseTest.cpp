@@ -12,14 +12,6 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
-// Reaches the splitting.
-class SplitProbe : public CLogBase
-{
-public:
-    using CLogBase::SplitLine;
-    const std::vector<std::wstring>& Fields() const { return m_vecFields; }
-};
-
 std::vector<WORD> Words(const SYSTEMTIME& t)
 {
     return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
@@ -39,25 +31,6 @@ AuLogQuery ReadAu()
 }
 
 } // namespace
-
-TEST(LogBaseSplit, SeparatorsGiveFieldsAsTheWriterMeantThem)
-{
-    const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
-        {L"a||b", {L"a", L"", L"b"}},
-        {L"|a|b", {L"a", L"b"}},
-        {L"a|b|", {L"a", L"b", L""}},
-        {L"|", {L""}},
-        {L"long field one|two|three|four", {L"long field one", L"two", L"three", L"four"}},
-        {L"x|y", {L"x", L"y"}}, // fewer fields than the line before: no stale ones remain
-    };
-    SplitProbe probe;
-    for (const auto& c : cases)
-    {
-        ASSERT_TRUE(probe.SplitLine(c.first)) << c.first;
-        EXPECT_EQ(c.second, probe.Fields()) << c.first;
-    }
-    EXPECT_FALSE(probe.SplitLine(L"no separator"));
-}
 
 using LogReadTest = LogFileTest;
 
@@ -83,16 +56,17 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
 TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
 {
     WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
-                         AuLine(L"ok") + L"\r\n" + L"20261|7|1|2|3|4|short|t\r\n" + AuLine(L"unterminated"));
+                         L"|" + AuLine(L"ok") + L"\r\n20261|7|1\r\n" + AuLine(L"unterminated"));
 
     const AuLogQuery query = ReadAu();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
     EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
-    EXPECT_STREQ(L"ok", query.records[2].szText1);
+    EXPECT_STREQ(L"ok", query.records[2].szText1);    // a leading separator opens no field
     EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[2].stTime));
-    // Short date and time fields read their missing digits as zero.
+    // Short date and time fields read their missing digits as zero; no field stays from the line before.
     EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(query.records[3].stTime));
+    EXPECT_STREQ(L"", query.records[3].szText1);
 }
 
 TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
