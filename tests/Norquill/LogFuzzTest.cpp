@@ -46,8 +46,8 @@ private:
 
     wchar_t Character()
     {
-        static const wchar_t kSpecial[] = {L'|', L'\r', L'\n', L'\0', L'\xFEFF', L'\xD800', L'-', L' ', L'a'};
-        return Chance(2) ? kSpecial[Pick(0, 8)] : static_cast<wchar_t>(Pick(1, 0xFFFF));
+        static const wchar_t kOdd[] = {L'|', L'\r', L'\n', L'\0', L'\xFEFF', L'\xD800', L'-', L' ', L'a'};
+        return Chance(2) ? kOdd[Pick(0, 8)] : static_cast<wchar_t>(Pick(1, 0xFFFF));
     }
 
     void AppendLine(std::wstring& text)
