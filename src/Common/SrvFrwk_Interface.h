@@ -114,23 +114,24 @@ public:
 } // namespace SrvFrwk
 
 // The eight exports, as a host looks them up with GetProcAddress.
-extern "C" {
-typedef ULONG(WINAPI* PFN_SfSv_Initialize)();
-typedef ULONG(WINAPI* PFN_SfSv_Uninitialize)();
-typedef ULONG(WINAPI* PFN_SfSv_CreateService)(SrvFrwk::Interface::IFrameworkService** _ppServiceContext,
-                                              ULONG ulLayerType, ULONG ulServiceType,
-                                              SrvFrwk::Interface::ISrvManager* _pSrvManagerContext,
-                                              ULONG ulReserved, ULONG_PTR ulpReserved);
-typedef ULONG(WINAPI* PFN_SfSv_FreeService)(SrvFrwk::Interface::IFrameworkService* _pServiceContext,
-                                            ULONG ulUnused1, ULONG ulUnused2, ULONG ulReserved,
-                                            ULONG_PTR ulpReserved);
-typedef ULONG(WINAPI* PFN_SfPv_Initialize)();
-typedef ULONG(WINAPI* PFN_SfPv_Uninitialize)();
-typedef ULONG(WINAPI* PFN_SfPv_CreateProvider)(SrvFrwk::Interface::IEnforceProvider** _ppProviderContext,
-                                               ULONG ulControllerType, ULONG ulProviderType,
-                                               SrvFrwk::Interface::IEnforceController* _pControllerContext,
-                                               ULONG ulReserved, ULONG_PTR ulpReserved);
-typedef ULONG(WINAPI* PFN_SfPv_FreeProvider)(SrvFrwk::Interface::IEnforceProvider* _pProviderContext,
-                                             ULONG ulControllerType, ULONG ulProviderType, ULONG ulReserved,
-                                             ULONG_PTR ulpReserved);
+extern "C"
+{
+    typedef ULONG(WINAPI* PFN_SfSv_Initialize)();
+    typedef ULONG(WINAPI* PFN_SfSv_Uninitialize)();
+    typedef ULONG(WINAPI* PFN_SfSv_CreateService)(SrvFrwk::Interface::IFrameworkService** _ppServiceContext,
+                                                  ULONG ulLayerType, ULONG ulServiceType,
+                                                  SrvFrwk::Interface::ISrvManager* _pSrvManagerContext,
+                                                  ULONG ulReserved, ULONG_PTR ulpReserved);
+    typedef ULONG(WINAPI* PFN_SfSv_FreeService)(SrvFrwk::Interface::IFrameworkService* _pServiceContext,
+                                                ULONG ulUnused1, ULONG ulUnused2, ULONG ulReserved,
+                                                ULONG_PTR ulpReserved);
+    typedef ULONG(WINAPI* PFN_SfPv_Initialize)();
+    typedef ULONG(WINAPI* PFN_SfPv_Uninitialize)();
+    typedef ULONG(WINAPI* PFN_SfPv_CreateProvider)(
+        SrvFrwk::Interface::IEnforceProvider** _ppProviderContext, ULONG ulControllerType,
+        ULONG ulProviderType, SrvFrwk::Interface::IEnforceController* _pControllerContext, ULONG ulReserved,
+        ULONG_PTR ulpReserved);
+    typedef ULONG(WINAPI* PFN_SfPv_FreeProvider)(SrvFrwk::Interface::IEnforceProvider* _pProviderContext,
+                                                 ULONG ulControllerType, ULONG ulProviderType,
+                                                 ULONG ulReserved, ULONG_PTR ulpReserved);
 }

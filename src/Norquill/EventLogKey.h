@@ -8,7 +8,8 @@
 
 namespace EventLogKey
 {
-extern const wchar_t* const KeyPath; // "Software\Kelvanor\Brisqual\16\ServiceFramework\EnforceLayer\Common\EventLog"
+extern const wchar_t* const
+    KeyPath; // "Software\Kelvanor\Brisqual\16\ServiceFramework\EnforceLayer\Common\EventLog"
 
 DWORD QueryDword(const std::wstring& name, DWORD def);
 // The string query takes its key path from the caller (the event-log key, or another HKLM key).

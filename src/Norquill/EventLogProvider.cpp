@@ -23,8 +23,8 @@ enum class RecordOperation
 };
 
 // One record object per call, deleted before returning, so overlapping calls on one provider are safe.
-ULONG RunRecordObject(RecordOperation operation, ULONG subType, void* _pPropertyData, ULONG _ulOption,
-                      ULONG_PTR _ulpReserved)
+ULONG RunRecordObjectUnguarded(RecordOperation operation, ULONG subType, void* _pPropertyData,
+                               ULONG _ulOption, ULONG_PTR _ulpReserved)
 {
     std::unique_ptr<CLogBase> pLog(CreateLogObject(subType));
     if (!pLog)
@@ -43,6 +43,21 @@ ULONG RunRecordObject(RecordOperation operation, ULONG subType, void* _pProperty
     if (Failed(result))
         KV_TRACE_ERROR(L"CEventLogProvider::ReadLog() failed: 0x%08X", result);
     return Failed(result) ? result : RESULT_SUCCESS;
+}
+
+// No exception may reach the host, whatever a damaged file or record does to the record object.
+ULONG RunRecordObject(RecordOperation operation, ULONG subType, void* _pPropertyData, ULONG _ulOption,
+                      ULONG_PTR _ulpReserved)
+{
+    try
+    {
+        return RunRecordObjectUnguarded(operation, subType, _pPropertyData, _ulOption, _ulpReserved);
+    }
+    catch (...)
+    {
+        KV_TRACE_ERROR(L"CEventLogProvider - unexpected exception, sub-type %lu", subType);
+        return RESULT_FAILED;
+    }
 }
 
 // Shared front checks of StoreData and QueryData; RESULT_SUCCESS lets the call go on.

@@ -2,7 +2,6 @@
 
 #include "AuLog.h"
 #include "KvComn_FileBase.h"
-#include "SusChangeLog.h"
 #include "TscLog.h"
 
 #include <share.h>
@@ -13,81 +12,25 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
-// Reaches the splitting and the shared time conversion.
-class SplitProbe : public CLogBase
+std::vector<WORD> Words(const SYSTEMTIME& t)
 {
-public:
-    using CLogBase::PutTimeField;
-    using CLogBase::SplitLine;
-    const std::vector<std::wstring>& Fields() const { return m_vecFields; }
-    const SYSTEMTIME& Time() const { return m_stTime; }
-};
+    return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
 
 std::wstring AuLine(const std::wstring& text1, const std::wstring& text2 = L"t")
 {
     return std::wstring(LogFileTest::kPrefix) + L"1|2|3|4|" + text1 + L"|" + text2;
 }
 
-std::vector<BYTE> Stamp(const wchar_t* name)
+AuLogQuery ReadAu()
 {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
-    return data;
+    AuLogQuery query;
+    query.stDay = LogFileTest::kNow;
+    EXPECT_EQ(RESULT_SUCCESS, CAuLog().ReadLog(&query, 0, 0));
+    return query;
 }
 
-std::vector<BYTE> Bytes(const SYSTEMTIME& time)
-{
-    const BYTE* p = reinterpret_cast<const BYTE*>(&time);
-    return std::vector<BYTE>(p, p + sizeof(time));
-}
 } // namespace
-
-TEST(LogBaseSplit, SeparatorsGiveFieldsAsTheWriterMeantThem)
-{
-    const struct
-    {
-        const wchar_t* line;
-        std::vector<std::wstring> fields;
-    } cases[] = {
-        {L"a||b", {L"a", L"", L"b"}},
-        {L"|a|b", {L"a", L"b"}},
-        {L"a|b|", {L"a", L"b", L""}},
-        {L"|", {L""}},
-        {L"long field one|two|three|four", {L"long field one", L"two", L"three", L"four"}},
-        {L"x|y", {L"x", L"y"}}, // fewer fields than the line before: no stale ones remain
-    };
-    SplitProbe probe;
-    for (const auto& c : cases)
-    {
-        ASSERT_TRUE(probe.SplitLine(c.line)) << c.line;
-        EXPECT_EQ(c.fields, probe.Fields()) << c.line;
-    }
-    EXPECT_FALSE(probe.SplitLine(L"no separator"));
-}
-
-TEST(LogBaseSplit, ShortDateAndTimeFieldsReadMissingDigitsAsZero)
-{
-    SplitProbe probe;
-    probe.PutTimeField(0, L"20260304");
-    probe.PutTimeField(1, L"235958");
-    EXPECT_EQ(2026, probe.Time().wYear);
-    EXPECT_EQ(3, probe.Time().wMonth);
-    EXPECT_EQ(4, probe.Time().wDay);
-    EXPECT_EQ(23, probe.Time().wHour);
-    EXPECT_EQ(59, probe.Time().wMinute);
-    EXPECT_EQ(58, probe.Time().wSecond);
-
-    probe.PutTimeField(0, L"20261");
-    probe.PutTimeField(1, L"7");
-    EXPECT_EQ(2026, probe.Time().wYear);
-    EXPECT_EQ(1, probe.Time().wMonth);
-    EXPECT_EQ(0, probe.Time().wDay);
-    EXPECT_EQ(7, probe.Time().wHour);
-    EXPECT_EQ(0, probe.Time().wMinute);
-    EXPECT_EQ(0, probe.Time().wSecond);
-    EXPECT_EQ(0, probe.Time().wMilliseconds);
-}
 
 using LogReadTest = LogFileTest;
 
@@ -102,10 +45,7 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
     WriteDay(L"UPG", AuLine(L"before") + L"\r\n" + fits + L"\r\n" + tooLong + L"\r\n" + AuLine(L"middle") +
                          L"\r\n" + huge + L"\r\n" + AuLine(L"after") + L"\r\n");
 
-    AuLogQuery query;
-    query.stDay = kNow;
-    CAuLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.ReadLog(&query, 0, 0));
+    const AuLogQuery query = ReadAu();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"before", query.records[0].szText1);
     EXPECT_EQ(30u, wcslen(query.records[1].szText1)); // cut to the member's copy limit
@@ -116,152 +56,74 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
 TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
 {
     WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
-                         AuLine(L"ok") + L"\r\n" + AuLine(L"unterminated"));
+                         L"|" + AuLine(L"ok") + L"\r\n20261|7|1\r\n" + AuLine(L"unterminated"));
 
-    AuLogQuery query;
-    query.stDay = kNow;
-    CAuLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.ReadLog(&query, 0, 0));
-    ASSERT_EQ(3u, query.records.size());
+    const AuLogQuery query = ReadAu();
+    ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
     EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
-    EXPECT_STREQ(L"ok", query.records[2].szText1);
-    const SYSTEMTIME& t = query.records[2].stTime;
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}),
-              (std::vector<WORD>{t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond,
-                                 t.wMilliseconds}));
+    EXPECT_STREQ(L"ok", query.records[2].szText1);    // a leading separator opens no field
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[2].stTime));
+    // Short date and time fields read their missing digits as zero; no field stays from the line before.
+    EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(query.records[3].stTime));
+    EXPECT_STREQ(L"", query.records[3].szText1);
 }
 
-TEST_F(LogReadTest, RecordsAreAppendedBehindWhatTheListHeld)
+TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
 {
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n");
     TscLogQuery query;
     query.stDay = kNow;
     query.records.push_back(TscLogRecord{{L'k', 0}, 99, {}});
-    CTscLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.ReadLog(&query, 0, 0));
+    EXPECT_EQ(RESULT_FAILED, CTscLog().ReadLog(&query, 0, 0));
+    ASSERT_EQ(1u, query.records.size());
+
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n");
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
     ASSERT_EQ(3u, query.records.size());
     EXPECT_EQ(99, query.records[0].nValue1);
     EXPECT_STREQ(L"one", query.records[1].szText1);
     EXPECT_STREQ(L"two", query.records[2].szText1);
 }
 
-TEST_F(LogReadTest, MissingDayOrQueryFailsAndLeavesTheListAlone)
-{
-    TscLogQuery query;
-    query.stDay = kNow;
-    query.records.resize(2);
-    CTscLog log;
-    EXPECT_EQ(RESULT_FAILED, log.ReadLog(&query, 0, 0));
-    EXPECT_EQ(2u, query.records.size());
-    EXPECT_EQ(RESULT_INVALID_ARG, log.ReadLog(nullptr, 0, 0));
-    EXPECT_EQ(RESULT_INVALID_ARG, log.PutRecode(nullptr, L"a|b"));
-}
-
-TEST_F(LogReadTest, ReaderFailsWhileAWriterHoldsTheFile)
-{
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
-    KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
-    KvCommon::AccessControl::SecurityAttributes attributes;
-    ASSERT_TRUE(writer.Open(attributes));
-    TscLogQuery query;
-    query.stDay = kNow;
-    CTscLog log;
-    EXPECT_EQ(RESULT_FAILED, log.ReadLog(&query, 0, 0));
-    EXPECT_TRUE(query.records.empty());
-}
-
-using LogWriteTest = LogFileTest;
-
-TEST_F(LogWriteTest, NewDayFileBeginsWithTheMarkAndStampsItsFirstMoment)
-{
-    TscLogRecord record{L"abc", 42, {}};
-    CTscLog first;
-    ASSERT_EQ(RESULT_SUCCESS, first.WriteLog(&record, 0, 0));
-    EXPECT_EQ(Bytes(kNow), Stamp(L"TSCLastDate"));
-
-    // A later event the same day neither marks nor stamps again.
-    s_nextClock.wHour = 10;
-    s_clock = s_nextClock;
-    CTscLog second;
-    ASSERT_EQ(RESULT_SUCCESS, second.WriteLog(&record, 0, 0));
-    EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"abc|42\r\n20260304|100807|abc|42\r\n",
-              TestSupport::ReadUtf16File(DayFile(L"PTG")));
-    EXPECT_EQ(Bytes(kNow), Stamp(L"TSCLastDate"));
-
-    // Deleted in between: the next event begins the file anew.
-    ASSERT_TRUE(::DeleteFileW(DayFile(L"PTG").c_str()));
-    CTscLog third;
-    ASSERT_EQ(RESULT_SUCCESS, third.WriteLog(&record, 0, 0));
-    EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|100807|abc|42\r\n",
-              TestSupport::ReadUtf16File(DayFile(L"PTG")));
-    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
-}
-
-TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMark)
-{
-    WriteDay(L"PTG", L"", false);
-    TscLogRecord record{L"abc", 1, {}};
-    CTscLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.WriteLog(&record, 0, 0));
-    EXPECT_EQ(std::wstring(kPrefix) + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
-    EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
-}
-
-TEST_F(LogWriteTest, SuspiciousChangeKindStampsNothing)
-{
-    SpyLogRecord record{};
-    CSusChangeLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.WriteLog(&record, 0, 0));
-    EXPECT_TRUE(TestSupport::FileExists(DayFile(L"SCG")));
-    HKEY key = nullptr;
-    DWORD values = 0;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, 0, KEY_READ, &key) == ERROR_SUCCESS)
-    {
-        ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
-                           nullptr, nullptr, nullptr);
-        ::RegCloseKey(key);
-    }
-    EXPECT_EQ(0u, values);
-}
-
-TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
-{
-    s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
-    s_nextClock = {2026, 3, 4, 5, 0, 0, 0, 0};
-    TscLogRecord record{L"late", 1, {}};
-    CTscLog log;
-    ASSERT_EQ(RESULT_SUCCESS, log.WriteLog(&record, 0, 0));
-    EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
-    EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
-              TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
-    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
-}
-
-TEST_F(LogWriteTest, WriterIsRefusedWhileAReaderHoldsTheFile)
+TEST_F(LogReadTest, ReaderAndWriterOfADayFileRefuseEachOther)
 {
     WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
     const std::wstring before = TestSupport::ReadUtf16File(DayFile(L"PTG"));
     FILE* reader = ::_wfsopen(DayFile(L"PTG").c_str(), L"rb", _SH_DENYWR);
     ASSERT_NE(nullptr, reader);
     TscLogRecord record{L"two", 2, {}};
-    CTscLog log;
-    EXPECT_EQ(RESULT_FAILED, log.WriteLog(&record, 0, 0));
+    EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
     ::fclose(reader);
     EXPECT_EQ(before, TestSupport::ReadUtf16File(DayFile(L"PTG")));
+
+    KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
+    KvCommon::AccessControl::SecurityAttributes attributes;
+    ASSERT_TRUE(writer.Open(attributes));
+    TscLogQuery query;
+    query.stDay = kNow;
+    EXPECT_EQ(RESULT_FAILED, CTscLog().ReadLog(&query, 0, 0));
+    EXPECT_TRUE(query.records.empty());
 }
 
-TEST_F(LogWriteTest, NullRecordOrUnusableNameWritesNothing)
-{
-    CTscLog log;
-    EXPECT_EQ(RESULT_INVALID_ARG, log.WriteLog(nullptr, 0, 0));
-    EXPECT_FALSE(TestSupport::FileExists(sandbox.LogFolder()));
+using LogWriteTest = LogFileTest;
 
-    // A name that would not fit 519 characters is not cut into another file's name.
-    const std::wstring deep = sandbox.InstalledFolder() + std::wstring(500, L'd');
-    ASSERT_TRUE(
-        TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder", deep));
-    TscLogRecord record{L"x", 1, {}};
-    EXPECT_EQ(RESULT_FAILED, log.WriteLog(&record, 0, 0));
+TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
+{
+    s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
+    s_nextClock = {2026, 3, 4, 5, 0, 0, 0, 0};
+    TscLogRecord record{L"late", 1, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
+    EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
+              TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
+    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
+}
+
+TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMarkOrStamp)
+{
+    WriteDay(L"PTG", L"", false);
+    TscLogRecord record{L"abc", 1, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    EXPECT_EQ(std::wstring(kPrefix) + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
     EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 class LogFileTest : public ::testing::Test
 {
@@ -18,56 +19,46 @@ public:
 protected:
     void SetUp() override
     {
-        s_clock = kNow;
-        s_nextClock = kNow;
-        KvCommon::Clock::SetSource(&FixedClock);
+        s_clock = s_nextClock = kNow;
+        // The first reading gives s_clock, every later one s_nextClock.
+        KvCommon::Clock::SetSource(
+            [](LPSYSTEMTIME now)
+            {
+                *now = s_clock;
+                s_clock = s_nextClock;
+            });
     }
     void TearDown() override { KvCommon::Clock::SetSource(nullptr); }
-
-    // The first reading gives s_clock, every later one s_nextClock.
-    static void WINAPI FixedClock(LPSYSTEMTIME now)
-    {
-        *now = s_clock;
-        s_clock = s_nextClock;
-    }
 
     std::wstring DayFile(const wchar_t* extension, const SYSTEMTIME& day = kNow) const
     {
         return sandbox.LogFolder() + TestSupport::DateText(day) + L"." + extension;
     }
 
-    // Writes a day file of UTF-16 text as given (mark included when wanted).
+    // Writes a day file of UTF-16 text as given, after the byte-order mark when wanted.
     void WriteDay(const wchar_t* extension, const std::wstring& text, bool mark = true) const
     {
         ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        const std::wstring bytes = (mark ? std::wstring(1, L'\xFEFF') : std::wstring()) + text;
+        const std::wstring bytes = (mark ? L"\xFEFF" : L"") + text;
         ASSERT_TRUE(
             TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
     }
 
-    template <class TLog, class TRecord> std::wstring Line(const TRecord& record)
+    static std::vector<BYTE> Bytes(const SYSTEMTIME& time)
     {
-        TLog log;
-        return log.MakeRecode(const_cast<TRecord*>(&record));
+        const BYTE* p = reinterpret_cast<const BYTE*>(&time);
+        return std::vector<BYTE>(p, p + sizeof(time));
     }
 
-    // One line read back into a fresh record of the kind.
-    template <class TLog, class TRecord> TRecord ReadBack(const std::wstring& line)
+    // A value of the event-log key; empty when missing.
+    static std::vector<BYTE> Stamp(const wchar_t* name)
     {
-        SrvFrwk::EventLog::LogQueryData<TRecord> query;
-        TLog log;
-        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log.PutRecode(&query, line));
-        EXPECT_EQ(1u, query.records.size());
-        return query.records.empty() ? TRecord{} : query.records.front();
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, type, data);
+        return data;
     }
 
-    static inline SYSTEMTIME s_clock{};
-    static inline SYSTEMTIME s_nextClock{};
+    static inline SYSTEMTIME s_clock{}, s_nextClock{};
     TestSupport::EventLogSandbox sandbox;
 };
-
-// Without its "\r\n": what PutRecode is handed.
-inline std::wstring Body(const std::wstring& line)
-{
-    return line.size() >= 2 ? line.substr(0, line.size() - 2) : line;
-}

@@ -12,15 +12,6 @@ using TestSupport::FileExists;
 
 namespace
 {
-SYSTEMTIME Day(WORD year, WORD month, WORD day)
-{
-    SYSTEMTIME t{};
-    t.wYear = year;
-    t.wMonth = month;
-    t.wDay = day;
-    return t;
-}
-
 void Touch(const std::wstring& folder, std::initializer_list<const wchar_t*> names)
 {
     for (const wchar_t* name : names)
@@ -31,12 +22,9 @@ void Touch(const std::wstring& folder, std::initializer_list<const wchar_t*> nam
 class MutexHolder
 {
 public:
-    explicit MutexHolder(const std::wstring& mutexName)
+    explicit MutexHolder(const std::wstring& name)
     {
-        const std::wstring ready = L"nq_purge_ready_" + std::to_wstring(GetCurrentProcessId());
-        m_ready.reset(CreateEventW(nullptr, TRUE, FALSE, ready.c_str()));
-        std::wstring cmd =
-            L"\"" + TestSupport::BinFolder() + L"purge_mutex_holder.exe\" " + mutexName + L" " + ready;
+        std::wstring cmd = L"\"" + TestSupport::BinFolder() + L"purge_mutex_holder.exe\" " + name;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -44,8 +32,9 @@ public:
             return;
         CloseHandle(pi.hThread);
         m_process.reset(pi.hProcess);
-        HANDLE waits[] = {m_ready.get(), m_process.get()};
-        m_holding = WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+        // Holding once the mutex exists; never if the holder ended first.
+        while (!m_holding && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT)
+            m_holding = KvCommon::Synchronize::Mutex::Exists(name);
     }
     ~MutexHolder()
     {
@@ -55,7 +44,7 @@ public:
     bool Holding() const { return m_holding; }
 
 private:
-    KvCommon::UniqueHandle m_ready, m_process;
+    KvCommon::UniqueHandle m_process;
     bool m_holding = false;
 };
 
@@ -75,112 +64,76 @@ protected:
     TestSupport::RegistryKeyGuard sessionKey{HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey};
     const std::wstring logs = sandbox.LogFolder();
     CLogPurge purge;
-    const SYSTEMTIME cutOff = Day(2026, 3, 4);
+    const SYSTEMTIME cutOff = {2026, 3, 0, 4, 0, 0, 0, 0};
 };
 } // namespace
 
-TEST_F(LogPurgeTest, CutOffDayIsPurgedReadOnlyIncludedAndLaterDaysAndOtherTypesKept)
+TEST_F(LogPurgeTest, CutOffDayIsPurgedAndOnlyLengthAndExtensionMakeALogName)
 {
-    Touch(logs, {L"20260303.VLG", L"20260304.vlg", L"20260305.VLG", L"20260101.ULG"});
+    Touch(logs, {L"20260303.VLG", L"20260304.vlg", L"20260305.VLG", L"20260101.upg", L"20260101.Pfg",
+                 L"20260101.ULG", L"20260101.asg", L"20260101.PPG", L"20260101.PTG", L"20260101.vAG",
+                 L"20260101.SPG", L"20260101.HLG", L"20260101.SCG", L"20260101XHCG"});
+    // Letters sort after digits; 13 and 11 characters are no log names; other extensions stay.
+    Touch(logs, {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"});
+    ASSERT_TRUE(CreateDirectoryW((logs + L"20260102.VLG").c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesW((logs + L"20260303.VLG").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_TRUE(purge.PurgeEventLogs(1, &cutOff));
-
     EXPECT_FALSE(Exists(L"20260303.VLG"));
     EXPECT_FALSE(Exists(L"20260304.vlg"));
     EXPECT_TRUE(Exists(L"20260305.VLG"));
     EXPECT_TRUE(Exists(L"20260101.ULG"));
-}
-
-TEST_F(LogPurgeTest, AllTypesTakeTwelveExtensionsAndOnlyLengthAndExtensionDecide)
-{
-    Touch(logs, {L"20260101.VLG", L"20260101.upg", L"20260101.Pfg", L"20260101.ULG", L"20260101.asg",
-                 L"20260101.PPG", L"20260101.PTG", L"20260101.vAG", L"20260101.SPG", L"20260101.HLG",
-                 L"20260101.SCG", L"20260101XHCG"});
-    // Letters sort after digits; 13 and 11 characters are no log names; other extensions stay.
-    Touch(logs, {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"});
-    ASSERT_TRUE(CreateDirectoryW((logs + L"20260102.VLG").c_str(), nullptr));
 
     EXPECT_TRUE(purge.PurgeEventLogs(100, &cutOff));
-
-    EXPECT_EQ(TestSupport::ListFiles(logs).size(), 4u);
-    for (const wchar_t* kept : {L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"})
+    EXPECT_EQ(TestSupport::ListFiles(logs).size(), 5u);
+    for (const wchar_t* kept :
+         {L"20260305.VLG", L"ABCDEFGH.VLG", L"20260101.VLGX", L"2026011.VLG", L"20260101.TXT"})
         EXPECT_TRUE(Exists(kept)) << kept;
 }
 
-TEST_F(LogPurgeTest, UndeletableFileFailsThePurgeWhileOthersStillGo)
+TEST_F(LogPurgeTest, UnknownTypeOrUndeletableFileFailsAndEmptyFolderSucceeds)
 {
+    EXPECT_TRUE(purge.PurgeEventLogs(100, &cutOff));
+    EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
     Touch(logs, {L"20260101.VLG", L"20260102.VLG"});
+    for (DWORD type : {12u, 99u, 101u})
+        EXPECT_FALSE(purge.PurgeEventLogs(type, &cutOff)) << type;
+    EXPECT_TRUE(Exists(L"20260102.VLG"));
+
+    // One file held open fails the purge, the others still go.
     KvCommon::UniqueFileHandle open(CreateFileW((logs + L"20260101.VLG").c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(open.valid());
-
     EXPECT_FALSE(purge.PurgeEventLogs(1, &cutOff));
     EXPECT_TRUE(Exists(L"20260101.VLG"));
     EXPECT_FALSE(Exists(L"20260102.VLG"));
 }
 
-TEST_F(LogPurgeTest, UnknownTypeFailsWithoutDeletingAndEmptyFolderSucceeds)
+TEST_F(LogPurgeTest, DebugPurgeTakesDayFirstLogNamesInBothFolders)
 {
-    std::vector<std::wstring> list{L"stale"};
-    ASSERT_TRUE(purge.GetExtensionStringList(list, 100));
-    EXPECT_EQ(list, (std::vector<std::wstring>{L"VLG", L"UPG", L"PFG", L"ULG", L"ASG", L"PPG", L"PTG", L"VAG",
-                                               L"SPG", L"HLG", L"SCG", L"HCG"}));
-    EXPECT_FALSE(purge.GetExtensionStringList(list, 12));
-    EXPECT_TRUE(list.empty());
-
-    Touch(logs, {L"20260101.VLG"});
-    for (DWORD type : {12u, 99u, 101u})
-        EXPECT_FALSE(purge.PurgeEventLogs(type, &cutOff)) << type;
-    EXPECT_TRUE(Exists(L"20260101.VLG"));
-
-    ASSERT_TRUE(DeleteFileW((logs + L"20260101.VLG").c_str()));
-    EXPECT_TRUE(purge.PurgeEventLogs(100, &cutOff));
-    EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
-}
-
-TEST_F(LogPurgeTest, DebugPurgeTakesOnlyDayFirstLogNames)
-{
+    TestSupport::TempFolder session;
+    SetSessionFolder(session.Path().substr(0, session.Path().size() - 1)); // without the backslash
+    Touch(session.Path(), {L"03032026_bsqNorquill.log", L"05032026_bsqNorquill.log"});
     Touch(logs, {L"04032026_trace.log", L"01012026_Norquill.LOG", L"05032026_trace.log", L"0403202_.log",
                  L"04032026_trace.txt", L"0403.log", L"20260101.VLG"});
 
     EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
-
     EXPECT_FALSE(Exists(L"04032026_trace.log"));
     EXPECT_FALSE(Exists(L"01012026_Norquill.LOG"));
     EXPECT_EQ(TestSupport::ListFiles(logs).size(), 5u);
-}
-
-TEST_F(LogPurgeTest, DebugPurgeAlsoCleansTheSessionFolder)
-{
-    TestSupport::TempFolder session;
-    std::wstring withoutBackslash = session.Path();
-    withoutBackslash.pop_back();
-    SetSessionFolder(withoutBackslash);
-    Touch(session.Path(), {L"03032026_bsqNorquill.log", L"05032026_bsqNorquill.log"});
-    Touch(logs, {L"01032026_bsqNorquill.log"});
-
-    EXPECT_TRUE(purge.PurgeDebugLogs(&cutOff));
-
-    EXPECT_FALSE(Exists(L"01032026_bsqNorquill.log"));
     EXPECT_FALSE(FileExists(session.Path() + L"03032026_bsqNorquill.log"));
     EXPECT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
-}
 
-TEST_F(LogPurgeTest, DebugPurgeWithoutSessionFolderLeavesTheCurrentFolderAlone)
-{
-    TestSupport::TempFolder current;
+    // An empty session folder is no folder: the current one (the host's) is left alone.
     wchar_t saved[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, saved);
-    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
-    Touch(current.Path(), {L"01012000_host.log"});
+    ASSERT_TRUE(SetCurrentDirectoryW(session.Path().c_str()));
+    Touch(session.Path(), {L"01012000_host.log"});
     SetSessionFolder(L"");
-
     const bool result = purge.PurgeDebugLogs(&cutOff);
     SetCurrentDirectoryW(saved);
-
     EXPECT_TRUE(result);
-    EXPECT_TRUE(FileExists(current.Path() + L"01012000_host.log"));
+    EXPECT_TRUE(FileExists(session.Path() + L"01012000_host.log"));
 }
 
 TEST_F(LogPurgeTest, PurgeOfAKindGivesWayToOneInAnotherProcess)

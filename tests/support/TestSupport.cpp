@@ -5,7 +5,8 @@
 
 namespace TestSupport
 {
-const wchar_t* const kEventLogKey = L"Software\\Kelvanor\\Brisqual\\16\\ServiceFramework\\EnforceLayer\\Common\\EventLog";
+const wchar_t* const kEventLogKey =
+    L"Software\\Kelvanor\\Brisqual\\16\\ServiceFramework\\EnforceLayer\\Common\\EventLog";
 const wchar_t* const kInstallKey = L"Software\\Kelvanor\\Brisqual";
 const wchar_t* const kDebugLogKey = L"Software\\Kelvanor\\Brisqual\\16\\DebugLog";
 const wchar_t* const kInteractiveTraceKey = L"Software\\Kelvanor\\Brisqual\\16\\DebugLog\\InteractiveSession";
@@ -69,7 +70,8 @@ void RemoveTree(const std::wstring& folder)
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -86,8 +88,8 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 {
     std::vector<BYTE> bytes;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
     LARGE_INTEGER size{};
@@ -179,7 +181,8 @@ std::unique_ptr<KeySnapshot> Snapshot(HKEY key)
             break;
         KeySnapshot::Value v{type, std::vector<BYTE>(size)};
         nameLen = 16384;
-        RegEnumValueW(key, i, name, &nameLen, nullptr, &type, v.data.empty() ? nullptr : v.data.data(), &size);
+        RegEnumValueW(key, i, name, &nameLen, nullptr, &type, v.data.empty() ? nullptr : v.data.data(),
+                      &size);
         snap->values[name] = std::move(v);
     }
     for (DWORD i = 0;; ++i)
@@ -201,7 +204,8 @@ std::unique_ptr<KeySnapshot> Snapshot(HKEY key)
 void Restore(HKEY root, const std::wstring& path, const KeySnapshot& snap)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return;
     for (const auto& v : snap.values)
         RegSetValueExW(key, v.first.c_str(), 0, v.second.type, v.second.data.data(),
@@ -212,7 +216,8 @@ void Restore(HKEY root, const std::wstring& path, const KeySnapshot& snap)
 }
 } // namespace
 
-RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear) : m_root(root), m_path(path)
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear)
+    : m_root(root), m_path(path)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
@@ -247,7 +252,8 @@ bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, 
                  DWORD size)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     LONG status = RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
@@ -281,15 +287,17 @@ bool GetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, 
     if (status == ERROR_SUCCESS)
     {
         data.resize(size);
-        status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
+        status =
+            RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
         data.resize(size);
     }
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 
-EventLogSandbox::EventLogSandbox() : m_installKey(HKEY_LOCAL_MACHINE, kInstallKey, false),
-                                     m_eventLogKey(HKEY_LOCAL_MACHINE, kEventLogKey, true)
+EventLogSandbox::EventLogSandbox()
+    : m_installKey(HKEY_LOCAL_MACHINE, kInstallKey, false),
+      m_eventLogKey(HKEY_LOCAL_MACHINE, kEventLogKey, true)
 {
     SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
 }
@@ -353,7 +361,8 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* ou
     }
     PROCESS_INFORMATION pi{};
     std::wstring cmd = commandLine;
-    BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr,
+                             &si, &pi);
     if (writePipe)
         CloseHandle(writePipe);
     if (!ok)

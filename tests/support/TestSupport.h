@@ -54,7 +54,8 @@ private:
 
 bool SetRegString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
 bool SetRegDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
-bool SetRegBinary(HKEY root, const std::wstring& path, const std::wstring& name, const void* data, DWORD size);
+bool SetRegBinary(HKEY root, const std::wstring& path, const std::wstring& name, const void* data,
+                  DWORD size);
 bool GetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
                  std::vector<BYTE>& data);
 

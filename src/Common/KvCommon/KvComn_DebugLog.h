@@ -20,8 +20,8 @@ enum : DWORD
 
 // The session choice of the trace settings, a pure function of the platform's answers: true for the
 // service session ("ServiceSession"), false for "InteractiveSession".
-bool IsServiceSessionChoice(bool versionOk, bool nt5OrLater, bool major6OrLater, bool sessionOk, DWORD session,
-                            bool localSystem);
+bool IsServiceSessionChoice(bool versionOk, bool nt5OrLater, bool major6OrLater, bool sessionOk,
+                            DWORD session, bool localSystem);
 
 // The module's debug trace: decides whether a line is wanted, formats it and hands it to KvDbg64.dll.
 class DebugLog

@@ -10,7 +10,10 @@ namespace Exception
 class Base
 {
 public:
-    Base(DWORD code, const char* file, DWORD line) : m_dwCode(code), m_dwLine(line), m_strFile(file ? file : "") {}
+    Base(DWORD code, const char* file, DWORD line)
+        : m_dwCode(code), m_dwLine(line), m_strFile(file ? file : "")
+    {
+    }
     virtual ~Base() = default;
 
     DWORD GetCode() const { return m_dwCode; }

@@ -10,17 +10,17 @@ namespace KvCommon
 // The settings record handed to KvDbgInitialize (2148 bytes).
 struct KvDbgSettings
 {
-    BYTE bServiceSession; // 0
-    BYTE bRobust;         // 1
-    BYTE bDebugger;       // 2
-    BYTE bZero;           // 3
-    SYSTEMTIME stTime;    // 4: local time when the settings were read
-    DWORD dwLogProcess;   // 20
-    DWORD dwLogUnitType;  // 24
-    WCHAR szModule[32];   // 28
-    WCHAR szLogFolder[260];   // 92
-    WCHAR szLogPrefix[256];   // 612
-    WCHAR szLogFile[256];     // 1124
+    BYTE bServiceSession;      // 0
+    BYTE bRobust;              // 1
+    BYTE bDebugger;            // 2
+    BYTE bZero;                // 3
+    SYSTEMTIME stTime;         // 4: local time when the settings were read
+    DWORD dwLogProcess;        // 20
+    DWORD dwLogUnitType;       // 24
+    WCHAR szModule[32];        // 28
+    WCHAR szLogFolder[260];    // 92
+    WCHAR szLogPrefix[256];    // 612
+    WCHAR szLogFile[256];      // 1124
     WCHAR szLogExtension[256]; // 1636
 };
 #pragma pack(pop)

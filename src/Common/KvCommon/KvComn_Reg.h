@@ -15,15 +15,16 @@ namespace Reg
 constexpr DWORD UnknownError = 0x800300FD; // STG_E_UNKNOWN
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def);
-std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& def);
+std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name,
+                        const std::wstring& def);
 bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, ByteArray& data, DWORD view,
                 DWORD* error);
 bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value, DWORD view,
                 DWORD* error);
 bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value,
                 DWORD view, DWORD* error);
-bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, const ByteArray& data, DWORD view,
-                DWORD* error);
+bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, const ByteArray& data,
+                DWORD view, DWORD* error);
 bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name);
 } // namespace Reg
 } // namespace Storage

@@ -1,14 +1,12 @@
 #include "KvComn_Clock.h"
 #include "KvComn_DebugLog.h"
+#include "KvComn_String.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <iomanip>
 #include <memory>
-#include <sstream>
 #include <thread>
-#include <vector>
 
 using KvCommon::DebugLog;
 namespace Level = KvCommon::TraceLevel;
@@ -21,28 +19,14 @@ void WINAPI FixedMoment(LPSYSTEMTIME t)
 }
 
 const wchar_t* const kDayFile = L"04032026_bsqNorquill.log";
-
-std::wstring Hex4(DWORD value)
-{
-    std::wostringstream out;
-    out << std::hex << std::setw(4) << std::setfill(L'0') << value;
-    return out.str();
-}
+const std::wstring kStamp = L"04/03/2026 05:06:07.089";
 
 // " pid:tid tag <module> " as the calling thread prints it.
 std::wstring Middle(const wchar_t* tag, const std::wstring& module = L"Norquill")
 {
-    return L" " + Hex4(GetCurrentProcessId()) + L":" + Hex4(GetCurrentThreadId()) + L" " + tag + L" <" +
-           module + L"> ";
-}
-
-void DeleteTraceValue(const wchar_t* name)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, 0, KEY_SET_VALUE, &key));
-    RegDeleteValueW(key, name);
-    RegCloseKey(key);
+    std::wstring ids;
+    KvCommon::String::Format(ids, L" %04x:%04x ", ::GetCurrentProcessId(), ::GetCurrentThreadId());
+    return ids + tag + L" <" + module + L"> ";
 }
 
 class DebugLogTest : public ::testing::Test
@@ -51,27 +35,21 @@ protected:
     void SetUp() override { KvCommon::Clock::SetSource(FixedMoment); }
     void TearDown() override
     {
-        // The library may hold the day file open; release it before the folder goes.
-        m_log.Uninitialize();
+        m_log.Uninitialize(); // the library may hold the day file open until then
         m_sandbox.reset();
         KvCommon::Clock::SetSource(nullptr);
     }
-
     void Sandbox(DWORD level)
     {
         m_sandbox.reset(); // the old guard must restore the key before the new one saves it
         m_sandbox = std::make_unique<TestSupport::TraceSandbox>(level);
     }
-    bool Start(const std::wstring& module = L"Norquill")
+    bool Start(const std::wstring& module = L"Norquill", DebugLog* log = nullptr, std::wstring folder = L"")
     {
-        return Start(m_log, TestSupport::BinFolder(), module);
-    }
-    bool Start(DebugLog& log, const std::wstring& folder, const std::wstring& module = L"Norquill")
-    {
-        return log.Initialize(module, m_key, folder);
+        return (log ? *log : m_log)
+            .Initialize(module, m_key, folder.empty() ? TestSupport::BinFolder() : folder);
     }
     std::vector<std::wstring> Files() const { return TestSupport::ListFiles(m_sandbox->Folder()); }
-    std::vector<std::wstring> Lines() const { return m_sandbox->Lines(); }
 
     KvCommon::Storage::Key m_key{KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE,
                                  TestSupport::kDebugLogKey};
@@ -80,44 +58,36 @@ protected:
 };
 } // namespace
 
-TEST_F(DebugLogTest, LineCarriesDayFirstDateIdsTagModuleMessageAndSource)
-{
-    Sandbox(273);
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(m_log.Trace(".\\src\\Sample.cpp", 42, Level::Info, L"value %s %d", L"wide", 7));
-
-    ASSERT_EQ(std::vector<std::wstring>{kDayFile}, Files());
-    const std::wstring text = TestSupport::ReadUtf16File(m_sandbox->Folder() + kDayFile);
-    EXPECT_EQ(L"\xFEFF"
-              L"04/03/2026 05:06:07.089" +
-                  Middle(L"@@@") + L"value wide 7 - Sample.cpp(42)\r\n",
-              text);
-}
-
-TEST_F(DebugLogTest, TagFollowsTheExactLevelNotItsBits)
+TEST_F(DebugLogTest, LineCarriesDayFirstDateIdsTagOfTheExactLevelModuleWholeMessageAndSource)
 {
     Sandbox(0xFFFF);
     ASSERT_TRUE(Start());
-    const DWORD levels[] = {Level::Function, Level::Info, Level::Error, 2, Level::Function | Level::Info};
-    const wchar_t* const tags[] = {L".w.", L"@@@", L"!!!", L"???", L"???"};
-    for (DWORD level : levels)
-        EXPECT_TRUE(m_log.Trace("a.cpp", 1, level, L"m"));
-
-    const std::vector<std::wstring> lines = Lines();
-    ASSERT_EQ(5u, lines.size());
-    for (size_t i = 0; i < lines.size(); ++i)
-        EXPECT_NE(std::wstring::npos, lines[i].find(Middle(tags[i]) + L"m - a.cpp(1)")) << lines[i];
+    const std::pair<DWORD, const wchar_t*> levels[] = {{Level::Function, L".w."},
+                                                       {Level::Info, L"@@@"},
+                                                       {Level::Error, L"!!!"},
+                                                       {2, L"???"},
+                                                       {Level::Function | Level::Info, L"???"}};
+    std::wstring expected = L"\xFEFF";
+    for (const auto& [level, tag] : levels)
+    {
+        EXPECT_TRUE(m_log.Trace(".\\src\\Sample.cpp", 42, level, L"value %s %d", L"wide", 7));
+        expected += kStamp + Middle(tag) + L"value wide 7 - Sample.cpp(42)\r\n";
+    }
+    const std::wstring message = std::wstring(599, L'x') + L"y"; // past any first buffer
+    EXPECT_TRUE(m_log.Trace("a.cpp", 7, Level::Info, L"%s", message.c_str()));
+    expected += kStamp + Middle(L"@@@") + message + L" - a.cpp(7)\r\n";
+    ASSERT_EQ(std::vector<std::wstring>{kDayFile}, Files());
+    EXPECT_EQ(expected, TestSupport::ReadUtf16File(m_sandbox->Folder() + kDayFile));
 }
 
 TEST_F(DebugLogTest, LevelMaskDecidesWhichLinesGoOut)
 {
-    struct Case
+    const struct
     {
         DWORD mask;
         bool function, info, error;
-    };
-    for (const Case& c :
-         {Case{256, false, false, true}, Case{273, true, true, true}, Case{0, false, false, false}})
+    } cases[] = {{256, false, false, true}, {273, true, true, true}, {0, false, false, false}};
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.mask);
         Sandbox(c.mask);
@@ -125,63 +95,29 @@ TEST_F(DebugLogTest, LevelMaskDecidesWhichLinesGoOut)
         EXPECT_EQ(c.function, m_log.Trace("a.cpp", 1, Level::Function, L"f"));
         EXPECT_EQ(c.info, m_log.Trace("a.cpp", 2, Level::Info, L"i"));
         EXPECT_EQ(c.error, m_log.Trace("a.cpp", 3, Level::Error, L"e"));
-        const size_t expected = size_t(c.function) + c.info + c.error;
-        EXPECT_EQ(expected, Lines().size());
+        EXPECT_EQ(size_t(c.function) + c.info + c.error, m_sandbox->Lines().size());
         m_log.Uninitialize();
     }
 }
 
-TEST_F(DebugLogTest, MissingEnableOrMissingKeyMeansOffAndNothingIsWritten)
+TEST_F(DebugLogTest, MissingSettingsSwitchTracingOffOrStopReadingAtTheGap)
 {
-    Sandbox(273);
-    DeleteTraceValue(L"Enable");
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Error, L"e"));
-    m_log.Uninitialize();
-
-    TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Error, L"e"));
-    EXPECT_TRUE(Files().empty());
-}
-
-TEST_F(DebugLogTest, MissingLaterValueStopsReadingButKeepsEarlierOnes)
-{
-    Sandbox(273);
-    DeleteTraceValue(L"LogPrefix");
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Function, L"f"));
-    // Enable, Level and LogFolder were read; prefix and extension stayed empty.
-    EXPECT_EQ(std::vector<std::wstring>{L"04032026_Norquill"}, Files());
-    EXPECT_EQ(1u, Lines().size());
-}
-
-TEST_F(DebugLogTest, IniSettingsApplyTheirDefaultsForMissingValues)
-{
-    Sandbox(0);
-    TestSupport::TempFolder iniFolder;
-    const std::wstring ini = iniFolder.Path() + L"trace.ini";
-    WritePrivateProfileStringW(L"InteractiveSession", L"Enable", L"1", ini.c_str());
-    WritePrivateProfileStringW(L"InteractiveSession", L"Level", L"273", ini.c_str());
-    WritePrivateProfileStringW(L"InteractiveSession", L"LogFolder", m_sandbox->Folder().c_str(), ini.c_str());
-    const KvCommon::Storage::Key key{KvCommon::Storage::KindIniFile,
-                                     reinterpret_cast<HKEY>(const_cast<wchar_t*>(iniFolder.Path().c_str())),
-                                     L"trace.ini"};
-    ASSERT_TRUE(m_log.Initialize(L"Norquill", key, TestSupport::BinFolder()));
-    EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Function, L"f"));
-    EXPECT_EQ(std::vector<std::wstring>{kDayFile}, Files());
-}
-
-TEST_F(DebugLogTest, LongTextsArriveWholeWhileTheRecordCutsTheModuleName)
-{
-    Sandbox(273);
-    const std::wstring module(40, L'M');
-    const std::wstring message = std::wstring(599, L'x') + L"y";
-    ASSERT_TRUE(Start(module));
-    EXPECT_TRUE(m_log.Trace("a.cpp", 7, Level::Info, L"%s", message.c_str()));
-    EXPECT_EQ(std::vector<std::wstring>{L"04032026_bsq" + std::wstring(31, L'M') + L".log"}, Files());
-    ASSERT_EQ(1u, Lines().size());
-    EXPECT_NE(std::wstring::npos, Lines()[0].find(Middle(L"@@@", module) + message + L" - a.cpp(7)"));
+    // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty.
+    const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+        {L"Enable", {}}, {L"", {}}, {L"LogPrefix", {L"04032026_Norquill"}}};
+    for (const auto& [missing, files] : cases)
+    {
+        SCOPED_TRACE(missing);
+        Sandbox(273);
+        if (*missing)
+            ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, missing);
+        else
+            TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
+        ASSERT_TRUE(Start());
+        EXPECT_TRUE(m_log.Trace("a.cpp", 1, Level::Error, L"e"));
+        EXPECT_EQ(files, Files());
+        m_log.Uninitialize();
+    }
 }
 
 TEST_F(DebugLogTest, TraceWorksOnlyBetweenInitializeAndUninitialize)
@@ -197,12 +133,10 @@ TEST_F(DebugLogTest, TraceWorksOnlyBetweenInitializeAndUninitialize)
     EXPECT_TRUE(m_log.Trace("a.cpp", 3, Level::Info, L"during"));
     EXPECT_TRUE(m_log.Uninitialize());
     EXPECT_FALSE(m_log.Trace("a.cpp", 4, Level::Error, L"after"));
-    EXPECT_FALSE(m_log.Uninitialize());
-    ASSERT_EQ(1u, Lines().size());
-    EXPECT_NE(std::wstring::npos, Lines()[0].find(L"during"));
+    EXPECT_EQ(std::vector<std::wstring>{kStamp + Middle(L"@@@") + L"during - a.cpp(3)"}, m_sandbox->Lines());
 }
 
-TEST_F(DebugLogTest, MissingOrBrokenLibraryOrStorageMakesTraceFail)
+TEST_F(DebugLogTest, MissingOrBrokenLibraryMakesInitializeAndLaterTracesFail)
 {
     Sandbox(273);
     TestSupport::TempFolder empty;
@@ -212,25 +146,18 @@ TEST_F(DebugLogTest, MissingOrBrokenLibraryOrStorageMakesTraceFail)
     {
         SCOPED_TRACE(folder);
         DebugLog log;
-        EXPECT_FALSE(Start(log, folder));
+        EXPECT_FALSE(Start(L"Norquill", &log, folder));
         EXPECT_FALSE(log.Trace("a.cpp", 1, Level::Error, L"e"));
-        EXPECT_FALSE(log.Uninitialize());
     }
-    DebugLog unsupported;
-    EXPECT_FALSE(
-        unsupported.Initialize(L"Norquill", KvCommon::Storage::Key{7, HKEY_LOCAL_MACHINE, L""}, bin));
-    EXPECT_FALSE(unsupported.Trace("a.cpp", 1, Level::Error, L"e"));
     DebugLog refusing;
-    ASSERT_TRUE(Start(refusing, bin + L"kvdbg_failtrace"));
+    ASSERT_TRUE(Start(L"Norquill", &refusing, bin + L"kvdbg_failtrace"));
     EXPECT_FALSE(refusing.Trace("a.cpp", 1, Level::Error, L"e"));
-    EXPECT_TRUE(refusing.Uninitialize());
     EXPECT_TRUE(Files().empty());
 }
 
 TEST_F(DebugLogTest, LinesOfConcurrentThreadsArriveWholeAndInOrder)
 {
-    constexpr int kThreads = 8;
-    constexpr int kLines = 1000;
+    constexpr int kThreads = 8, kLines = 1000;
     Sandbox(273);
     // Flushing every line would make this a test of the disk.
     TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"Robust", 0);
@@ -246,18 +173,18 @@ TEST_F(DebugLogTest, LinesOfConcurrentThreadsArriveWholeAndInOrder)
     for (std::thread& thread : threads)
         thread.join();
 
-    const std::vector<std::wstring> lines = Lines();
+    const std::vector<std::wstring> lines = m_sandbox->Lines();
     ASSERT_EQ(size_t(kThreads * kLines), lines.size());
     std::vector<int> next(kThreads, 0);
     for (const std::wstring& line : lines)
     {
         int t = -1, n = -1;
         const size_t at = line.find(L"> thread ");
-        ASSERT_NE(std::wstring::npos, at) << line;
-        ASSERT_EQ(2, swscanf_s(line.c_str() + at, L"> thread %d line %d", &t, &n)) << line;
-        ASSERT_TRUE(t >= 0 && t < kThreads) << line;
+        ASSERT_TRUE(at != std::wstring::npos &&
+                    swscanf_s(line.c_str() + at, L"> thread %d line %d", &t, &n) == 2 && t >= 0 &&
+                    t < kThreads)
+            << line;
         EXPECT_EQ(next[t]++, n) << line;
-        EXPECT_EQ(0u, line.find(L"04/03/2026 05:06:07.089 "));
         EXPECT_EQ(line.size() - 16, line.find(L" - worker.cpp(9)")) << line;
     }
 }
@@ -265,14 +192,11 @@ TEST_F(DebugLogTest, LinesOfConcurrentThreadsArriveWholeAndInOrder)
 TEST(DebugLogSession, ServiceSessionOnlyForSessionZeroOrLocalSystemBelowVersion6)
 {
     using KvCommon::IsServiceSessionChoice;
-    // version 6 or later: the session decides
-    EXPECT_TRUE(IsServiceSessionChoice(true, true, true, true, 0, false));
+    EXPECT_TRUE(IsServiceSessionChoice(true, true, true, true, 0, false)); // 6 or later: the session decides
     EXPECT_FALSE(IsServiceSessionChoice(true, true, true, true, 1, true));
     EXPECT_FALSE(IsServiceSessionChoice(true, true, true, false, 0, true));
-    // version 5: LocalSystem decides
-    EXPECT_TRUE(IsServiceSessionChoice(true, true, false, false, 0xFFFFFFFF, true));
+    EXPECT_TRUE(IsServiceSessionChoice(true, true, false, false, 0xFFFFFFFF, true)); // 5: LocalSystem decides
     EXPECT_FALSE(IsServiceSessionChoice(true, true, false, true, 0, false));
-    // failed version query or older systems: always interactive
-    EXPECT_FALSE(IsServiceSessionChoice(false, true, true, true, 0, true));
-    EXPECT_FALSE(IsServiceSessionChoice(true, false, false, true, 0, true));
+    EXPECT_FALSE(IsServiceSessionChoice(false, true, true, true, 0, true));  // no version: interactive
+    EXPECT_FALSE(IsServiceSessionChoice(true, false, false, true, 0, true)); // older: interactive
 }

@@ -1,238 +1,132 @@
 #include "JsonParser.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace NqHostTest
 {
 namespace
 {
-class Parser
+struct Parser
 {
-public:
-    explicit Parser(const std::string& text) : m_text(text) {}
+    const std::string& text;
+    size_t pos = 0;
 
-    JsonNode Document()
+    [[noreturn]] void Fail(const char* what) const
     {
-        JsonNode node = Value();
-        SkipBlanks();
-        if (m_pos != m_text.size())
-            Fail("text after the value");
-        return node;
+        throw std::runtime_error(std::string(what) + " at " + std::to_string(pos) + " of JSON: " + text);
     }
 
-private:
-    [[noreturn]] void Fail(const std::string& what) const
+    // The next character after blanks, -1 at the end.
+    int Peek()
     {
-        throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(m_pos));
+        pos = std::min(text.find_first_not_of(" \t\r\n", pos), text.size());
+        return pos < text.size() ? static_cast<unsigned char>(text[pos]) : -1;
     }
-
-    void SkipBlanks()
-    {
-        while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' ||
-                                         m_text[m_pos] == '\n' || m_text[m_pos] == '\r'))
-            ++m_pos;
-    }
-
-    bool Take(char c)
-    {
-        SkipBlanks();
-        if (m_pos < m_text.size() && m_text[m_pos] == c)
-        {
-            ++m_pos;
-            return true;
-        }
-        return false;
-    }
-
-    void Expect(char c)
-    {
-        if (!Take(c))
-            Fail(std::string("expected '") + c + "'");
-    }
-
-    bool Word(const char* word)
-    {
-        std::string w(word);
-        if (m_text.compare(m_pos, w.size(), w) != 0)
-            return false;
-        m_pos += w.size();
-        return true;
-    }
+    bool Take(char c) { return Peek() == c && ++pos; }
+    bool Word(const std::string& w) { return text.compare(pos, w.size(), w) == 0 && (pos += w.size()); }
+    void Expect(char c) { Take(c) ? void() : Fail("unexpected character"); }
 
     JsonNode Value()
     {
-        SkipBlanks();
-        if (m_pos >= m_text.size())
-            Fail("unexpected end");
         JsonNode node;
-        char c = m_text[m_pos];
-        if (c == '{')
-            return Object();
-        if (c == '[')
-            return Array();
-        if (c == '"')
-        {
-            node.kind = JsonNode::Kind::String;
+        const int first = Peek();
+        node.kind = first != 0 && strchr("{[\"tfn", first) ? static_cast<char>(first) : '0';
+        if (Take('{') || Take('['))
+            Items(node, first == '{' ? '}' : ']');
+        else if (first == '"')
             node.text = String();
-        }
         else if (Word("true") || Word("false"))
-        {
-            node.kind = JsonNode::Kind::Bool;
-            node.boolean = c == 't';
-        }
-        else if (Word("null"))
-            node.kind = JsonNode::Kind::Null;
-        else
-        {
-            node.kind = JsonNode::Kind::Number;
+            node.boolean = first == 't';
+        else if (!Word("null"))
             node.number = Number();
-        }
         return node;
     }
 
-    JsonNode Object()
+    void Items(JsonNode& node, char close)
     {
-        JsonNode node;
-        node.kind = JsonNode::Kind::Object;
-        Expect('{');
-        if (Take('}'))
-            return node;
+        if (Take(close))
+            return;
         do
-        {
-            SkipBlanks();
-            std::string name = String();
-            Expect(':');
-            node.members[name] = Value();
-        } while (Take(','));
-        Expect('}');
-        return node;
-    }
-
-    JsonNode Array()
-    {
-        JsonNode node;
-        node.kind = JsonNode::Kind::Array;
-        Expect('[');
-        if (Take(']'))
-            return node;
-        do
-            node.items.push_back(Value());
+            close == ']' ? node.items.push_back(Value()) : Member(node);
         while (Take(','));
-        Expect(']');
-        return node;
+        Expect(close);
+    }
+
+    void Member(JsonNode& node)
+    {
+        std::string name = String();
+        Expect(':');
+        node.members[name] = Value();
     }
 
     double Number()
     {
-        size_t start = m_pos;
-        if (m_pos < m_text.size() && m_text[m_pos] == '-')
-            ++m_pos;
-        size_t digits = m_pos;
-        while (m_pos < m_text.size() &&
-               (isdigit(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '.' ||
-                m_text[m_pos] == 'e' || m_text[m_pos] == 'E' || m_text[m_pos] == '+' || m_text[m_pos] == '-'))
-            ++m_pos;
-        if (m_pos == digits)
+        const char* start = text.c_str() + pos;
+        char* end = nullptr;
+        const double number = strtod(start, &end);
+        const size_t size = end - start;
+        if (size == 0 || !strchr("-0123456789", *start) ||
+            text.find_first_not_of("0123456789+-.eE", pos) < pos + size)
             Fail("not a value");
-        return strtod(m_text.substr(start, m_pos - start).c_str(), nullptr);
+        pos += size;
+        return number;
     }
 
-    void AppendUtf8(std::string& out, unsigned code)
-    {
-        if (code < 0x80)
-            out += static_cast<char>(code);
-        else if (code < 0x800)
-        {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-        else
-        {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
+    char Next() { return pos < text.size() ? text[pos++] : (Fail("unterminated string"), '\0'); }
 
     std::string String()
     {
-        if (m_pos >= m_text.size() || m_text[m_pos] != '"')
+        if (!Take('"'))
             Fail("expected a string");
-        ++m_pos;
         std::string out;
-        while (m_pos < m_text.size() && m_text[m_pos] != '"')
+        for (char c; (c = Next()) != '"';)
         {
-            char c = m_text[m_pos++];
             if (static_cast<unsigned char>(c) < 0x20)
                 Fail("control character in a string");
-            if (c != '\\')
-            {
-                out += c;
-                continue;
-            }
-            if (m_pos >= m_text.size())
-                Fail("unfinished escape");
-            char e = m_text[m_pos++];
-            switch (e)
-            {
-            case '"':
-            case '\\':
-            case '/':
-                out += e;
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'b':
-                out += '\b';
-                break;
-            case 'f':
-                out += '\f';
-                break;
-            case 'u':
-                if (m_pos + 4 > m_text.size())
-                    Fail("short \\u escape");
-                AppendUtf8(out, static_cast<unsigned>(strtoul(m_text.substr(m_pos, 4).c_str(), nullptr, 16)));
-                m_pos += 4;
-                break;
-            default:
-                Fail("unknown escape");
-            }
+            out += c == '\\' ? Escape() : std::string(1, c);
         }
-        if (m_pos >= m_text.size())
-            Fail("unterminated string");
-        ++m_pos;
         return out;
     }
 
-    const std::string& m_text;
-    size_t m_pos = 0;
+    std::string Escape()
+    {
+        static const std::string names = "\"\\/bfnrt", chars = "\"\\/\b\f\n\r\t";
+        const char e = Next();
+        if (names.find(e) != names.npos)
+            return std::string(1, chars[names.find(e)]);
+        const std::string hex = text.substr(pos, 4);
+        if (e != 'u' || hex.size() != 4 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos)
+            Fail("bad escape");
+        pos += 4;
+        return Utf8(std::wstring(1, static_cast<wchar_t>(strtoul(hex.c_str(), nullptr, 16))));
+    }
 };
 } // namespace
 
-const JsonNode& JsonNode::operator[](const std::string& name) const
+const JsonNode& JsonNode::Missing(const std::string& what)
 {
-    auto it = members.find(name);
-    if (kind != Kind::Object || it == members.end())
-        throw std::runtime_error("JSON: no member '" + name + "'");
-    return it->second;
-}
-
-const JsonNode& JsonNode::operator[](size_t index) const
-{
-    if (kind != Kind::Array || index >= items.size())
-        throw std::runtime_error("JSON: no item " + std::to_string(index));
-    return items[index];
+    throw std::runtime_error("JSON: no " + what);
 }
 
 JsonNode ParseJson(const std::string& text)
 {
-    return Parser(text).Document();
+    Parser parser{text};
+    JsonNode node = parser.Value();
+    if (parser.Peek() != -1)
+        parser.Fail("text after the value");
+    return node;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int size = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), size, &out[0], bytes, nullptr, nullptr);
+    return out;
 }
 } // namespace NqHostTest

@@ -1,7 +1,6 @@
 #pragma once
 // A small strict JSON parser, so that tests check nqhost's --json output as data, not as text.
 #include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,16 +9,7 @@ namespace NqHostTest
 {
 struct JsonNode
 {
-    enum class Kind
-    {
-        Null,
-        Bool,
-        Number,
-        String,
-        Array,
-        Object
-    };
-    Kind kind = Kind::Null;
+    char kind = 'n'; // how the value is written: '{', '[', '"', 't', 'f', 'n' (null) or '0' for a number
     bool boolean = false;
     double number = 0;
     std::string text; // UTF-8
@@ -27,11 +17,16 @@ struct JsonNode
     std::map<std::string, JsonNode> members;
 
     bool Has(const std::string& name) const { return members.count(name) != 0; }
-    // Throws std::runtime_error for a missing member or index, so a test fails with the path named.
-    const JsonNode& operator[](const std::string& name) const;
-    const JsonNode& operator[](size_t index) const;
+    // A missing member or item throws std::runtime_error naming it, so a test fails with the reason.
+    const JsonNode& operator[](const std::string& n) const { return Has(n) ? members.at(n) : Missing(n); }
+    const JsonNode& operator[](size_t i) const
+    {
+        return i < items.size() ? items[i] : Missing(std::to_string(i));
+    }
+    static const JsonNode& Missing(const std::string& what);
 };
 
-// Throws std::runtime_error with the offset of the first error; trailing blanks only after the value.
+// Throws std::runtime_error with the offset of the first error and the text.
 JsonNode ParseJson(const std::string& text);
+std::string Utf8(const std::wstring& text);
 } // namespace NqHostTest

@@ -1,0 +1,180 @@
+// What the end-to-end lines leave open: layout branches, number cuts, reading's conversions and copy limits.
+#include "LogFileTest.h"
+
+#include "AuLog.h"
+#include "EventLogKey.h"
+#include "HisCleanLog.h"
+#include "PhishAlertLog.h"
+#include "PvyLog.h"
+#include "SpyLog.h"
+#include "SusChangeLog.h"
+#include "TscLog.h"
+#include "UrlFilterLog.h"
+#include "VaLog.h"
+#include "VirusLog.h"
+
+#include <memory>
+
+using namespace SrvFrwk::EventLog;
+
+namespace
+{
+std::wstring Fields(const std::wstring& fields)
+{
+    return LogFileTest::kPrefix + fields + L"\r\n";
+}
+
+template <class TLog, class TRecord> std::wstring Line(TRecord record)
+{
+    return TLog().MakeRecode(&record);
+}
+
+// A line read into the kind's record and written again: every conversion of the reading shows.
+template <class TRecord> std::wstring RereadAs(ULONG subType, const std::wstring& fields)
+{
+    LogQueryData<TRecord> query;
+    std::unique_ptr<CLogBase> log(CreateLogObject(subType));
+    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log->PutRecode(&query, LogFileTest::kPrefix + fields));
+    return query.records.size() == 1 ? log->MakeRecode(&query.records[0]) : L"<no record>";
+}
+
+std::wstring Reread(ULONG subType, const std::wstring& fields)
+{
+    static std::wstring (*const kKinds[])(ULONG, const std::wstring&) = {
+        RereadAs<VirusLogRecord>,     RereadAs<SpyLogRecord>, RereadAs<VaLogRecord>,
+        RereadAs<TscLogRecord>,       RereadAs<AuLogRecord>,  RereadAs<HisCleanLogRecord>,
+        RereadAs<UrlFilterLogRecord>, RereadAs<PvyLogRecord>, RereadAs<PhishAlertLogRecord>,
+        RereadAs<SpyLogRecord>};
+    return kKinds[subType - 1](subType, fields);
+}
+
+VirusLogRecord Virus(const wchar_t* name, const wchar_t* path, const wchar_t* detail)
+{
+    VirusLogRecord r{-5, 0x1A, {}, 1, -2, 2147483647, 0, {}, {}, {}, {}};
+    wcscpy_s(r.szThreatName, name);
+    wcscpy_s(r.szFilePath, path);
+    wcscpy_s(r.szDetail, detail);
+    return r;
+}
+
+VirusLogRecord Unterminated()
+{
+    VirusLogRecord r = Virus(L"", L"", L"");
+    wmemset(r.szThreatName, L'N', 132);
+    wmemset(r.szFilePath, L'P', 520);
+    wmemset(r.szDetail, L'D', 534);
+    r.stTime.wYear = 0x41; // right behind szDetail: must not be read as text
+    return r;
+}
+
+SpyLogRecord Spy(DWORD flag, LONG type)
+{
+    return {{},         type, L"", 0,  L"P", L"",  L"N", L"never written", L"",
+            0xFFFFFFFF, 7,    0,   {}, L"",  flag, {},   4294967295u,      {}};
+}
+
+PvyLogRecord Privacy(LONG type)
+{
+    return {type, 1, L"t1", 2, L"t2", L"t3", L"t4", L"t5", L"t6", {}};
+}
+
+std::wstring X(size_t count, wchar_t c = L'x')
+{
+    return std::wstring(count, c);
+}
+} // namespace
+
+using LogKindsTest = LogFileTest;
+
+TEST_F(LogKindsTest, LinesFollowTheLayoutTheRecordChooses)
+{
+    const std::wstring virus = L"-0000005|0000001a|2|", values = L"|1|-2|2147483647|0";
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {Line<CVirusLog>(Virus(L"Eicar", L"C:", L"")), virus + L"0|Eicar|C:" + values},
+        {Line<CVirusLog>(Virus(L"Eicar", L"C", L"")), virus + L"1|Eicar|C" + values},
+        {Line<CVirusLog>(Virus(L"", L"", L"only detail")), virus + L"1|---|only detail" + values},
+        {Line<CVirusLog>(Virus(L"Eicar", L"", L"d")), virus + L"1|Eicar| (d)" + values},
+        {Line<CVirusLog>(Unterminated()),
+         virus + L"1|" + X(132, L'N') + L"|" + X(520, L'P') + L" (" + X(534, L'D') + L")" + values},
+        {Line<CVirusLog>(Virus(L"", L"C:\\a.zip", L"in")), virus + L"1|---|C:\\a.zip (in)" + values},
+        {Line<CSpyLog>(Spy(0, -1)), L"0xffffffff|0|P||N|||-1||0|4294967295|"},
+        {Line<CVaLog>(VaLogRecord{L"abc", 12345678, -1234567, L"xyz", {}}), L"abc|1234567|-123456|xyz"},
+        {Line<CVaLog>(VaLogRecord{L"abc", 9999999, -999999, L"xyz", {}}), L"abc|9999999|-999999|xyz"},
+        {Line<CAuLog>(AuLogRecord{}), L"0|0|0|0||"},
+        {Line<CHisCleanLog>(HisCleanLogRecord{0, {}, 42, {}, 7, {}, 4294967295u, {}}), L"4294967295|0|42"},
+        {Line<CHisCleanLog>(HisCleanLogRecord{1, {}, 42, {}, 5368709121LL, {}, 3, {}}), L"3|1|1073741825"},
+        {Line<CHisCleanLog>(HisCleanLogRecord{2, {}, 42, {}, 7, {}, 3, {}}), L""},
+        {Line<CUrlFilterLog>(UrlFilterLogRecord{-5, 0x1A, L"http://a", -7, L"t2", L"t3", 1, 2, L"t4", {}}),
+         L"-0000005|0000001a|-7|http://a|t2|ER"},
+        {Line<CPhishAlertLog>(PhishAlertLogRecord{-5, 3, 7, L"t1", L"t2", L"t3", {}}), L"-5|3|t2|t1|t3|"},
+        {Line<CPvyLog>(Privacy(2)), L"2|1|t1|2|t2|t6"},
+        {Line<CPvyLog>(Privacy(3)), L"3|1|t1|2|t4|"},
+        {Line<CPvyLog>(Privacy(0x100003)), L"1048579|1|t1|2|t5|"},
+        {Line<CPvyLog>(Privacy(5)), L"5|1|t1|2||"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(c.second), c.first);
+    // Every detection becomes the most recent threat.
+    EXPECT_EQ(L"---", EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatName"));
+    EXPECT_EQ(L"C:\\a.zip (in)",
+              EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatFile"));
+}
+
+TEST_F(LogKindsTest, SuspiciousChangeTargetFollowsFlagAndType)
+{
+    const struct
+    {
+        DWORD flag;
+        LONG type;
+        const wchar_t* target;
+    } cases[] = {
+        {0, 2, L"P\\N"}, {1, 1, L"7"},  {1, 2, L"7"},  {1, 3, L"P\\N"}, {1, 4, L"N"},
+        {1, 16, L"N"},   {1, 32, L"N"}, {1, 64, L"N"}, {1, 5, L""},     {2, 5, L"P\\N"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            Fields(L"0xffffffff|0|P||" + std::to_wstring(c.type) + L"|" + c.target + L"||||0|4294967295|"),
+            Line<CSusChangeLog>(Spy(c.flag, c.type)))
+            << c.flag << " " << c.type;
+}
+
+TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
+{
+    const std::wstring t500 = X(500) + L"|";
+    const struct
+    {
+        ULONG subType;
+        std::wstring in, out;
+    } cases[] = {
+        // Number read as hex, code not kept, _wtoi clamps.
+        {1,
+         L"00000012|0000001a|2|1|" + X(200, L'N') + L"|" + X(300, L'P') + L"|1|-2|2147483647|99999999999|" +
+             X(300),
+         L"00000018|00000000|2|1|" + X(126, L'N') + L"|" + X(258, L'P') + L"|1|-2|2147483647|2147483647"},
+        // Indexes up to eleven only.
+        {2, L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
+         L"0x00000000|-33|" + X(259) + L"|" + X(259) + L"|" + X(387) + L"||" + X(259) + L"|-1|" + X(259) +
+             L"|11|0|"},
+        {3, X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(2046)},
+        {4, X(127) + L"|-3", X(126) + L"|-3"},
+        {5, L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
+        // The kind read from the line decides where the amount goes.
+        {6, L"3|0|42", L"3|0|42"},
+        {6, L"3|1|1073741824", L"3|1|1073741824"},
+        {6, L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
+        {6, L"", L"0|0|0"},
+        {7, L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
+        {7, L"42|0000001a|-7|http://a|t2|ER", L"00000000|0000001a|-7|http://a|t2|ER"},
+        {7, L"42|00000080|http://a|t4||", L"00000000|00000080|http://a|t4||"},
+        {8, L"2|1|t1|2|t2|t6", L"2|1|t1|2|t2|t6"},
+        {8, L"3|1|t1|2|t4|", L"3|1|t1|2|t4|"},
+        {8, L"1048579|1|t1|2|t5|", L"1048579|1|t1|2|t5|"},
+        {8, L"5|1|t1|2|t6|t5", L"5|1|t1|2||"},
+        {9, L"-5|3|t2|t1|t3|", L"-5|3|t2|t1|t3|"},
+        {9, L"-5|128|7|t1|", L"-5|128|7|t1|"},
+        // Suspicious changes are read at the spyware indexes.
+        {10, L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5", L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(c.out), Reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
+}
