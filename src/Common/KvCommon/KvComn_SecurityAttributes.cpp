@@ -76,12 +76,12 @@ DWORD ToHResult(DWORD error)
             ThrowSecurityError(::GetLastError(), __LINE__);                                                  \
     } while (0)
 
-UniqueSid MakeSid(const SidSpec& spec)
+UniqueSid MakeSid(const SidSpec& group)
 {
-    SID_IDENTIFIER_AUTHORITY authority = spec.authority;
+    SID_IDENTIFIER_AUTHORITY authority = group.authority;
     PSID sid = nullptr;
     KV_CHECK_SECURITY(
-        ::AllocateAndInitializeSid(&authority, spec.count, spec.sub0, spec.sub1, 0, 0, 0, 0, 0, 0, &sid));
+        ::AllocateAndInitializeSid(&authority, group.count, group.sub0, group.sub1, 0, 0, 0, 0, 0, 0, &sid));
     return UniqueSid(sid);
 }
 } // namespace
