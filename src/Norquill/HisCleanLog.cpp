@@ -1,23 +1,14 @@
 #include "HisCleanLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
 #include "KvComn_String.h"
 
 using SrvFrwk::EventLog::HisCleanLogRecord;
 
 const LogKindInfo kHisCleanLogKind = {KV_SOURCE_FILE, L"CHisCleanLog", L"HCG", L"HISLastDate", false};
 
-std::wstring CHisCleanLog::MakeRecode(void* _pPropertyData)
+std::wstring CHisCleanLog::MakeLine(const HisCleanLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CHisCleanLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const HisCleanLogRecord& r = *static_cast<const HisCleanLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     std::wstring amounts;
     if (r.dwKind == 0)
         KvCommon::String::Format(amounts, L"%u%s%u%s%u", r.dwValue, L"|", 0u, L"|", r.dwCount);
@@ -27,21 +18,13 @@ std::wstring CHisCleanLog::MakeRecode(void* _pPropertyData)
     if (amounts.size() > 259)
         amounts.resize(259);
     line += amounts + L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CHisCleanLog::MakeRecode()...");
     return line;
 }
 
-void CHisCleanLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CHisCleanLog::PutKindField(ULONG index, const wchar_t* text, HisCleanLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    HisCleanLogRecord& r = *static_cast<HisCleanLogRecord*>(record);
     switch (index)
     {
-    case 0:
-    case 1:
-        PutTimeField(index, text);
-        break;
     case 2:
         r.dwValue = static_cast<DWORD>(_wtoi(text));
         break;

@@ -1,10 +1,11 @@
 #pragma once
+#include "KvComn_Clock.h"
 #include "KvComn_DebugLog.h"
 #include "LogBase.h"
 #include "SrvFrwk_EventLog.h"
 
 // What the ten kinds share beyond CLogBase: the write and read flows bound to the kind's constants, and
-// the splitting of a line into a record of the kind. Each kind adds only MakeRecode and PutField.
+// the splitting of a line into a record of the kind. Each kind adds only MakeLine and PutKindField.
 template <class TRecord, const LogKindInfo& Kind> class CLogKind : public CLogBase
 {
 public:
@@ -14,6 +15,20 @@ public:
     ULONG WriteLog(void* _pPropertyData, ULONG, ULONG_PTR) override
     {
         return WriteDayFile(Kind, _pPropertyData);
+    }
+
+    std::wstring MakeRecode(void* _pPropertyData) final
+    {
+        ::g_DebugLog.Trace(Kind.sourceFile, __LINE__, KvCommon::TraceLevel::Function,
+                           L"[Enter] %s::MakeRecode()...", Kind.className);
+        if (!_pPropertyData)
+            return std::wstring();
+        SYSTEMTIME now;
+        KvCommon::Clock::GetLocalTime(&now);
+        std::wstring line = MakeLine(*static_cast<const TRecord*>(_pPropertyData), now);
+        ::g_DebugLog.Trace(Kind.sourceFile, __LINE__, KvCommon::TraceLevel::Function,
+                           L"[Leave] %s::MakeRecode()...", Kind.className);
+        return line;
     }
 
     ULONG ReadLog(void* _pPropertyData, ULONG, ULONG_PTR) override
@@ -48,4 +63,20 @@ public:
         record.stTime = m_stTime;
         return SrvFrwk::RESULT_SUCCESS;
     }
+
+    void PutField(ULONG index, const wchar_t* text, void* record) final
+    {
+        if (!record || !text)
+            return;
+        if (index <= 1)
+            PutTimeField(index, text);
+        else
+            PutKindField(index, text, *static_cast<TRecord*>(record));
+    }
+
+private:
+    // The line of one record, "\r\n" included, stamped with now.
+    virtual std::wstring MakeLine(const TRecord& record, const SYSTEMTIME& now) = 0;
+    // Indexes 2 and up of a read line.
+    virtual void PutKindField(ULONG index, const wchar_t* text, TRecord& record) = 0;
 };

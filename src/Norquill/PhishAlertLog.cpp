@@ -1,8 +1,5 @@
 #include "PhishAlertLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
-
 using SrvFrwk::EventLog::PhishAlertLogRecord;
 
 namespace
@@ -12,38 +9,23 @@ constexpr LONG kAlternativeCode = 128; // the layout with the second value
 
 const LogKindInfo kPhishAlertLogKind = {KV_SOURCE_FILE, L"CPhishAlertLog", L"HLG", L"PHALastDate", true};
 
-std::wstring CPhishAlertLog::MakeRecode(void* _pPropertyData)
+std::wstring CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CPhishAlertLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const PhishAlertLogRecord& r = *static_cast<const PhishAlertLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.dwCode) + L"|";
     if (r.dwCode == kAlternativeCode)
         line += FormatNumber(L"%d", r.nValue2) + L"|" + r.tsText1 + L"|";
     else
         line += r.tsText2 + L"|" + r.tsText1 + L"|" + r.tsText3 + L"|";
     line += L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CPhishAlertLog::MakeRecode()...");
     return line;
 }
 
-void CPhishAlertLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CPhishAlertLog::PutKindField(ULONG index, const wchar_t* text, PhishAlertLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    PhishAlertLogRecord& r = *static_cast<PhishAlertLogRecord*>(record);
     const bool alternative = r.dwCode == kAlternativeCode;
     switch (index)
     {
-    case 0:
-    case 1:
-        PutTimeField(index, text);
-        break;
     case 2:
         r.nValue1 = _wtol(text);
         break;

@@ -5,7 +5,7 @@ extern const LogKindInfo kPhishAlertLogKind;
 
 class CPhishAlertLog : public CLogKind<SrvFrwk::EventLog::PhishAlertLogRecord, kPhishAlertLogKind>
 {
-public:
-    std::wstring MakeRecode(void* _pPropertyData) override;
-    void PutField(ULONG index, const wchar_t* text, void* record) override;
+private:
+    std::wstring MakeLine(const Record& r, const SYSTEMTIME& now) override;
+    void PutKindField(ULONG index, const wchar_t* text, Record& r) override;
 };

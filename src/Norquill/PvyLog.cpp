@@ -1,8 +1,5 @@
 #include "PvyLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
-
 using SrvFrwk::EventLog::PvyLogRecord;
 
 namespace
@@ -15,16 +12,9 @@ constexpr LONG kTypeText5 = 0x100003;
 
 const LogKindInfo kPvyLogKind = {KV_SOURCE_FILE, L"CPvyLog", L"PPG", L"PVYLastDate", true};
 
-std::wstring CPvyLog::MakeRecode(void* _pPropertyData)
+std::wstring CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CPvyLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const PvyLogRecord& r = *static_cast<const PvyLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.dwType) + L"|" + FormatNumber(L"%d", r.nValue1) + L"|";
     line += r.tsText1 + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
     if (r.dwType == kTypeTwoTexts)
@@ -36,21 +26,13 @@ std::wstring CPvyLog::MakeRecode(void* _pPropertyData)
     else
         line += L"|";
     line += L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CPvyLog::MakeRecode()...");
     return line;
 }
 
-void CPvyLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CPvyLog::PutKindField(ULONG index, const wchar_t* text, PvyLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    PvyLogRecord& r = *static_cast<PvyLogRecord*>(record);
     switch (index)
     {
-    case 0:
-    case 1:
-        PutTimeField(index, text);
-        break;
     case 2:
         r.dwType = _wtol(text);
         break;

@@ -1,41 +1,24 @@
 #include "SpyLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
-
 using SrvFrwk::EventLog::SpyLogRecord;
 
 const LogKindInfo kSpyLogKind = {KV_SOURCE_FILE, L"CSpyLog", L"SPG", L"SPYLastDate", false};
 
-std::wstring CSpyLog::MakeRecode(void* _pPropertyData)
+std::wstring CSpyLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CSpyLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
     line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
     line += ArrayText(r.szPath) + L"|" + ArrayText(r.szText2) + L"|" + ArrayText(r.szItem) + L"||";
     line += ArrayText(r.szText4) + L"|" + FormatNumber(L"%d", r.nType, 15) + L"|";
     line += ArrayText(r.szText1) + L"|" + FormatNumber(L"%d", r.nValue1, 15) + L"|";
     line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CSpyLog::MakeRecode()...");
     return line;
 }
 
-void CSpyLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CSpyLog::PutKindField(ULONG index, const wchar_t* text, SpyLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    SpyLogRecord& r = *static_cast<SpyLogRecord*>(record);
-    if (index <= 1)
-        PutTimeField(index, text);
-    else
-        CSpyLog::PutSpyField(r, index, text);
+    PutSpyField(r, index, text);
 }
 
 void CSpyLog::PutSpyField(SpyLogRecord& r, ULONG index, const wchar_t* text)

@@ -1,7 +1,5 @@
 #include "SusChangeLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
 #include "SpyLog.h"
 
 using SrvFrwk::EventLog::SpyLogRecord;
@@ -32,16 +30,9 @@ std::wstring Target(const SpyLogRecord& r, LONG type, const std::wstring& path, 
 
 const LogKindInfo kSusChangeLogKind = {KV_SOURCE_FILE, L"CSusChangeLog", L"SCG", nullptr, false};
 
-std::wstring CSusChangeLog::MakeRecode(void* _pPropertyData)
+std::wstring CSusChangeLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CSusChangeLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const SpyLogRecord& r = *static_cast<const SpyLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     const std::wstring type = FormatNumber(L"%d", r.nType, 15);
     line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
     line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
@@ -51,17 +42,10 @@ std::wstring CSusChangeLog::MakeRecode(void* _pPropertyData)
     line += ArrayText(r.szText4) + L"|" + ArrayText(r.szText1) + L"|";
     line += FormatNumber(L"%d", r.nValue1, 15) + L"|";
     line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CSusChangeLog::MakeRecode()...");
     return line;
 }
 
-void CSusChangeLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CSusChangeLog::PutKindField(ULONG index, const wchar_t* text, SpyLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    SpyLogRecord& r = *static_cast<SpyLogRecord*>(record);
-    if (index <= 1)
-        PutTimeField(index, text);
-    else
-        CSpyLog::PutSpyField(r, index, text);
+    CSpyLog::PutSpyField(r, index, text);
 }

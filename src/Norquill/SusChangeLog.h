@@ -5,7 +5,7 @@ extern const LogKindInfo kSusChangeLogKind;
 
 class CSusChangeLog : public CLogKind<SrvFrwk::EventLog::SpyLogRecord, kSusChangeLogKind>
 {
-public:
-    std::wstring MakeRecode(void* _pPropertyData) override;
-    void PutField(ULONG index, const wchar_t* text, void* record) override;
+private:
+    std::wstring MakeLine(const Record& r, const SYSTEMTIME& now) override;
+    void PutKindField(ULONG index, const wchar_t* text, Record& r) override;
 };

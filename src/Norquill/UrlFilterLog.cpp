@@ -1,8 +1,5 @@
 #include "UrlFilterLog.h"
 
-#include "KvComn_Clock.h"
-#include "KvComn_DebugLog.h"
-
 using SrvFrwk::EventLog::UrlFilterLogRecord;
 
 namespace
@@ -12,16 +9,9 @@ constexpr DWORD kAlternativeCode = 0x80; // the layout without value and ER
 
 const LogKindInfo kUrlFilterLogKind = {KV_SOURCE_FILE, L"CUrlFilterLog", L"ULG", L"URLLastDate", false};
 
-std::wstring CUrlFilterLog::MakeRecode(void* _pPropertyData)
+std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CUrlFilterLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const UrlFilterLogRecord& r = *static_cast<const UrlFilterLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
-    line = MakeTimePrefix(now);
+    std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%08d", r.dwNumber) + L"|";
     line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
     if (r.dwCode == kAlternativeCode)
@@ -29,22 +19,14 @@ std::wstring CUrlFilterLog::MakeRecode(void* _pPropertyData)
     else
         line += FormatNumber(L"%d", r.nValue) + L"|" + r.tsText1 + L"|" + r.tsText2 + L"|ER";
     line += L"\r\n";
-    KV_TRACE_FUNC(L"[Leave] CUrlFilterLog::MakeRecode()...");
     return line;
 }
 
-void CUrlFilterLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CUrlFilterLog::PutKindField(ULONG index, const wchar_t* text, UrlFilterLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    UrlFilterLogRecord& r = *static_cast<UrlFilterLogRecord*>(record);
     const bool alternative = r.dwCode == kAlternativeCode;
     switch (index)
     {
-    case 0:
-    case 1:
-        PutTimeField(index, text);
-        break;
     case 3:
         r.dwCode = static_cast<DWORD>(wcstol(text, nullptr, 16));
         break;

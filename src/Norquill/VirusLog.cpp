@@ -1,6 +1,5 @@
 #include "VirusLog.h"
 
-#include "KvComn_Clock.h"
 #include "KvComn_DebugLog.h"
 #include "EventLogKey.h"
 
@@ -22,15 +21,8 @@ void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const
 
 const LogKindInfo kVirusLogKind = {KV_SOURCE_FILE, L"CVirusLog", L"VLG", L"VIRLastDate", false};
 
-std::wstring CVirusLog::MakeRecode(void* _pPropertyData)
+std::wstring CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now)
 {
-    KV_TRACE_FUNC(L"[Enter] CVirusLog::MakeRecode()...");
-    std::wstring line;
-    if (!_pPropertyData)
-        return line;
-    const VirusLogRecord& r = *static_cast<const VirusLogRecord*>(_pPropertyData);
-    SYSTEMTIME now;
-    KvCommon::Clock::GetLocalTime(&now);
     const std::wstring name = ArrayText(r.szThreatName);
     const std::wstring path = ArrayText(r.szFilePath);
     const std::wstring detail = ArrayText(r.szDetail);
@@ -45,6 +37,7 @@ std::wstring CVirusLog::MakeRecode(void* _pPropertyData)
         objectFlag = path.size() == 2 ? 0 : 1;
     }
 
+    std::wstring line;
     line.reserve(80 + nameField.size() + fileField.size());
     line += FormatDate(now) + L"|" + FormatTime(now) + L"|";
     line += FormatNumber(L"%08d", r.dwNumber, 11) + L"|";
@@ -54,21 +47,13 @@ std::wstring CVirusLog::MakeRecode(void* _pPropertyData)
     line += FormatNumber(L"%d", r.nValue1, 11) + L"|" + FormatNumber(L"%d", r.nValue2, 11) + L"|";
     line += FormatNumber(L"%d", r.nValue3, 11) + L"|" + FormatNumber(L"%d", r.nValue4, 11) + L"\r\n";
     StoreRecentThreat(nameField, fileField, now);
-    KV_TRACE_FUNC(L"[Leave] CVirusLog::MakeRecode()...");
     return line;
 }
 
-void CVirusLog::PutField(ULONG index, const wchar_t* text, void* record)
+void CVirusLog::PutKindField(ULONG index, const wchar_t* text, VirusLogRecord& r)
 {
-    if (!record || !text)
-        return;
-    VirusLogRecord& r = *static_cast<VirusLogRecord*>(record);
     switch (index)
     {
-    case 0:
-    case 1:
-        PutTimeField(index, text);
-        break;
     case 2:
         r.dwNumber = wcstol(text, nullptr, 16);
         break;
