@@ -9,6 +9,14 @@ namespace
 // Codes the manager expects for the enforce handler.
 constexpr ULONG HandlerCode1 = 4;
 constexpr ULONG HandlerCode2 = 64;
+
+// The operations that accept any call: an enter and a leave line, and success.
+ULONG TraceOnly(const wchar_t* operation)
+{
+    KV_TRACE_FUNC(L"[Enter] CEventLogService::%s()...", operation);
+    KV_TRACE_FUNC(L"[Leave] CEventLogService::%s()...", operation);
+    return RESULT_SUCCESS;
+}
 } // namespace
 
 CEventLogService::CEventLogService(ULONG _ulLayerType, ULONG _ulServiceType,
@@ -19,16 +27,12 @@ CEventLogService::CEventLogService(ULONG _ulLayerType, ULONG _ulServiceType,
 
 ULONG CEventLogService::Initialize()
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::Initialize()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::Initialize()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"Initialize");
 }
 
 ULONG CEventLogService::Uninitialize()
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::Uninitialize()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::Uninitialize()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"Uninitialize");
 }
 
 ULONG CEventLogService::StartService(ULONG _ulArg, ULONG_PTR _ulpArg)
@@ -73,35 +77,25 @@ ULONG CEventLogService::GetServiceState(ULONG* _pulState)
 
 ULONG CEventLogService::QueryValue(ULONG, void*, ULONG, ULONG_PTR)
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::QueryValue()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::QueryValue()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"QueryValue");
 }
 
 ULONG CEventLogService::StoreValue(ULONG, void*, ULONG, ULONG_PTR)
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::StoreValue()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::StoreValue()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"StoreValue");
 }
 
 ULONG CEventLogService::SendMessage(ULONG, void*, ULONG, ULONG_PTR)
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::SendMessage()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::SendMessage()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"SendMessage");
 }
 
 ULONG CEventLogService::PostMessage(ULONG, void*, ULONG, ULONG_PTR)
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::PostMessage()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::PostMessage()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"PostMessage");
 }
 
 ULONG CEventLogService::Notify(ULONG, void*, ULONG, ULONG_PTR)
 {
-    KV_TRACE_FUNC(L"[Enter] CEventLogService::Notify()...");
-    KV_TRACE_FUNC(L"[Leave] CEventLogService::Notify()...");
-    return RESULT_SUCCESS;
+    return TraceOnly(L"Notify");
 }
