@@ -70,6 +70,12 @@ ULONG CEventLogService::StopService()
 ULONG CEventLogService::GetServiceState(ULONG* _pulState)
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogService::GetServiceState()...");
+    // A host's null pointer must not bring its process down.
+    if (!_pulState)
+    {
+        KV_TRACE_ERROR(L"_pulState is NULL");
+        return RESULT_INVALID_ARG;
+    }
     *_pulState = m_ulState;
     KV_TRACE_FUNC(L"[Leave] CEventLogService::GetServiceState()...");
     return RESULT_SUCCESS;
