@@ -18,36 +18,6 @@ void Touch(const std::wstring& folder, std::initializer_list<const wchar_t*> nam
         ASSERT_TRUE(TestSupport::WriteFileBytes(folder + name, "x", 1)) << "cannot create test file";
 }
 
-// A second process of the session holding a purge mutex, as another running purge would; ended at scope exit.
-class MutexHolder
-{
-public:
-    explicit MutexHolder(const std::wstring& name)
-    {
-        std::wstring cmd = L"\"" + TestSupport::BinFolder() + L"purge_mutex_holder.exe\" " + name;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return;
-        CloseHandle(pi.hThread);
-        m_process.reset(pi.hProcess);
-        // Holding once the mutex exists; never if the holder ended first.
-        while (!m_holding && WaitForSingleObject(pi.hProcess, 10) == WAIT_TIMEOUT)
-            m_holding = KvCommon::Synchronize::Mutex::Exists(name);
-    }
-    ~MutexHolder()
-    {
-        if (m_process && TerminateProcess(m_process.get(), 0))
-            WaitForSingleObject(m_process.get(), 30000);
-    }
-    bool Holding() const { return m_holding; }
-
-private:
-    KvCommon::UniqueHandle m_process;
-    bool m_holding = false;
-};
-
 class LogPurgeTest : public ::testing::Test
 {
 protected:
@@ -140,7 +110,7 @@ TEST_F(LogPurgeTest, PurgeOfAKindGivesWayToOneInAnotherProcess)
 {
     Touch(logs, {L"20000101.VLG", L"20000101.ULG", L"01012000_trace.log"});
     {
-        MutexHolder holder(L"BRQ16_LOGPURGE_MUTEX");
+        TestSupport::MutexHolderProcess holder(L"Local\\BRQ16_LOGPURGE_MUTEX");
         ASSERT_TRUE(holder.Holding());
         EXPECT_FALSE(purge.PurgeEventLogs(100, &cutOff));
         EXPECT_TRUE(Exists(L"20000101.VLG"));
@@ -150,7 +120,7 @@ TEST_F(LogPurgeTest, PurgeOfAKindGivesWayToOneInAnotherProcess)
         EXPECT_TRUE(Exists(L"20000101.ULG"));
     }
     {
-        MutexHolder holder(L"BRQ16_DEBUGLOGPURGE_MUTEX");
+        TestSupport::MutexHolderProcess holder(L"Local\\BRQ16_DEBUGLOGPURGE_MUTEX");
         ASSERT_TRUE(holder.Holding());
         EXPECT_FALSE(purge.PurgeDebugLogs(&cutOff));
         EXPECT_TRUE(Exists(L"01012000_trace.log"));

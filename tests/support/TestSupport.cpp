@@ -342,6 +342,36 @@ std::vector<std::wstring> TraceSandbox::Lines() const
     return lines;
 }
 
+MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
+{
+    std::wstring command = L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return;
+    CloseHandle(pi.hThread);
+    m_process = pi.hProcess;
+    while (!m_holding && WaitForSingleObject(m_process, 10) == WAIT_TIMEOUT)
+    {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, fullName.c_str());
+        m_holding = mutex != nullptr;
+        if (mutex)
+            CloseHandle(mutex);
+    }
+}
+
+void MutexHolderProcess::End()
+{
+    if (!m_process)
+        return;
+    if (TerminateProcess(m_process, 0))
+        WaitForSingleObject(m_process, 30000);
+    CloseHandle(m_process);
+    m_process = nullptr;
+    m_holding = false;
+}
+
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* output)
 {
     SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};

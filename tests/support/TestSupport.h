@@ -97,6 +97,24 @@ private:
     TempFolder m_folder;
 };
 
+// A second process of the session that creates the named mutex (full name, e.g. "Local\\X") and holds it
+// until this object ends it. The constructor returns once the mutex exists, or the process has ended.
+class MutexHolderProcess
+{
+public:
+    explicit MutexHolderProcess(const std::wstring& fullName);
+    ~MutexHolderProcess() { End(); }
+    MutexHolderProcess(const MutexHolderProcess&) = delete;
+    MutexHolderProcess& operator=(const MutexHolderProcess&) = delete;
+    bool Holding() const { return m_holding; }
+    // Terminates the holder and waits for it: the mutex is gone afterwards.
+    void End();
+
+private:
+    HANDLE m_process = nullptr;
+    bool m_holding = false;
+};
+
 // Starts a program (command line as given) and waits; returns its exit code, or -1.
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000, std::string* output = nullptr);
 

@@ -51,22 +51,13 @@ TEST(Mutex, CreateFailsOnNameAnotherProcessCreatedAndDropsItsHandle)
     const std::wstring name = UniqueName(L"OTHER");
     std::wstring local;
     ASSERT_TRUE(Mutex::MakeName(local, name));
-    std::wstring command = L"\"" + TestSupport::BinFolder() + L"kvcommon_mutex_holder.exe\" " + local;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(
-        ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    KvCommon::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    for (int i = 0; i < 3000 && !Mutex::Exists(name); ++i)
-        ::Sleep(10);
-    ASSERT_TRUE(Mutex::Exists(name));
+    TestSupport::MutexHolderProcess other(local);
+    ASSERT_TRUE(other.Holding());
 
     Mutex mine;
     EXPECT_FALSE(mine.Create(name));
     EXPECT_EQ(nullptr, mine.GetHandle());
-    ::TerminateProcess(pi.hProcess, 0);
-    ::WaitForSingleObject(pi.hProcess, 30000);
+    other.End();
     // Had Create kept its handle, the mutex would outlive the other process.
     EXPECT_FALSE(Mutex::Exists(name));
 }
