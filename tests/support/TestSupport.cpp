@@ -1,8 +1,5 @@
 #include "TestSupport.h"
 
-#include <map>
-#include <memory>
-
 namespace TestSupport
 {
 const wchar_t* const kEventLogKey =
@@ -147,87 +144,21 @@ bool DeleteRegTree(HKEY root, const std::wstring& path)
     return true;
 }
 
-// A registry key's values and sub-keys, kept in memory so the guard can put them back.
-struct KeySnapshot
-{
-    struct Value
-    {
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    std::map<std::wstring, Value> values;
-    std::map<std::wstring, std::unique_ptr<KeySnapshot>> children;
-};
-
-namespace
-{
-std::map<const RegistryKeyGuard*, std::unique_ptr<KeySnapshot>> g_snapshots;
-CRITICAL_SECTION* SnapshotLock()
-{
-    static CRITICAL_SECTION cs;
-    static bool init = (InitializeCriticalSection(&cs), true);
-    (void)init;
-    return &cs;
-}
-
-std::unique_ptr<KeySnapshot> Snapshot(HKEY key)
-{
-    auto snap = std::make_unique<KeySnapshot>();
-    for (DWORD i = 0;; ++i)
-    {
-        wchar_t name[16384];
-        DWORD nameLen = 16384, type = 0, size = 0;
-        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-            break;
-        KeySnapshot::Value v{type, std::vector<BYTE>(size)};
-        nameLen = 16384;
-        RegEnumValueW(key, i, name, &nameLen, nullptr, &type, v.data.empty() ? nullptr : v.data.data(),
-                      &size);
-        snap->values[name] = std::move(v);
-    }
-    for (DWORD i = 0;; ++i)
-    {
-        wchar_t name[256];
-        DWORD nameLen = 256;
-        if (RegEnumKeyExW(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        HKEY child = nullptr;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS)
-        {
-            snap->children[name] = Snapshot(child);
-            RegCloseKey(child);
-        }
-    }
-    return snap;
-}
-
-void Restore(HKEY root, const std::wstring& path, const KeySnapshot& snap)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    for (const auto& v : snap.values)
-        RegSetValueExW(key, v.first.c_str(), 0, v.second.type, v.second.data.data(),
-                       static_cast<DWORD>(v.second.data.size()));
-    RegCloseKey(key);
-    for (const auto& c : snap.children)
-        Restore(root, path + L"\\" + c.first, *c.second);
-}
-} // namespace
-
 RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear)
     : m_root(root), m_path(path)
 {
-    HKEY key = nullptr;
+    static LONG counter = 0;
+    m_backup = L"Software\\NorquillTestBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+               std::to_wstring(InterlockedIncrement(&counter));
+    HKEY key = nullptr, backup = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
     {
-        m_existed = true;
-        auto snap = Snapshot(key);
+        m_existed = RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &backup, nullptr) == ERROR_SUCCESS &&
+                    RegCopyTreeW(key, nullptr, backup) == ERROR_SUCCESS;
+        if (backup)
+            RegCloseKey(backup);
         RegCloseKey(key);
-        EnterCriticalSection(SnapshotLock());
-        g_snapshots[this] = std::move(snap);
-        LeaveCriticalSection(SnapshotLock());
     }
     if (clear)
         DeleteRegTree(root, path);
@@ -236,14 +167,20 @@ RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool cle
 RegistryKeyGuard::~RegistryKeyGuard()
 {
     DeleteRegTree(m_root, m_path);
-    EnterCriticalSection(SnapshotLock());
-    auto it = g_snapshots.find(this);
-    if (it != g_snapshots.end())
+    HKEY backup = nullptr, key = nullptr;
+    if (m_existed &&
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_backup.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS)
     {
-        Restore(m_root, m_path, *it->second);
-        g_snapshots.erase(it);
+        if (RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS)
+        {
+            RegCopyTreeW(backup, nullptr, key);
+            RegCloseKey(key);
+        }
+        RegCloseKey(backup);
     }
-    LeaveCriticalSection(SnapshotLock());
+    DeleteRegTree(HKEY_LOCAL_MACHINE, m_backup);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\NorquillTestBackup"); // only goes once empty
 }
 
 namespace

@@ -35,7 +35,7 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstri
 // RegDeleteTreeW + RegDeleteKeyW; true when the key is gone.
 bool DeleteRegTree(HKEY root, const std::wstring& path);
 
-// Saves a registry key (with its whole tree) and restores it at destruction; the key is removed at
+// Copies a registry key (with its whole tree) aside and restores it at destruction; the key is removed at
 // construction when clear is true.
 class RegistryKeyGuard
 {
@@ -48,7 +48,7 @@ public:
 private:
     HKEY m_root;
     std::wstring m_path;
-    std::wstring m_saveFile;
+    std::wstring m_backup; // copy of the key under HKLM while the guard lives
     bool m_existed = false;
 };
 

@@ -9,13 +9,21 @@ namespace Reg
 {
 namespace
 {
-// One open-do-close round; the error contract of the bool forms.
-template <class Call> bool Guarded(Call&& call, DWORD* error)
+using Opener = bool (Registry::*)(HKEY, const std::wstring&, DWORD);
+
+// One open-do-close round with the error contract of the bool forms: 0, the storage exception's code, or
+// UnknownError for anything else.
+template <class Call>
+bool OneShot(Opener open, HKEY root, const std::wstring& path, DWORD view, DWORD* error, Call&& call)
 {
     DWORD code = ERROR_SUCCESS;
     try
     {
-        call();
+        Registry registry;
+        (registry.*open)(root, path, view);
+        call(registry);
+        bool flush = false;
+        registry.Close(flush);
     }
     catch (Exception* e)
     {
@@ -31,75 +39,40 @@ template <class Call> bool Guarded(Call&& call, DWORD* error)
     return code == ERROR_SUCCESS;
 }
 
-void CloseWithoutFlush(Registry& registry)
+template <class Value> Value Query(HKEY root, const std::wstring& path, const std::wstring& name, Value def)
 {
-    bool flush = false;
-    registry.Close(flush);
+    Value result = def;
+    OneShot(&Registry::OpenKey, root, path, ViewDefault, nullptr,
+            [&](Registry& registry) { result = registry.QueryValue(name, def); });
+    return result;
+}
+
+template <class Value>
+bool Store(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value, DWORD view,
+           DWORD* error)
+{
+    return OneShot(&Registry::CreateKey, root, path, view, error,
+                   [&](Registry& registry) { registry.StoreValue(name, value); });
 }
 } // namespace
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def)
 {
-    DWORD result = def;
-    Guarded(
-        [&]
-        {
-            Registry registry;
-            registry.OpenKey(root, path, ViewDefault);
-            result = registry.QueryValue(name, def);
-            CloseWithoutFlush(registry);
-        },
-        nullptr);
-    return result;
+    return Query(root, path, name, def);
 }
 
 std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name,
                         const std::wstring& def)
 {
-    std::wstring result = def;
-    Guarded(
-        [&]
-        {
-            Registry registry;
-            registry.OpenKey(root, path, ViewDefault);
-            result = registry.QueryValue(name, def);
-            CloseWithoutFlush(registry);
-        },
-        nullptr);
-    return result;
+    return Query(root, path, name, def);
 }
 
 bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, ByteArray& data, DWORD view,
                 DWORD* error)
 {
-    return Guarded(
-        [&]
-        {
-            Registry registry;
-            registry.OpenKey(root, path, view);
-            registry.QueryValue(name, data);
-            CloseWithoutFlush(registry);
-        },
-        error);
+    return OneShot(&Registry::OpenKey, root, path, view, error,
+                   [&](Registry& registry) { registry.QueryValue(name, data); });
 }
-
-namespace
-{
-template <class Value>
-bool Store(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value, DWORD view,
-           DWORD* error)
-{
-    return Guarded(
-        [&]
-        {
-            Registry registry;
-            registry.CreateKey(root, path, view);
-            registry.StoreValue(name, value);
-            CloseWithoutFlush(registry);
-        },
-        error);
-}
-} // namespace
 
 bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value, DWORD view,
                 DWORD* error)
@@ -121,15 +94,8 @@ bool StoreValue(HKEY root, const std::wstring& path, const std::wstring& name, c
 
 bool DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name)
 {
-    return Guarded(
-        [&]
-        {
-            Registry registry;
-            registry.OpenKeyForWrite(root, path, ViewDefault);
-            registry.DeleteValue(name);
-            CloseWithoutFlush(registry);
-        },
-        nullptr);
+    return OneShot(&Registry::OpenKeyForWrite, root, path, ViewDefault, nullptr,
+                   [&](Registry& registry) { registry.DeleteValue(name); });
 }
 } // namespace Reg
 } // namespace Storage
