@@ -135,7 +135,8 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
     return RESULT_SUCCESS;
 }
 
-ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day)
+ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day,
+                            ReserveRecords reserve)
 {
     if (!query || !day)
     {
@@ -157,6 +158,12 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
             KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"Out of Memory");
             return RESULT_FAILED;
         }
+
+        // One growth for the whole day: a list grown by doubling copies every record read so far.
+        size_t lineEnds = 0;
+        if (!LogLineReader::CountLineEnds(file.get(), buffer.get(), kLineBufferChars, lineEnds))
+            return RESULT_FAILED;
+        reserve(query, lineEnds);
 
         LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
         ReadLines(reader, query);

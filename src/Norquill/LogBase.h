@@ -36,8 +36,11 @@ public:
 protected:
     // The shared write flow: MakeRecode, then one append to today's file of the kind.
     ULONG WriteDayFile(const LogKindInfo& kind, void* record);
-    // The shared read flow: PutRecode for every whole line of the day's file. day null: no query.
-    ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day);
+    // Makes room in the query's list for lines more records, keeping those it holds.
+    using ReserveRecords = void (*)(void* query, size_t lines);
+    // The shared read flow: one reserve for the whole file, then PutRecode for every whole line of the
+    // day's file. day null: no query.
+    ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day, ReserveRecords reserve);
     // Fills m_vecFields from one line; keeps the strings' capacity from line to line. False for a line
     // without any "|", which no writer makes.
     bool SplitLine(const std::wstring& line);

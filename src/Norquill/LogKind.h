@@ -34,7 +34,7 @@ public:
     ULONG ReadLog(void* _pPropertyData, ULONG, ULONG_PTR) override
     {
         Query* query = static_cast<Query*>(_pPropertyData);
-        return ReadDayFile(Kind, query, query ? &query->stDay : nullptr);
+        return ReadDayFile(Kind, query, query ? &query->stDay : nullptr, &Reserve);
     }
 
     ULONG PutRecode(void* _pPropertyData, std::wstring line) override
@@ -75,6 +75,11 @@ public:
     }
 
 private:
+    static void Reserve(void* query, size_t lines)
+    {
+        std::vector<TRecord>& records = static_cast<Query*>(query)->records;
+        records.reserve(records.size() + lines);
+    }
     // The line of one record, "\r\n" included, stamped with now.
     virtual std::wstring MakeLine(const TRecord& record, const SYSTEMTIME& now) = 0;
     // Indexes 2 and up of a read line.

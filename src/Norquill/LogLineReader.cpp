@@ -62,3 +62,15 @@ void LogLineReader::Refill()
     if (got < wanted)
         m_eof = true;
 }
+
+bool LogLineReader::CountLineEnds(FILE* file, wchar_t* buffer, size_t capacity, size_t& count)
+{
+    const __int64 start = ::_ftelli64(file);
+    if (start < 0)
+        return false;
+    count = 0;
+    size_t got = 0;
+    while ((got = std::fread(buffer, sizeof(wchar_t), capacity, file)) > 0)
+        count += static_cast<size_t>(std::count(buffer, buffer + got, L'\n'));
+    return ::_fseeki64(file, start, SEEK_SET) == 0;
+}

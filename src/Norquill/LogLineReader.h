@@ -19,6 +19,10 @@ public:
     // odd byte is no character; U+FFFF reads as the end of the piece, as WEOF does. False when no more.
     bool Next(const wchar_t*& piece, size_t& length);
 
+    // The "\n" code units from the file's position to its end, a bound on the whole lines there; the
+    // position is put back. Reads through the caller's buffer. False when the position cannot be restored.
+    static bool CountLineEnds(FILE* file, wchar_t* buffer, size_t capacity, size_t& count);
+
 private:
     void Refill();
 

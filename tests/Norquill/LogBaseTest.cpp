@@ -69,6 +69,29 @@ TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
     EXPECT_STREQ(L"", query.records[3].szText1);
 }
 
+TEST_F(LogReadTest, HeldRecordsStayAndTheListGrowsOnceForTheWholeDay)
+{
+    // 20 records among skipped lines: a list grown by doubling from two would reach 32.
+    std::wstring day = L"\r\nno separator\r\n" + AuLine(std::wstring(3000, L'x')) + L"\r\n";
+    for (int i = 0; i < 20; ++i)
+        day += AuLine(std::to_wstring(i)) + L"\r\n";
+    WriteDay(L"UPG", day + AuLine(L"unterminated"));
+    const size_t lineEnds = 23;
+
+    AuLogQuery query;
+    query.stDay = kNow;
+    query.records.resize(2);
+    query.records.shrink_to_fit();
+    wcscpy_s(query.records[1].szText1, L"held");
+    ASSERT_EQ(RESULT_SUCCESS, CAuLog().ReadLog(&query, 0, 0));
+
+    ASSERT_EQ(22u, query.records.size());
+    EXPECT_STREQ(L"held", query.records[1].szText1);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(std::to_wstring(i), query.records[2 + i].szText1);
+    EXPECT_LE(query.records.capacity(), 2 + lineEnds);
+}
+
 TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
 {
     TscLogQuery query;
