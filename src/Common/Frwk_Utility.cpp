@@ -1,7 +1,10 @@
 #include "Frwk_Utility.h"
 
+#include "KvComn_CriticalSection.h"
 #include "KvComn_DebugLog.h"
 #include "KvComn_Registry.h"
+#include "KvComn_RegistryWatch.h"
+#include "KvComn_SingleLock.h"
 
 #include <memory>
 #include <new>
@@ -10,10 +13,13 @@ namespace Frwk
 {
 namespace Utility
 {
-std::wstring GetInstalledFolder()
+namespace
 {
-    const KvCommon::Storage::Key key(KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE,
-                                     L"Software\\Kelvanor\\Brisqual");
+const wchar_t* const kInstallKeyPath = L"Software\\Kelvanor\\Brisqual";
+
+std::wstring LookUpInstalledFolder()
+{
+    const KvCommon::Storage::Key key(KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE, kInstallKeyPath);
     std::unique_ptr<KvCommon::Storage::Registry> pStorage(new (std::nothrow) KvCommon::Storage::Registry());
     if (!pStorage)
     {
@@ -36,6 +42,30 @@ std::wstring GetInstalledFolder()
         delete e;
         return std::wstring();
     }
+}
+
+// What the last lookup found, kept until the registry tells of a change to the key.
+struct InstalledFolderCache
+{
+    KvCommon::Synchronize::CriticalSection lock;
+    KvCommon::Storage::RegistryWatch watch{HKEY_LOCAL_MACHINE, kInstallKeyPath};
+    std::wstring folder;
+    bool current = false; // false while a lookup has not completed
+};
+} // namespace
+
+std::wstring GetInstalledFolder()
+{
+    static InstalledFolderCache cache;
+    KvCommon::Synchronize::SingleLock lock(cache.lock);
+    if (!cache.current || cache.watch.Changed())
+    {
+        cache.current = false;
+        cache.watch.Arm(); // unarmed, every call looks the value up again
+        cache.folder = LookUpInstalledFolder();
+        cache.current = true;
+    }
+    return cache.folder;
 }
 
 std::wstring GetLogFolder()

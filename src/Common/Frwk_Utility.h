@@ -5,7 +5,8 @@ namespace Frwk
 {
 namespace Utility
 {
-// "InstalledFolder" under HKLM "Software\Kelvanor\Brisqual", or an empty string.
+// "InstalledFolder" under HKLM "Software\Kelvanor\Brisqual", or an empty string. Looked up again only
+// after the registry reports a change to that key, or on every call when it cannot report one.
 std::wstring GetInstalledFolder();
 // The installed folder, "\" when needed, then "Log\"; the relative "Log\" when the folder is unknown.
 std::wstring GetLogFolder();

@@ -1,0 +1,81 @@
+// The log folder follows "InstalledFolder" from one event to the next, however the value changes.
+#include "LogFileTest.h"
+
+#include "Frwk_Utility.h"
+#include "TscLog.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace SrvFrwk;
+using namespace SrvFrwk::EventLog;
+
+namespace
+{
+void SetInstalledFolder(const std::wstring& folder)
+{
+    ASSERT_TRUE(
+        TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder", folder));
+}
+
+class LogFolderTest : public LogFileTest
+{
+protected:
+    // Stores one event and tells whether it landed in today's file under folder.
+    bool NextEventLandsIn(const TestSupport::TempFolder& folder)
+    {
+        TscLogRecord record{L"event", 1, {}};
+        return CTscLog().WriteLog(&record, 0, 0) == RESULT_SUCCESS &&
+               TestSupport::FileExists(folder.Path() + L"Log\\" + TestSupport::DateText(kNow) + L".PTG");
+    }
+};
+} // namespace
+
+TEST_F(LogFolderTest, NextEventFollowsTheValueChangedHereElsewhereOrWithItsKeyRecreated)
+{
+    TestSupport::TempFolder first, second, third, fourth;
+    SetInstalledFolder(first.Path());
+    ASSERT_TRUE(NextEventLandsIn(first));
+
+    SetInstalledFolder(second.Path());
+    EXPECT_TRUE(NextEventLandsIn(second));
+
+    // No "\" before the closing quote, which would escape it; the folder gets its "\" when read.
+    const std::wstring path = third.Path().substr(0, third.Path().size() - 1);
+    ASSERT_EQ(0, TestSupport::RunProcess(L"reg.exe add \"HKLM\\" + std::wstring(TestSupport::kInstallKey) +
+                                         L"\" /v InstalledFolder /d \"" + path + L"\" /f"));
+    EXPECT_TRUE(NextEventLandsIn(third));
+
+    ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));
+    EXPECT_EQ(L"Log\\", Frwk::Utility::GetLogFolder());
+    SetInstalledFolder(fourth.Path());
+    EXPECT_TRUE(NextEventLandsIn(fourth));
+}
+
+TEST_F(LogFolderTest, ThreadsReadingWhileTheValueChangesSeeOneWholeValueOrTheOther)
+{
+    const std::wstring a = L"C:\\Folder\\A\\", b = L"C:\\Other\\Folder\\Named\\B\\";
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    SetInstalledFolder(a);
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 3; ++t)
+        readers.emplace_back(
+            [&]
+            {
+                while (!done)
+                {
+                    const std::wstring folder = Frwk::Utility::GetLogFolder();
+                    // A lookup that meets a change between its size query and its read finds nothing.
+                    if (folder != a + L"Log\\" && folder != b + L"Log\\" && folder != L"Log\\")
+                        ++torn;
+                }
+            });
+    for (int i = 0; i < 200; ++i)
+        SetInstalledFolder(i % 2 ? a : b);
+    done = true;
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(0, torn.load());
+    EXPECT_EQ(a + L"Log\\", Frwk::Utility::GetLogFolder());
+}
