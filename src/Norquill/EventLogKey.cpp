@@ -16,6 +16,24 @@ namespace
 constexpr DWORD DefaultView = 0;
 constexpr DWORD TimeStampSize = sizeof(SYSTEMTIME);
 static_assert(TimeStampSize == 16, "time stamps are 16 bytes");
+
+template <class Store> bool StoreStamp(const std::wstring& name, const SYSTEMTIME& time, Store&& store)
+{
+    KvCommon::ByteArray data;
+    DWORD error = 0;
+    // An empty binary value would look like a damaged stamp to every reader: keep the old one instead.
+    if (!data.Allocate(TimeStampSize, &error) || !data.SetData(&time, TimeStampSize, &error))
+    {
+        KV_TRACE_ERROR(L"KvCommon::ByteArray::SetData() failed: 0x%08X", error);
+        return false;
+    }
+    if (!store(name, data, &error))
+    {
+        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 DWORD QueryDword(const std::wstring& name, DWORD def)
@@ -48,22 +66,21 @@ bool StoreBinary(const std::wstring& name, const KvCommon::ByteArray& data, DWOR
     return Reg::StoreValue(HKEY_LOCAL_MACHINE, KeyPath, name, data, DefaultView, error);
 }
 
+KvCommon::Storage::Reg::Writer OpenForStores()
+{
+    return KvCommon::Storage::Reg::Writer(HKEY_LOCAL_MACHINE, KeyPath, DefaultView);
+}
+
 bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time)
 {
-    KvCommon::ByteArray data;
-    DWORD error = 0;
-    // An empty binary value would look like a damaged stamp to every reader: keep the old one instead.
-    if (!data.Allocate(TimeStampSize, &error) || !data.SetData(&time, TimeStampSize, &error))
-    {
-        KV_TRACE_ERROR(L"KvCommon::ByteArray::SetData() failed: 0x%08X", error);
-        return false;
-    }
-    if (!StoreBinary(name, data, &error))
-    {
-        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
-        return false;
-    }
-    return true;
+    return StoreStamp(name, time, &StoreBinary);
+}
+
+bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const std::wstring& name, const SYSTEMTIME& time)
+{
+    return StoreStamp(name, time,
+                      [&](const std::wstring& value, const KvCommon::ByteArray& data, DWORD* error)
+                      { return key.StoreValue(value, data, error); });
 }
 
 ULONG ReadTimeStamp(const std::wstring& name, SYSTEMTIME& time)

@@ -2,6 +2,7 @@
 // Typed one-value operations on the event-log settings key (HKLM, view 0). Each call opens the key,
 // does one thing and closes it. Failures never raise: queries give the default / empty / false.
 #include "KvComn_ByteArray.h"
+#include "KvComn_RegWriter.h"
 
 #include <windows.h>
 #include <string>
@@ -19,9 +20,14 @@ bool StoreDword(const std::wstring& name, DWORD value, DWORD* error);
 bool StoreString(const std::wstring& name, const std::wstring& value, DWORD* error);
 bool StoreBinary(const std::wstring& name, const KvCommon::ByteArray& data, DWORD* error);
 
+// One open of the key for several stores (created when missing).
+KvCommon::Storage::Reg::Writer OpenForStores();
+
 // Stores a SYSTEMTIME as a 16-byte binary value. Traces "KvCommon::ByteArray::SetData() failed: 0x%08X"
 // (and then skips the store) or "KvCommon::Storage::Reg::StoreValue() failed: 0x%08X". True when stored.
 bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time);
+// The same through a key already open.
+bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const std::wstring& name, const SYSTEMTIME& time);
 
 // Reads a 16-byte time stamp. Returns RESULT_SUCCESS; the query's error code (2 when missing,
 // 0x800300FD) after "KvCommon::Storage::Reg::QueryValue() failed: 0x%08X"; or RESULT_FAILED after

@@ -10,12 +10,13 @@ namespace
 // The detection also becomes the most recent threat, even if its line then fails to reach the file.
 void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const SYSTEMTIME& now)
 {
+    KvCommon::Storage::Reg::Writer key = EventLogKey::OpenForStores();
     DWORD error = 0;
-    if (!EventLogKey::StoreString(L"MostRecentThreatName", name, &error))
+    if (!key.StoreValue(L"MostRecentThreatName", name, &error))
         KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
-    if (!EventLogKey::StoreString(L"MostRecentThreatFile", file, &error))
+    if (!key.StoreValue(L"MostRecentThreatFile", file, &error))
         KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
-    EventLogKey::StoreTimeStamp(L"MostRecentThreatTime", now);
+    EventLogKey::StoreTimeStamp(key, L"MostRecentThreatTime", now);
 }
 } // namespace
 

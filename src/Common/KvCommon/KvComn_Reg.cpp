@@ -16,24 +16,15 @@ using Opener = bool (Registry::*)(HKEY, const std::wstring&, DWORD);
 template <class Call>
 bool OneShot(Opener open, HKEY root, const std::wstring& path, DWORD view, DWORD* error, Call&& call)
 {
-    DWORD code = ERROR_SUCCESS;
-    try
-    {
-        Registry registry;
-        (registry.*open)(root, path, view);
-        call(registry);
-        bool flush = false;
-        registry.Close(flush);
-    }
-    catch (Exception* e)
-    {
-        code = e->GetCode();
-        delete e;
-    }
-    catch (...)
-    {
-        code = UnknownError;
-    }
+    const DWORD code = ErrorOf(
+        [&]
+        {
+            Registry registry;
+            (registry.*open)(root, path, view);
+            call(registry);
+            bool flush = false;
+            registry.Close(flush);
+        });
     if (error)
         *error = code;
     return code == ERROR_SUCCESS;

@@ -1,5 +1,6 @@
 #pragma once
 #include "KvComn_ByteArray.h"
+#include "KvComn_StorageException.h"
 
 #include <windows.h>
 #include <string>
@@ -13,6 +14,26 @@ namespace Storage
 namespace Reg
 {
 constexpr DWORD UnknownError = 0x800300FD; // STG_E_UNKNOWN
+
+// Runs call and gives the bool forms' error code: 0, the storage exception's code, or UnknownError.
+template <class Call> DWORD ErrorOf(Call&& call)
+{
+    try
+    {
+        call();
+        return ERROR_SUCCESS;
+    }
+    catch (Exception* e)
+    {
+        const DWORD code = e->GetCode();
+        delete e;
+        return code;
+    }
+    catch (...)
+    {
+        return UnknownError;
+    }
+}
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def);
 std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name,
