@@ -90,3 +90,23 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
         EXPECT_EQ(2u, kind.recordsOfToday(Provider()));
     }
 }
+
+TEST_F(RecordsTest, VirusEventOutlivesAnUnwritableSettingsKeyAndEachThreatValueIsTraced)
+{
+    // Under a volatile parent the lasting settings key cannot be created (1021).
+    std::wstring parent = TestSupport::kEventLogKey;
+    parent.resize(parent.rfind(L'\\'));
+    TestSupport::RegistryKeyGuard guard(HKEY_LOCAL_MACHINE, parent);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent.c_str(), 0, nullptr,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegCloseKey(key);
+
+    VirusLogRecord record{1, 2, L"Eicar", 0, 0, 0, 0, {}, L"C:\\v.exe", L"", {}};
+    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, 1, &record, 0, 0));
+    EXPECT_TRUE(
+        TestSupport::FileExists(sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".VLG"));
+    // Name, file and time of the threat, then the new day file's stamp.
+    E2E::ExpectTraces(UnloadAndReadTrace(),
+                      {{4, E2E::kError, L"KvCommon::Storage::Reg::StoreValue() failed: 0x000003FD"}});
+}
