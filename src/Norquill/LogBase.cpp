@@ -25,13 +25,32 @@ namespace
 constexpr size_t kFileNameChars = 520;
 constexpr size_t kLineBufferChars = 2048;
 
+bool IsDigit(wchar_t c)
+{
+    return c >= L'0' && c <= L'9';
+}
+
+int FieldToInt(const wchar_t* text)
+{
+    const bool sign = text[0] == L'-' || text[0] == L'+';
+    const wchar_t* digits = text + (sign ? 1 : 0);
+    int value = 0;
+    size_t count = 0;
+    for (; count < 9 && IsDigit(digits[count]); ++count)
+        value = value * 10 + (digits[count] - L'0');
+    // Blanks, other digits, overflow and whatever follows the digits: the runtime's own rules.
+    if (count == 0 || digits[count] != L'\0')
+        return _wtoi(text);
+    return text[0] == L'-' ? -value : value;
+}
+
 // Characters [pos, pos + count) of a field, those beyond its end read as absent.
 int DigitsAt(const wchar_t* text, size_t length, size_t pos, size_t count)
 {
     wchar_t digits[9] = {};
     for (size_t i = 0; i < count && pos + i < length; ++i)
         digits[i] = text[pos + i];
-    return _wtoi(digits);
+    return FieldToInt(digits);
 }
 
 bool FileExists(const std::wstring& name)
@@ -213,32 +232,41 @@ void CLogBase::ReadLines(LogLineReader& reader, void* query)
 
 bool CLogBase::SplitLine(const std::wstring& line)
 {
-    if (line.find(L'|') == std::wstring::npos)
-        return false;
+    // One pass of plain compares: the runtime's search costs more than the line's own characters.
+    const wchar_t* text = line.data();
+    const size_t size = line.size();
     size_t count = 0;
     auto append = [&](size_t from, size_t to)
     {
         if (count < m_vecFields.size())
-            m_vecFields[count].assign(line, from, to - from);
+            m_vecFields[count].assign(text + from, to - from);
         else
-            m_vecFields.emplace_back(line, from, to - from);
+            m_vecFields.emplace_back(text + from, to - from);
         ++count;
     };
+    bool separated = false;
     size_t start = 0;
-    for (size_t p = line.find(L'|'); p != std::wstring::npos; p = line.find(L'|', start))
+    for (size_t p = 0; p < size; ++p)
     {
+        if (text[p] != L'|')
+            continue;
+        separated = true;
         if (p > 0)
             append(start, p);
         start = p + 1;
     }
-    append(start, line.size());
+    if (!separated)
+        return false;
+    append(start, size);
     m_vecFields.resize(count);
     return true;
 }
 
 void CLogBase::PutTimeField(ULONG index, const wchar_t* text)
 {
-    const size_t length = wcslen(text);
+    size_t length = 0;
+    while (length < 8 && text[length] != L'\0')
+        ++length;
     if (index == 0)
     {
         m_stTime.wYear = static_cast<WORD>(DigitsAt(text, length, 0, 4));
@@ -304,7 +332,13 @@ std::wstring CLogBase::FormatNumber(const wchar_t* format, LONG value, size_t li
 
 void CLogBase::CopyText(wchar_t* dest, size_t limit, const wchar_t* text)
 {
-    const size_t length = wcsnlen(text, limit - 1);
-    wmemcpy(dest, text, length);
-    dest[length] = L'\0';
+    size_t i = 0;
+    for (; i + 1 < limit && text[i] != L'\0'; ++i)
+        dest[i] = text[i];
+    dest[i] = L'\0';
+}
+
+int CLogBase::ToInt(const wchar_t* text)
+{
+    return FieldToInt(text);
 }

@@ -16,8 +16,12 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
         const wchar_t* begin = m_buffer + m_start;
         const size_t scan = std::min(available, MaxPiece);
         size_t stop = 0;
-        while (stop < scan && begin[stop] != L'\n' && begin[stop] != kWeof)
-            ++stop;
+        size_t null = scan; // the first U+0000, where the reader's view of the piece ends
+        for (; stop < scan && begin[stop] != L'\n' && begin[stop] != kWeof; ++stop)
+        {
+            if (begin[stop] == L'\0' && null == scan)
+                null = stop;
+        }
         size_t take = 0;
         size_t consumed = 0;
         if (stop < scan && begin[stop] == L'\n')
@@ -43,8 +47,7 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
             return false;
         m_start += consumed;
         piece = begin;
-        const wchar_t* null = wmemchr(begin, L'\0', take);
-        length = null ? static_cast<size_t>(null - begin) : take;
+        length = null < take ? null : take;
         return true;
     }
 }

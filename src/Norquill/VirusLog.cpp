@@ -65,16 +65,16 @@ void CVirusLog::PutKindField(ULONG index, const wchar_t* text, VirusLogRecord& r
         CopyText(r.szFilePath, 259, text);
         break;
     case 8:
-        r.nValue1 = _wtoi(text);
+        r.nValue1 = ToInt(text);
         break;
     case 9:
-        r.nValue2 = _wtoi(text);
+        r.nValue2 = ToInt(text);
         break;
     case 10:
-        r.nValue3 = _wtoi(text);
+        r.nValue3 = ToInt(text);
         break;
     case 11:
-        r.nValue4 = _wtoi(text);
+        r.nValue4 = ToInt(text);
         break;
     default:
         break;
