@@ -156,6 +156,8 @@ int main()
     printf("ratio enabled / baseline:       %10.2f x        (target <= 1.5 x)\n",
            baseline > 0 ? enabled / baseline : 0.0);
     printf("enabled Trace, Robust 1 (flush): %9.1f ns/line\n", robust);
+    printf("RATIO trace.enabled %.2f 1.5\n", baseline > 0 ? enabled / baseline : 0.0);
+    printf("RATIO trace.masked_ns %.1f 100\n", masked);
 
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchKey);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kBenchKey);

@@ -6,8 +6,12 @@
 
 #include <share.h>
 #include <windows.h>
+#include <psapi.h>
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 using namespace SrvFrwk::EventLog;
 
@@ -143,11 +147,11 @@ double BareRead(const std::wstring& name, size_t& lines)
     return Now() - start;
 }
 
-double LogRead(const SYSTEMTIME& day, size_t expected, size_t& records)
+// Into an empty list, as a host asks: the list's growth is part of the reader's cost.
+double LogRead(const SYSTEMTIME& day, size_t& records)
 {
     VirusLogQuery query;
     query.stDay = day;
-    query.records.reserve(expected); // the caller's list; its growth is not the reader's cost
     const double start = Now();
     CVirusLog log;
     log.ReadLog(&query, 0, 0);
@@ -156,16 +160,43 @@ double LogRead(const SYSTEMTIME& day, size_t expected, size_t& records)
     return seconds;
 }
 
-template <class F> double Best(int rounds, F measure)
+PROCESS_MEMORY_COUNTERS MemoryCounters()
 {
-    double best = 1e9;
-    for (int i = 0; i < rounds; ++i)
-    {
-        const double t = measure();
-        best = t < best ? t : best;
-    }
-    return best;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
 }
+
+// Peak committed memory of one read over the size of the records it returned. The counters are sampled
+// while the read runs, since a process's own peak may predate the read (and Wine reports no peak).
+double ReadPeakMemory(const SYSTEMTIME& day)
+{
+    const PROCESS_MEMORY_COUNTERS before = MemoryCounters();
+    std::atomic<bool> done{false};
+    size_t sampled = before.PagefileUsage;
+    std::thread sampler(
+        [&]
+        {
+            while (!done)
+            {
+                sampled = std::max(sampled, MemoryCounters().PagefileUsage);
+                ::Sleep(1);
+            }
+        });
+    VirusLogQuery query;
+    query.stDay = day;
+    CVirusLog().ReadLog(&query, 0, 0);
+    done = true;
+    sampler.join();
+    const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
+    size_t peak = std::max(sampled, after.PagefileUsage);
+    if (after.PeakPagefileUsage > before.PeakPagefileUsage)
+        peak = std::max(peak, after.PeakPagefileUsage);
+    const double records = static_cast<double>(query.records.size() * sizeof(VirusLogRecord));
+    return records > 0 ? static_cast<double>(peak - before.PagefileUsage) / records : 0;
+}
+
 } // namespace
 
 int main()
@@ -202,38 +233,55 @@ int main()
     }
     std::printf("StoreData, %d events, best of 3 rounds (microseconds per event)\n", stores);
     std::printf("  bare system calls      %8.1f\n", bare * 1e6);
-    std::printf("  virus (3 registry values per event) %8.1f  ratio %.2fx\n", virusStore * 1e6,
-                virusStore / bare);
+    std::printf("  virus (3 registry values per event) %8.1f  ratio %.2fx   target <= 1.5x\n",
+                virusStore * 1e6, virusStore / bare);
     std::printf("  tsc (no registry)      %8.1f  ratio %.2fx   target <= 1.15x\n", tscStore * 1e6,
                 tscStore / bare);
-    std::printf("  of which the log-folder lookup (GetLogFolder, one registry read per event) %.1f\n",
+    std::printf("  of which the log-folder lookup (GetLogFolder, kept while the key is unchanged) %.1f\n",
                 folderLookup * 1e6);
-    std::printf(
-        "  bare calls + a plain registry read of the folder %8.1f;  tsc against it %.2fx, virus %.2fx\n",
-        bareLookup * 1e6, tscStore / bareLookup, virusStore / bareLookup);
+    std::printf("  bare calls + a plain registry read of the folder %8.1f\n", bareLookup * 1e6);
     std::printf("  the virus kind's three most-recent-threat values cost %.1f us of that per event\n",
                 (virusStore - tscStore) * 1e6);
 
     DeleteLogFiles(logFolder);
     const SYSTEMTIME day = {2026, 3, 3, 4, 0, 0, 0, 0};
     const std::wstring name = logFolder + L"20260304.VLG";
-    double times[2] = {};
+    double times[2] = {}, ratios[2] = {};
     const int sizes[2] = {100000, 1000000};
+    double peakMemory = 0;
     for (int s = 0; s < 2; ++s)
     {
         WriteVirusDay(name, sizes[s]);
         size_t lines = 0, records = 0;
-        const double bareRead = Best(s == 0 ? 3 : 1, [&] { return BareRead(name, lines); });
-        times[s] = Best(s == 0 ? 3 : 1, [&] { return LogRead(day, static_cast<size_t>(sizes[s]), records); });
+        // Alternated, best of each: a busy machine slows both alike.
+        double bareRead = 1e9;
+        times[s] = 1e9;
+        for (int round = 0; round < (s == 0 ? 5 : 2); ++round)
+        {
+            bareRead = std::min(bareRead, BareRead(name, lines));
+            times[s] = std::min(times[s], LogRead(day, records));
+        }
+        ratios[s] = times[s] / bareRead;
         std::printf(
             "QueryData, %d-line virus day: bare fgetws %.3f s (%zu lines), ReadLog %.3f s (%zu records), "
-            "ratio %.2fx   target <= 2.0x\n",
-            sizes[s], bareRead, lines, times[s], records, times[s] / bareRead);
+            "ratio %.2fx   target <= %.1fx\n",
+            sizes[s], bareRead, lines, times[s], records, ratios[s], s == 0 ? 1.6 : 2.0);
+        if (s == 1)
+            peakMemory = ReadPeakMemory(day);
     }
-    std::printf("QueryData scaling: 1,000,000 lines take %.2fx the time of 100,000   target <= 11x\n",
+    std::printf("QueryData scaling: 1,000,000 lines take %.2fx the time of 100,000   target <= 10.5x\n",
                 times[1] / times[0]);
+    std::printf("QueryData of 1,000,000 lines: peak memory %.3fx the records' own size   target <= 1.1x\n",
+                peakMemory);
     DeleteLogFiles(logFolder);
     ::RemoveDirectoryW(logFolder.c_str());
     ::RemoveDirectoryW(scope.Folder().c_str());
+
+    std::printf("RATIO store.tsc %.2f 1.15\n", tscStore / bare);
+    std::printf("RATIO store.virus %.2f 1.5\n", virusStore / bare);
+    std::printf("RATIO query.100k %.2f 1.6\n", ratios[0]);
+    std::printf("RATIO query.1m %.2f 2.0\n", ratios[1]);
+    std::printf("RATIO query.scaling %.2f 10.5\n", times[1] / times[0]);
+    std::printf("RATIO query.1m.peak_memory %.3f 1.1\n", peakMemory);
     return 0;
 }
