@@ -1,3 +1,15 @@
+# Second process of the writer race: stores events through the real DLL.
+add_executable(records_writer ${CMAKE_CURRENT_LIST_DIR}/helper/RecordsWriter.cpp)
+target_include_directories(records_writer PRIVATE ${PROJECT_SOURCE_DIR}/src/Common ${CMAKE_CURRENT_LIST_DIR}/../support)
+set_target_properties(records_writer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+target_link_options(records_writer PRIVATE -municode)
+if(TARGET e2e_tests)
+  add_dependencies(e2e_tests records_writer)
+endif()
+if(TARGET Norquill)
+  add_dependencies(records_writer Norquill)
+endif()
+
 # The export table of the built DLL: exactly the eight undecorated names.
 find_program(NQ_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 add_test(NAME e2e_exports
