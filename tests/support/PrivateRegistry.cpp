@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
+#include <string>
 
 namespace TestSupport
 {
@@ -51,8 +52,8 @@ public:
     {
         RemoveStaleKeys();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str()); // a dead process of the same id
-        if (!RedirectMachineKey(m_path) ||
-            !::SetEnvironmentVariableW(kPrivateRegistryVariable, m_path.c_str()))
+        if (!NqRedirectMachineKey(m_path.c_str()) ||
+            !::SetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, m_path.c_str()))
         {
             std::fputs("tests refuse to run: HKEY_LOCAL_MACHINE could not be redirected\n", stderr);
             std::exit(3);

@@ -49,7 +49,7 @@ protected:
 TEST(PrivateRegistry, MachineKeyOfTheTestsIsPrivate)
 {
     wchar_t root[512] = {};
-    ASSERT_NE(0u, GetEnvironmentVariableW(TestSupport::kPrivateRegistryVariable, root, 512));
+    ASSERT_NE(0u, GetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, root, 512));
     ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kScratch, L"Probe", 5));
     DWORD type = 0;
     std::vector<BYTE> data;

@@ -39,7 +39,7 @@ template <class T> T Entry(HMODULE module, const char* name)
 int wmain(int argc, wchar_t** argv)
 {
     // The DLL reads its folder and trace settings from the test's private registry.
-    if (!TestSupport::RedirectMachineKeyAsParent())
+    if (!NqRedirectMachineKeyAsParent())
         return 3;
     HMODULE module = ::LoadLibraryW(L"Norquill.dll");
     if (argc < 3 || !module)
