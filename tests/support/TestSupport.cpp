@@ -369,4 +369,12 @@ SYSTEMTIME Today()
     GetLocalTime(&t);
     return t;
 }
+
+void StayClearOfMidnight(DWORD seconds)
+{
+    const SYSTEMTIME now = Today();
+    const DWORD left = 86400 - (now.wHour * 3600u + now.wMinute * 60u + now.wSecond);
+    if (left < seconds)
+        Sleep((left + 1) * 1000);
+}
 } // namespace TestSupport

@@ -121,4 +121,7 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000, std::s
 // "YYYYMMDD" of a SYSTEMTIME.
 std::wstring DateText(const SYSTEMTIME& t);
 SYSTEMTIME Today();
+// Waits until local midnight has passed when it is less than the given seconds away, so that a test
+// that lets the DLL name today's file by its own clock sees the same day throughout.
+void StayClearOfMidnight(DWORD seconds);
 } // namespace TestSupport
