@@ -24,11 +24,12 @@ std::wstring AuLine(const std::wstring& text1, const std::wstring& text2 = L"t")
     return std::wstring(LogFileTest::kPrefix) + L"1|2|3|4|" + text1 + L"|" + text2;
 }
 
-AuLogQuery ReadAu()
+// The records of the fixed day, read by the kind's class.
+template <class TLog> LogQueryData<typename TLog::Record> ReadNow()
 {
-    AuLogQuery query;
+    LogQueryData<typename TLog::Record> query;
     query.stDay = LogFileTest::kNow;
-    EXPECT_EQ(RESULT_SUCCESS, CAuLog().ReadLog(&query, 0, 0));
+    EXPECT_EQ(RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
     return query;
 }
 
@@ -47,7 +48,7 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
     WriteDay(L"UPG", AuLine(L"before") + L"\r\n" + fits + L"\r\n" + tooLong + L"\r\n" + AuLine(L"middle") +
                          L"\r\n" + huge + L"\r\n" + AuLine(L"after") + L"\r\n");
 
-    const AuLogQuery query = ReadAu();
+    const AuLogQuery query = ReadNow<CAuLog>();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"before", query.records[0].szText1);
     EXPECT_EQ(30u, wcslen(query.records[1].szText1)); // cut to the member's copy limit
@@ -60,7 +61,7 @@ TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
     WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
                          L"|" + AuLine(L"ok") + L"\r\n20261|7|1\r\n" + AuLine(L"unterminated"));
 
-    const AuLogQuery query = ReadAu();
+    const AuLogQuery query = ReadNow<CAuLog>();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
     EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
@@ -90,9 +91,7 @@ TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
 TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
 {
     WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
-    TscLogQuery query;
-    query.stDay = kNow;
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
+    const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(2u, query.records.size());
     EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
     EXPECT_STREQ(L"one", query.records[0].szText1);
@@ -123,9 +122,7 @@ TEST_F(LogReadTest, ReaderAndWriterWaitWhileTheOtherHoldsTheDayFile)
     KvCommon::AccessControl::SecurityAttributes attributes;
     ASSERT_TRUE(writer->Open(attributes));
     closer = releaseSoon([writer] { writer->Close(); });
-    TscLogQuery query;
-    query.stDay = kNow;
-    EXPECT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
+    const TscLogQuery query = ReadNow<CTscLog>();
     closer.join();
     ASSERT_EQ(2u, query.records.size());
     EXPECT_STREQ(L"two", query.records[1].szText1);
@@ -153,9 +150,7 @@ TEST_F(LogWriteTest, ExistingEmptyFileGetsTheMarkAndStampAndItsFirstEventReadsBa
     EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
     EXPECT_EQ(Bytes(kNow), Stamp(L"TSCLastDate"));
 
-    TscLogQuery query;
-    query.stDay = kNow;
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
+    const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(1u, query.records.size());
     EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
     EXPECT_STREQ(L"abc", query.records[0].szText1);
