@@ -50,70 +50,52 @@ using RecordsConcurrencyTest = E2E::NorquillTest;
 TEST_F(RecordsConcurrencyTest, FourWritersAndAReaderOfOneDayLoseNothing)
 {
     const long events = Scaled(500), queries = Scaled(100);
-    const SYSTEMTIME first = TestSupport::Today();
-    const std::wstring firstFile = sandbox.LogFolder() + TestSupport::DateText(first) + L".PTG";
-    HelperRun writers[4], reader;
+    const SYSTEMTIME today = TestSupport::Today(); // the sandbox has waited out midnight
+    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(today) + L".PTG";
+    HelperRun runs[5]; // four writers, then the reader
     std::vector<std::thread> threads;
-    for (int w = 0; w < 4; ++w)
-        threads.emplace_back(
-            [&, w] {
-                writers[w] =
-                    RunHelper(L"store " + std::wstring(1, L'A' + w) + L" " + std::to_wstring(events));
-            });
-    threads.emplace_back(
-        [&]
-        {
-            reader = RunHelper(L"query " + TestSupport::DateText(first) + L" \"" + firstFile + L"\" " +
-                               std::to_wstring(queries));
-        });
+    for (int w = 0; w < 5; ++w)
+    {
+        const std::wstring arguments =
+            w < 4 ? L"store " + std::wstring(1, L'A' + w) + L" " + std::to_wstring(events)
+                  : L"query " + TestSupport::DateText(today) + L" \"" + file + L"\" " +
+                        std::to_wstring(queries);
+        threads.emplace_back([&runs, w, arguments] { runs[w] = RunHelper(arguments); });
+    }
     for (std::thread& t : threads)
         t.join();
-    const SYSTEMTIME last = TestSupport::Today();
-
-    for (const HelperRun& w : writers)
+    for (int w = 0; w < 5; ++w)
     {
-        EXPECT_EQ(0, w.exitCode);
-        EXPECT_EQ(events, w.counts[0]) << "StoreData failed " << w.counts[1] << " times";
+        EXPECT_EQ(0, runs[w].exitCode);
+        EXPECT_EQ(w < 4 ? events : queries, runs[w].counts[0]) << runs[w].counts[1] << " calls failed";
     }
-    EXPECT_EQ(0, reader.exitCode);
-    EXPECT_EQ(queries, reader.counts[0]) << "QueryData failed " << reader.counts[1] << " times";
-    EXPECT_EQ(0, reader.counts[2]) << "torn records read";
+    EXPECT_EQ(0, runs[4].counts[2]) << "torn records read";
 
-    // A run across midnight writes two days: each file must hold whole lines, the two together every event.
-    std::vector<SYSTEMTIME> days{first};
-    if (TestSupport::DateText(last) != TestSupport::DateText(first))
-        days.push_back(last);
+    // One mark, at the start; then whole lines only, every event once.
+    const std::wstring text = TestSupport::ReadUtf16File(file);
+    ASSERT_EQ(L"\xFEFF", text.substr(0, 1));
+    EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1)) << "a second byte-order mark";
     const std::wregex whole(LR"(\d{8}\|\d{6}\|([A-D]-(\d+))\|\2\r\n)");
     std::set<std::wstring> stored;
-    size_t queried = 0;
-    for (const SYSTEMTIME& day : days)
+    size_t matched = 1;
+    for (std::wsregex_iterator it(text.begin() + 1, text.end(), whole), end; it != end; ++it)
     {
-        const std::wstring text =
-            TestSupport::ReadUtf16File(sandbox.LogFolder() + TestSupport::DateText(day) + L".PTG");
-        ASSERT_EQ(L"\xFEFF", text.substr(0, 1));
-        EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1)) << "a second byte-order mark";
-        size_t matched = 1;
-        for (std::wsregex_iterator it(text.begin() + 1, text.end(), whole), end; it != end; ++it)
-        {
-            EXPECT_TRUE(stored.insert((*it)[1]).second) << "event written twice";
-            matched += it->length();
-        }
-        EXPECT_EQ(text.size(), matched) << "torn or foreign text";
-
-        EventLog::TscLogQuery query;
-        query.stDay = day;
-        EXPECT_EQ(RESULT_SUCCESS,
-                  Provider()->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0));
-        queried += query.records.size();
+        EXPECT_TRUE(stored.insert((*it)[1]).second) << "event written twice";
+        matched += it->length();
     }
+    EXPECT_EQ(text.size(), matched) << "torn or foreign text";
     EXPECT_EQ(static_cast<size_t>(4 * events), stored.size());
-    EXPECT_EQ(static_cast<size_t>(4 * events), queried);
+
+    EventLog::TscLogQuery query;
+    query.stDay = today;
+    EXPECT_EQ(RESULT_SUCCESS,
+              Provider()->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0));
+    EXPECT_EQ(static_cast<size_t>(4 * events), query.records.size());
     EXPECT_EQ(0u, E2E::CountTrace(UnloadAndReadTrace(), E2E::kError));
 }
 
 TEST_F(RecordsConcurrencyTest, WriterAndReaderGiveUpAfterTheBoundWhileAnotherProcessHoldsTheDayFile)
 {
-    TestSupport::StayClearOfMidnight(15); // the DLL names today's file by its own clock
     const std::chrono::milliseconds bound(KvCommon::Storage::SharingRetry::kBoundMs);
     ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
     const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".PTG";

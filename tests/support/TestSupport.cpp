@@ -236,6 +236,7 @@ EventLogSandbox::EventLogSandbox()
     : m_installKey(HKEY_LOCAL_MACHINE, kInstallKey, false),
       m_eventLogKey(HKEY_LOCAL_MACHINE, kEventLogKey, true)
 {
+    WaitOutMidnight();
     SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
 }
 
@@ -370,11 +371,13 @@ SYSTEMTIME Today()
     return t;
 }
 
-void StayClearOfMidnight(DWORD seconds)
+void WaitOutMidnight(DWORD marginSeconds)
 {
     const SYSTEMTIME now = Today();
     const DWORD left = 86400 - (now.wHour * 3600u + now.wMinute * 60u + now.wSecond);
-    if (left < seconds)
-        Sleep((left + 1) * 1000);
+    if (left > marginSeconds)
+        return;
+    while (Today().wDay == now.wDay)
+        Sleep(500);
 }
 } // namespace TestSupport

@@ -3,6 +3,7 @@
 //   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
 //                          prints "<successes> <failures> <torn records>"
 //   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
+#include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <cstdio>
@@ -83,7 +84,7 @@ int Hold(const wchar_t* path, DWORD ms)
     HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return 3;
+        return 4;
     ::Sleep(ms);
     ::CloseHandle(file);
     return 0;
@@ -96,6 +97,9 @@ int wmain(int argc, wchar_t** argv)
     if (mode == L"hold" && argc == 4)
         return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
     const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
+    // The DLL reads its folder and trace settings from the test's private registry.
+    if (!NqRedirectMachineKeyAsParent())
+        return 3;
     HMODULE module = ::LoadLibraryW(L"Norquill.dll");
     if (!(store || query) || !module)
         return 2;
