@@ -40,10 +40,14 @@ TEST_F(LogFolderTest, NextEventFollowsTheValueChangedHereElsewhereOrWithItsKeyRe
     SetInstalledFolder(second.Path());
     EXPECT_TRUE(NextEventLandsIn(second));
 
-    // No "\" before the closing quote, which would escape it; the folder gets its "\" when read.
+    // Another process writes where this one's machine key is. No "\" before the closing quote, which
+    // would escape it; the folder gets its "\" when read.
+    wchar_t root[512] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, root, 512));
     const std::wstring path = third.Path().substr(0, third.Path().size() - 1);
-    ASSERT_EQ(0, TestSupport::RunProcess(L"reg.exe add \"HKLM\\" + std::wstring(TestSupport::kInstallKey) +
-                                         L"\" /v InstalledFolder /d \"" + path + L"\" /f"));
+    ASSERT_EQ(0, TestSupport::RunProcess(L"reg.exe add \"HKCU\\" + std::wstring(root) + L"\\" +
+                                         TestSupport::kInstallKey + L"\" /v InstalledFolder /d \"" + path +
+                                         L"\" /f"));
     EXPECT_TRUE(NextEventLandsIn(third));
 
     ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));

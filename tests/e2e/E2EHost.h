@@ -15,6 +15,10 @@ namespace E2E
 class NorquillDll
 {
 public:
+    explicit NorquillDll(const std::wstring& path = TestSupport::BinFolder() + L"Norquill.dll")
+        : m_module(LoadLibraryW(path.c_str()))
+    {
+    }
     ~NorquillDll()
     {
         if (m_module)
@@ -33,7 +37,7 @@ private:
         return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
                         : nullptr;
     }
-    HMODULE m_module = LoadLibraryW((TestSupport::BinFolder() + L"Norquill.dll").c_str());
+    HMODULE m_module;
 
 public:
     E2E_ENTRY(SfSv_Initialize);
