@@ -1,49 +1,17 @@
 // Each command reaches the provider or service and reports results by name, with exit codes scripts use.
 #include "NqHostTest.h"
 
-#include <sstream>
-
 using namespace NqHostTest;
 
 using NqHostProvider = NqHostFixture;
 
 TEST_F(NqHostProvider, StoreThenQueryRoundTripsEveryKind)
 {
-    // Each field=value of `back` (the stored words when null) comes back; numbers are read as C reads them.
-    const struct
+    for (const KindSample& sample : KindSamples())
     {
-        std::wstring kind;
-        std::wstring stored;
-        const char* back;
-    } cases[] = {
-        {L"virus", L"dwNumber=7 szThreatName=Worm.X nValue2=-2 nValue4=4 szFilePath=C:\\a\\b.exe", nullptr},
-        {L"spyware",
-         L"nType=2 szText1=Adw nValue1=5 szPath=C:\\p szText2=t2 szItem=item szText4=t4 nValue3=-9", nullptr},
-        {L"vulnerability", L"szName=VN nValue1=1 nValue2=0x2 szText1=xyz", nullptr},
-        {L"tsc", L"szText1=Grüße nValue1=42", nullptr},
-        {L"update", L"nValue1=1 nValue3=-1 nValue4=2147483647 szText1=A szText2=B", nullptr},
-        {L"history", L"dwKind=1 dwValue=3 qwAmount=1000", nullptr},
-        {L"url", L"dwCode=0x1a nValue=4 tsText1=http://x/ tsText2=cat", nullptr},
-        {L"privacy", L"dwType=3 nValue1=1 tsText1=t1 nValue2=2 tsText4=t4", nullptr},
-        {L"phishing", L"nValue1=-5 dwCode=128 nValue2=7 tsText1=http://p/", nullptr},
-        {L"change", L"szPath=P szItem=N dwFlag=0 szText2=T2 szText1=T1 nValue1=5 nValue3=9",
-         "szPath=P szText2=T2 szText1=T1 nValue1=5 nValue3=9 szText3=P\\N"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(Utf8(c.kind));
-        ASSERT_EQ(0, Run(L"store " + c.kind + L" " + c.stored).exitCode);
-        Json doc = RunJson(L"query " + c.kind);
-        const Json& record = doc.at("records").at(0);
-        std::istringstream words(c.back ? c.back : Utf8(c.stored));
-        for (std::string word; words >> word;)
-        {
-            std::string field = word.substr(0, word.find('=')), value = word.substr(field.size() + 1);
-            if (record.at(field).is_number())
-                EXPECT_EQ(strtoll(value.c_str(), nullptr, 0), record.at(field).get<long long>()) << field;
-            else
-                EXPECT_EQ(value, record.at(field).get<std::string>()) << field;
-        }
+        SCOPED_TRACE(Utf8(sample.kind));
+        ASSERT_EQ(0, Run(L"store " + sample.kind + L" " + sample.stored).exitCode);
+        ExpectFields(sample, RunJson(L"query " + sample.kind).at("records").at(0));
     }
 }
 
