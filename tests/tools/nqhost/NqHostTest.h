@@ -1,6 +1,7 @@
 #pragma once
 // Runs nqhost.exe (beside the test binary) on the real Norquill.dll, the event log in a fresh folder.
 #include "TestSupport.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -15,13 +16,7 @@ using Json = nlohmann::json;
 
 inline std::string Utf8(const std::wstring& text)
 {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                   nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr,
-                            nullptr);
-    return out;
+    return NqHost::Text::ToUtf8(text);
 }
 
 struct NqHostRun
