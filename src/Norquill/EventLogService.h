@@ -2,14 +2,16 @@
 #include "SrvFrwk_Interface.h"
 
 // The event-log service: only fetches the enforce handler from the host's manager when started.
-class CEventLogService : public SrvFrwk::Interface::IFrameworkService
+class CEventLogService final : public SrvFrwk::Interface::IFrameworkService
 {
 public:
     CEventLogService(ULONG _ulLayerType, ULONG _ulServiceType,
                      SrvFrwk::Interface::ISrvManager* _pSrvManagerContext);
-    ~CEventLogService() override = default;
+    ~CEventLogService() = default;
     CEventLogService(const CEventLogService&) = delete;
     CEventLogService& operator=(const CEventLogService&) = delete;
+
+    void* Destroy(UINT _uFlags) override;
 
     ULONG Initialize() override;
     ULONG Uninitialize() override;
