@@ -3,7 +3,7 @@
 # prefix from build/bin (where the plug-in looks for KvDbg64.dll) and returns its exit code. Standard
 # input and output pass through; build messages go to standard error. --output and --dll paths are
 # taken against the caller's folder. A wine server this script starts is stopped again at the end;
-# one that was already running (a test run, another nqhost.sh) is left alone.
+# one that something else started (a test run) is left alone.
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -50,12 +50,27 @@ server_running() {
   done
   return 1
 }
+# Several nqhost.sh may run at once (a tail in one terminal, stores in another): each holds a shared lock
+# on .nqhost-wine.users while nqhost runs, and the last one out stops the server if one of them started
+# it. .nqhost-wine.start keeps those decisions apart. Wine's processes must not inherit the locks.
+exec 8>>"$build/.nqhost-wine.start" 9>>"$build/.nqhost-wine.users"
+flock -x 8
 if ! server_running; then
-  "$root/cmake/wine-server.sh" start "$build"
-  trap '"$root/cmake/wine-server.sh" stop "$build"' EXIT
+  "$root/cmake/wine-server.sh" start "$build" 8>&- 9>&-
+  : >"$build/.nqhost-wine.started"
 fi
+flock -s 9
+flock -u 8
+finish() {
+  flock -x 8
+  if flock -xn 9 && [ -f "$build/.nqhost-wine.started" ]; then
+    rm -f "$build/.nqhost-wine.started"
+    "$root/cmake/wine-server.sh" stop "$build" 8>&- 9>&-
+  fi
+}
+trap finish EXIT
 
 cd "$build/bin"
 status=0
-WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" || status=$?
+WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- 9>&- || status=$?
 exit "$status"
