@@ -3,7 +3,7 @@
 # prefix from build/bin (where the plug-in looks for KvDbg64.dll) and returns its exit code. Standard
 # input and output pass through; build messages go to standard error. --output and --dll paths are
 # taken against the caller's folder. A wine server this script starts is stopped again at the end;
-# one that something else started (a test run) is left alone.
+# one that something else started (scripts/demo.sh) is left alone.
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -19,7 +19,7 @@ public:
     // the service stopped but its own (non-negative) code is returned.
     ULONG StartService(ULONG _ulArg, ULONG_PTR _ulpArg) override;
     ULONG StopService() override;
-    // The pointer is not checked.
+    // A null pointer is refused with RESULT_INVALID_ARG (traced), not written through.
     ULONG GetServiceState(ULONG* _pulState) override;
     ULONG QueryValue(ULONG, void*, ULONG, ULONG_PTR) override;
     ULONG StoreValue(ULONG, void*, ULONG, ULONG_PTR) override;

@@ -2,6 +2,7 @@
 #include "Tool.h"
 
 #include "Commands.h"
+#include "HostRegistry.h"
 #include "RecordKindTable.h"
 #include "UsageError.h"
 
@@ -60,6 +61,8 @@ int RunTool(const std::vector<std::wstring>& args)
     std::wstring commandName;
     try
     {
+        if (!HostRegistry::FollowRegistryRoot())
+            throw UsageError{L"NQ_REGISTRY_ROOT names no key that can be opened"};
         Run(output, args, commandName);
     }
     catch (const UsageError& error)

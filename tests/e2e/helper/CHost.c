@@ -1,6 +1,8 @@
 /* A host written in C: it knows the two objects only as tables of slots, numbered as the framework numbers
  * them, and drives them through those numbers alone. Prints one line per failed check; the exit code is
  * the number of failures (100 and up when the plug-in could not be loaded or created). */
+#include "PrivateRegistry.h"
+
 #include <windows.h>
 
 #include <stdio.h>
@@ -139,9 +141,12 @@ static void DriveService(Object* s)
 
 int main(void)
 {
-    HMODULE module = LoadLibraryW(L"Norquill.dll");
+    HMODULE module;
     Object *provider = NULL, *service = NULL;
     int i;
+    if (!NqRedirectMachineKeyAsParent()) /* the test's sandbox lives in its private registry */
+        return 102;
+    module = LoadLibraryW(L"Norquill.dll");
     if (!module)
         return 100;
     for (i = 0; i < 11; ++i)
