@@ -26,8 +26,10 @@ void WriteVirusDay(const std::wstring& path, const std::wstring& date)
 
 // Child: one export, then its peak working set in bytes into the figure file.
 int RunChild(const std::wstring& from, const std::wstring& to, const std::wstring& output,
-             const std::wstring& figure)
+             const std::wstring& figure, const std::wstring& registryRoot)
 {
+    // This program's own start made a private registry for the child; the sandbox is the parent's.
+    SetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, registryRoot.c_str());
     int exitCode = NqHost::RunTool({L"export", L"virus", L"--from", from, L"--to", to, L"--output", output});
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
@@ -43,8 +45,10 @@ double ChildPeak(const std::wstring& from, const std::wstring& to, const std::ws
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring figure = folder + L"peak.txt";
+    wchar_t root[512] = {};
+    GetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, root, 512);
     std::wstring command = L"\"" + std::wstring(self) + L"\" --child " + from + L" " + to + L" \"" + folder +
-                           L"out.jsonl\" \"" + figure + L"\"";
+                           L"out.jsonl\" \"" + figure + L"\" \"" + root + L"\"";
     std::string report;
     if (TestSupport::RunProcess(command, 600000, &report) != 0)
         std::printf("export of %ls to %ls failed:\n%s\n", from.c_str(), to.c_str(), report.c_str());
@@ -55,8 +59,9 @@ double ChildPeak(const std::wstring& from, const std::wstring& to, const std::ws
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 6 && std::wstring(argv[1]) == L"--child")
-        return RunChild(argv[2], argv[3], argv[4], argv[5]);
+    // A child never runs the parent's part, whatever its command line: that would start children again.
+    if (argc > 1 && std::wstring(argv[1]) == L"--child")
+        return argc == 7 ? RunChild(argv[2], argv[3], argv[4], argv[5], argv[6]) : 2;
 
     TestSupport::EventLogSandbox sandbox;
     CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
