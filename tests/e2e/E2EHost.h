@@ -15,6 +15,11 @@ namespace E2E
 class NorquillDll
 {
 public:
+    // A test build of the plug-in may stand in for the real one.
+    explicit NorquillDll(const wchar_t* name = L"Norquill.dll")
+        : m_module(LoadLibraryW((TestSupport::BinFolder() + name).c_str()))
+    {
+    }
     ~NorquillDll()
     {
         if (m_module)
@@ -27,13 +32,14 @@ public:
                SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
     }
 
-private:
     template <class T> T Entry(const char* name)
     {
         return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
                         : nullptr;
     }
-    HMODULE m_module = LoadLibraryW((TestSupport::BinFolder() + L"Norquill.dll").c_str());
+
+private:
+    HMODULE m_module;
 
 public:
     E2E_ENTRY(SfSv_Initialize);

@@ -3,3 +3,13 @@ find_program(NQ_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 add_test(NAME e2e_exports
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_exports.sh $<TARGET_FILE:Norquill>)
 set_tests_properties(e2e_exports PROPERTIES ENVIRONMENT "OBJDUMP=${NQ_MINGW_OBJDUMP}")
+# The plug-in again from the same sources, with an allocator that fails on request: the
+# allocation-failure sweep loads it beside the real one.
+add_library(Norquill_failalloc SHARED ${PROJECT_SOURCE_DIR}/src/Norquill/Norquill.cpp
+                                      ${PROJECT_SOURCE_DIR}/src/Norquill/Norquill.def
+                                      ${CMAKE_CURRENT_LIST_DIR}/failalloc/FailingAllocator.cpp)
+set_target_properties(Norquill_failalloc PROPERTIES PREFIX "" OUTPUT_NAME Norquill_failalloc)
+target_link_libraries(Norquill_failalloc PRIVATE NorquillCore)
+if(TARGET e2e_tests)
+  add_dependencies(e2e_tests Norquill_failalloc)
+endif()
