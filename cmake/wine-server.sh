@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# start|stop the persistent wineserver of a build's prefix, so test binaries start in ~0.1 s.
+# start|stop BUILD [PREFIX]: the persistent wineserver of a Wine prefix (default BUILD/wineprefix, the
+# one the demo and nqhost use; the tests pass their own), so programs start in ~0.1 s.
 # Everything Wine starts here gets /dev/null for its output: a Wine service that inherited a test's
 # output pipe would keep ctest waiting for ever.
 set -e
 build=$(cd "$2" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${3:-$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exec </dev/null >/dev/null 2>&1
 case "$1" in
   start)

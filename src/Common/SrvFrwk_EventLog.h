@@ -1,6 +1,7 @@
 #pragma once
 // The event log's request codes, log types and property records, shared with the host.
-// Records with fixed byte layouts are pinned by static_assert.
+// Records with fixed byte layouts are pinned by static_assert; a host from any compiler can use them.
+// Those holding std::wstring or std::vector need the plug-in's compiler and standard library.
 #include "SrvFrwk_Interface.h"
 
 #include <cstddef>

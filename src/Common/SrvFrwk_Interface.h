@@ -1,6 +1,13 @@
 #pragma once
 // The host framework's interfaces, result codes and export signatures, shared by host and plug-in.
-// Host and plug-in must be built by the same compiler: the declaration order below is the slot order.
+//
+// The declaration order below is the slot order, and no interface declares a C++ virtual destructor
+// (g++ would give it two entries): slot 0 is one entry taking flags, as the Microsoft compiler's deleting
+// destructor does. So a host from any compiler, or one written in C, can call the objects by slot number.
+// What such a host can use is decided by the records: plain-data records work from any compiler
+// (Install, StoreData 1-6 and 10, QueryConfig/StoreConfig 1 and 2, DoAction 1-5, the service).
+// Records holding std::wstring or std::vector (StoreData 7-9, every QueryData) need the plug-in's
+// compiler and standard library on the host side.
 #include <windows.h>
 
 namespace SrvFrwk
@@ -27,6 +34,19 @@ constexpr ULONG PROVIDER_TYPE_EVENTLOG = 0x80000;
 
 namespace Interface
 {
+// Slot 0 flag: free the object's memory after destroying it.
+constexpr UINT DESTROY_FREE = 1;
+
+// Fills slot 0 of an object allocated with new: destroys it, frees it when asked, and returns its
+// address as the Microsoft compiler's deleting destructor does.
+template <class TObject> void* DestroyObject(TObject* object, UINT flags)
+{
+    object->~TObject();
+    if (flags & DESTROY_FREE)
+        ::operator delete(object);
+    return object;
+}
+
 // The host's service manager: only position 1 is called by the plug-in. No virtual destructor, so
 // the position is the same under every C++ ABI.
 class ISrvManager
@@ -59,7 +79,8 @@ public:
 class IFrameworkService
 {
 public:
-    virtual ~IFrameworkService() = default;
+    // Slot 0: destroys the object; a host frees it through SfSv_FreeService.
+    virtual void* Destroy(UINT _uFlags) = 0;
     virtual ULONG Initialize() = 0;
     virtual ULONG Uninitialize() = 0;
     virtual ULONG StartService(ULONG ulArg, ULONG_PTR ulpArg) = 0;
@@ -70,12 +91,16 @@ public:
     virtual ULONG SendMessage(ULONG ulMessage, void* pData, ULONG ulOption, ULONG_PTR ulpReserved) = 0;
     virtual ULONG PostMessage(ULONG ulMessage, void* pData, ULONG ulOption, ULONG_PTR ulpReserved) = 0;
     virtual ULONG Notify(ULONG ulCode, void* pData, ULONG ulOption, ULONG_PTR ulpReserved) = 0;
+
+protected:
+    ~IFrameworkService() = default;
 };
 
 class IEnforceProvider
 {
 public:
-    virtual ~IEnforceProvider() = default;
+    // Slot 0: destroys the object; a host frees it through SfPv_FreeProvider.
+    virtual void* Destroy(UINT _uFlags) = 0;
     virtual ULONG Initialize() = 0;
     virtual ULONG Uninitialize() = 0;
     virtual ULONG Install() { return RESULT_NOT_IMPLEMENTED; }
@@ -109,6 +134,9 @@ public:
     {
         return RESULT_NOT_IMPLEMENTED;
     }
+
+protected:
+    ~IEnforceProvider() = default;
 };
 } // namespace Interface
 } // namespace SrvFrwk

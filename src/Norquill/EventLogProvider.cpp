@@ -75,6 +75,11 @@ CEventLogProvider::CEventLogProvider(Interface::IEnforceController* _pController
 
 CEventLogProvider::~CEventLogProvider() = default;
 
+void* CEventLogProvider::Destroy(UINT _uFlags)
+{
+    return Interface::DestroyObject(this, _uFlags);
+}
+
 ULONG CEventLogProvider::Initialize()
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::Initialize()...");

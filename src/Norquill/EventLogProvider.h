@@ -8,11 +8,13 @@
 // The event-log provider: every request of the suite's components goes through here.
 // Operations are split over EventLogProvider.cpp (dispatch), _Config.cpp (settings and install),
 // _Paths.cpp (log paths) and _Actions.cpp (DoAction).
-class CEventLogProvider : public SrvFrwk::Interface::IEnforceProvider
+class CEventLogProvider final : public SrvFrwk::Interface::IEnforceProvider
 {
 public:
     explicit CEventLogProvider(SrvFrwk::Interface::IEnforceController* _pControllerContext);
-    ~CEventLogProvider() override;
+    ~CEventLogProvider();
+
+    void* Destroy(UINT _uFlags) override;
 
     ULONG Initialize() override;
     ULONG Uninitialize() override;

@@ -71,7 +71,7 @@ ULONG CEventLogProviderFactory::FreeProvider(Interface::IEnforceProvider* _pProv
         KV_TRACE_ERROR(L"_pProviderContext is NULL");
         return RESULT_INVALID_ARG;
     }
-    delete _pProviderContext;
+    _pProviderContext->Destroy(Interface::DESTROY_FREE);
     const ULONG count = Release();
     KV_TRACE_FUNC(L"[Leave] CEventLogProviderFactory::FreeProvider() - RefCount: %lu", count);
     return RESULT_SUCCESS;

@@ -25,6 +25,11 @@ CEventLogService::CEventLogService(ULONG _ulLayerType, ULONG _ulServiceType,
 {
 }
 
+void* CEventLogService::Destroy(UINT _uFlags)
+{
+    return Interface::DestroyObject(this, _uFlags);
+}
+
 ULONG CEventLogService::Initialize()
 {
     return TraceOnly(L"Initialize");

@@ -2,14 +2,16 @@
 #include "SrvFrwk_Interface.h"
 
 // The event-log service: only fetches the enforce handler from the host's manager when started.
-class CEventLogService : public SrvFrwk::Interface::IFrameworkService
+class CEventLogService final : public SrvFrwk::Interface::IFrameworkService
 {
 public:
     CEventLogService(ULONG _ulLayerType, ULONG _ulServiceType,
                      SrvFrwk::Interface::ISrvManager* _pSrvManagerContext);
-    ~CEventLogService() override = default;
+    ~CEventLogService() = default;
     CEventLogService(const CEventLogService&) = delete;
     CEventLogService& operator=(const CEventLogService&) = delete;
+
+    void* Destroy(UINT _uFlags) override;
 
     ULONG Initialize() override;
     ULONG Uninitialize() override;
@@ -17,7 +19,7 @@ public:
     // the service stopped but its own (non-negative) code is returned.
     ULONG StartService(ULONG _ulArg, ULONG_PTR _ulpArg) override;
     ULONG StopService() override;
-    // The pointer is not checked.
+    // A null pointer is refused with RESULT_INVALID_ARG (traced), not written through.
     ULONG GetServiceState(ULONG* _pulState) override;
     ULONG QueryValue(ULONG, void*, ULONG, ULONG_PTR) override;
     ULONG StoreValue(ULONG, void*, ULONG, ULONG_PTR) override;

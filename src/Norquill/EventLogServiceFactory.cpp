@@ -62,7 +62,7 @@ ULONG CEventLogServiceFactory::Free(Interface::IFrameworkService* _pServiceConte
         KV_TRACE_ERROR(L"_pServiceContext is NULL");
         return RESULT_INVALID_ARG;
     }
-    delete _pServiceContext;
+    _pServiceContext->Destroy(Interface::DESTROY_FREE);
     const ULONG count = Release();
     KV_TRACE_FUNC(L"[Leave] CEventLogServiceFactory::Free()... - RefCount: %lu", count);
     return RESULT_SUCCESS;

@@ -126,4 +126,12 @@ TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMarkOrStamp)
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
     EXPECT_EQ(std::wstring(kPrefix) + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
     EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
+
+    // Reading skips two bytes, mark or not: the date loses its first digit.
+    TscLogQuery query;
+    query.stDay = kNow;
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
+    ASSERT_EQ(1u, query.records.size());
+    EXPECT_STREQ(L"abc", query.records[0].szText1);
+    EXPECT_EQ(260, query.records[0].stTime.wYear); // "0260304" read as year 0260
 }

@@ -8,10 +8,11 @@ using FactoryTest = NorquillTest;
 
 TEST_F(FactoryTest, RefusalsFollowTheCheckOrderAndObjectsAreCountedAcrossCreateAndFree)
 {
-    // An object the factory never made; it is deleted through its virtual destructor like any provider.
-    class ForeignProvider : public IEnforceProvider
+    // An object the factory never made; it is destroyed through slot 0 like any provider.
+    class ForeignProvider final : public IEnforceProvider
     {
     public:
+        void* Destroy(UINT flags) override { return DestroyObject(this, flags); }
         ULONG Initialize() override { return RESULT_SUCCESS; }
         ULONG Uninitialize() override { return RESULT_SUCCESS; }
     };

@@ -44,6 +44,9 @@ TEST_F(LogPathTest, LatestSkipsBadNamesAndDirectoriesAndComparesUnvalidatedDates
     // "2007123x" scans as 3 December 2007 on this runtime, earlier than the rest.
     Touch({L"20071231.SPG", L"20071399.SPG", L"20071298.SPG", L"2007123x.SPG"});
     EXPECT_EQ(folder + L"20071399.SPG", Path(LOG_SPYWARE, 1));
+    // ... and still beats 2 December.
+    Touch({L"20071202.HLG", L"2007123x.HLG"});
+    EXPECT_EQ(folder + L"2007123x.HLG", Path(LOG_PHISH_ALERT, 1));
 }
 
 TEST_F(LogPathTest, DayPathIsNotValidatedFollowsInstalledFolderAndUnknownTypesAreRefused)

@@ -236,6 +236,7 @@ EventLogSandbox::EventLogSandbox()
     : m_installKey(HKEY_LOCAL_MACHINE, kInstallKey, false),
       m_eventLogKey(HKEY_LOCAL_MACHINE, kEventLogKey, true)
 {
+    WaitOutMidnight();
     SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
 }
 
@@ -368,5 +369,15 @@ SYSTEMTIME Today()
     SYSTEMTIME t;
     GetLocalTime(&t);
     return t;
+}
+
+void WaitOutMidnight(DWORD marginSeconds)
+{
+    const SYSTEMTIME now = Today();
+    const DWORD left = 86400 - (now.wHour * 3600u + now.wMinute * 60u + now.wSecond);
+    if (left > marginSeconds)
+        return;
+    while (Today().wDay == now.wDay)
+        Sleep(500);
 }
 } // namespace TestSupport

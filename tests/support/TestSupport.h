@@ -1,5 +1,9 @@
 #pragma once
 // What every test needs: temporary folders, registry keys that are restored, file bytes, processes.
+// HKEY_LOCAL_MACHINE is the test process's private key (PrivateRegistry.h): the keys below are never
+// the machine's own.
+#include "PrivateRegistry.h"
+
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -35,8 +39,8 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstri
 // RegDeleteTreeW + RegDeleteKeyW; true when the key is gone.
 bool DeleteRegTree(HKEY root, const std::wstring& path);
 
-// Copies a registry key (with its whole tree) aside and restores it at destruction; the key is removed at
-// construction when clear is true.
+// Copies a registry key (with its whole tree) aside and restores it at destruction, so one test's
+// values never reach the next; the key is removed at construction when clear is true.
 class RegistryKeyGuard
 {
 public:
@@ -48,7 +52,7 @@ public:
 private:
     HKEY m_root;
     std::wstring m_path;
-    std::wstring m_backup; // copy of the key under HKLM while the guard lives
+    std::wstring m_backup; // copy of the key, beside it in the private registry, while the guard lives
     bool m_existed = false;
 };
 
@@ -66,7 +70,8 @@ extern const wchar_t* const kDebugLogKey;
 extern const wchar_t* const kInteractiveTraceKey;
 
 // Points "InstalledFolder" at a fresh temporary folder and clears the event-log settings key; both are
-// restored at destruction. LogFolder() is that folder + "Log\".
+// restored at destruction. LogFolder() is that folder + "Log\". Tests that read today's date beside the
+// DLL's own clock start here, so the sandbox first waits out the last minutes of a day.
 class EventLogSandbox
 {
 public:
@@ -121,4 +126,7 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000, std::s
 // "YYYYMMDD" of a SYSTEMTIME.
 std::wstring DateText(const SYSTEMTIME& t);
 SYSTEMTIME Today();
+// Returns at once unless local midnight is less than the margin away; then waits until the new day.
+// A test that began after it never sees the date change under it (no test runs that long).
+void WaitOutMidnight(DWORD marginSeconds = 180);
 } // namespace TestSupport

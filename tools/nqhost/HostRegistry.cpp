@@ -38,6 +38,19 @@ LONG WriteRaw(const std::wstring& path, const std::wstring& name, DWORD type, co
 }
 } // namespace
 
+bool FollowRegistryRoot()
+{
+    wchar_t path[512] = {};
+    const DWORD length = GetEnvironmentVariableW(L"NQ_REGISTRY_ROOT", path, 512);
+    if (length == 0)
+        return true;
+    KvCommon::UniqueHKey key;
+    return length < 512 &&
+           RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS &&
+           RegOverridePredefKey(HKEY_LOCAL_MACHINE, key.get()) == ERROR_SUCCESS;
+}
+
 bool ReadString(const std::wstring& path, const std::wstring& name, std::wstring& value)
 {
     DWORD type = 0;

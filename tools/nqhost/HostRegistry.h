@@ -12,6 +12,11 @@ extern const wchar_t* const kInstallKey;          // "InstalledFolder" lives her
 extern const wchar_t* const kEventLogKey;         // the plug-in's settings and stamps
 extern const wchar_t* const kInteractiveTraceKey; // trace settings read at the next load
 
+// With NQ_REGISTRY_ROOT set (a key path under HKCU), this process and the plug-in it loads see that key
+// as HKLM, so a trial run or a test leaves the installed suite's settings alone. False when it is set
+// and the redirection failed.
+bool FollowRegistryRoot();
+
 bool ReadString(const std::wstring& path, const std::wstring& name, std::wstring& value);
 bool ReadDword(const std::wstring& path, const std::wstring& name, DWORD& value);
 // Win32 error code, 0 on success; the key is created when missing.

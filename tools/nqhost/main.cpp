@@ -1,5 +1,6 @@
 // nqhost: the command-line stand-in for the service framework that hosts Norquill.dll.
 #include "Commands.h"
+#include "HostRegistry.h"
 #include "RecordKindTable.h"
 #include "UsageError.h"
 
@@ -56,6 +57,8 @@ int wmain(int argc, wchar_t** argv)
     std::wstring commandName;
     try
     {
+        if (!HostRegistry::FollowRegistryRoot())
+            throw UsageError{L"NQ_REGISTRY_ROOT names no key that can be opened"};
         Run(output, args, commandName);
     }
     catch (const UsageError& error)

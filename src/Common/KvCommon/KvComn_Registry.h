@@ -54,7 +54,6 @@ public:
     bool IsOpen() const { return m_hRoot != nullptr && m_hKey != nullptr; }
     HKEY GetKey() const { return m_hKey; }
     const std::wstring& GetPath() const { return m_strPath; }
-    void SetView(DWORD view) { m_dwView = view; }
 
 private:
     void CheckOpen() const;

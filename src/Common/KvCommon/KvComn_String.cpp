@@ -56,12 +56,6 @@ size_t GetStepSize()
     return g_stepSize;
 }
 
-void SetSizes(size_t start, size_t step)
-{
-    g_startSize = start;
-    g_stepSize = step;
-}
-
 bool FormatV(std::wstring& out, size_t& size, const wchar_t* format, va_list& args)
 {
     out.clear();

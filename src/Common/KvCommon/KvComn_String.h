@@ -18,7 +18,6 @@ public:
 // Process-wide formatting sizes in characters; each is set to 256 the first time it is found 0.
 size_t GetStartSize();
 size_t GetStepSize();
-void SetSizes(size_t start, size_t step); // for tests; 0 means "back to the default"
 
 // Microsoft printf semantics (%s is wide). out is emptied first; grows the buffer until the text fits.
 bool Format(std::wstring& out, const wchar_t* format, ...);

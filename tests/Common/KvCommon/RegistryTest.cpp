@@ -46,6 +46,18 @@ protected:
 };
 } // namespace
 
+TEST(PrivateRegistry, MachineKeyOfTheTestsIsPrivate)
+{
+    wchar_t root[512] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableW(NQ_PRIVATE_REGISTRY_VARIABLE, root, 512));
+    ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kScratch, L"Probe", 5));
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    EXPECT_TRUE(TestSupport::GetRegValue(HKEY_CURRENT_USER, std::wstring(root) + L"\\" + kScratch, L"Probe",
+                                         type, data));
+    EXPECT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kScratch));
+}
+
 TEST_F(RegistryTest, ValuesRoundTripWithTheirTypes)
 {
     const ULONGLONG qword = 0x0102030405060708ull;

@@ -1,5 +1,6 @@
 // A second process for the writer race: loads Norquill.dll like a host and stores N Tsc events whose
 // texts carry the given tag, then prints "<successes> <failures> <other>".
+#include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <cstdio>
@@ -37,6 +38,9 @@ template <class T> T Entry(HMODULE module, const char* name)
 
 int wmain(int argc, wchar_t** argv)
 {
+    // The DLL reads its folder and trace settings from the test's private registry.
+    if (!NqRedirectMachineKeyAsParent())
+        return 3;
     HMODULE module = ::LoadLibraryW(L"Norquill.dll");
     if (argc < 3 || !module)
         return 2;
