@@ -60,6 +60,8 @@ protected:
     {
         return std::wstring(text, wcsnlen(text, N));
     }
+    // A caller's text up to its terminating null: an embedded U+0000 would end the line for the reader.
+    static std::wstring Text(const std::wstring& text) { return std::wstring(text.c_str()); }
 
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};

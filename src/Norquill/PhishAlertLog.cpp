@@ -14,9 +14,9 @@ std::wstring CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEM
     std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.dwCode) + L"|";
     if (r.dwCode == kAlternativeCode)
-        line += FormatNumber(L"%d", r.nValue2) + L"|" + r.tsText1 + L"|";
+        line += FormatNumber(L"%d", r.nValue2) + L"|" + Text(r.tsText1) + L"|";
     else
-        line += r.tsText2 + L"|" + r.tsText1 + L"|" + r.tsText3 + L"|";
+        line += Text(r.tsText2) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText3) + L"|";
     line += L"\r\n";
     return line;
 }

@@ -15,9 +15,9 @@ std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTI
     line += FormatNumber(L"%08d", r.dwNumber) + L"|";
     line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
     if (r.dwCode == kAlternativeCode)
-        line += r.tsText1 + L"|" + r.tsText4 + L"||";
+        line += Text(r.tsText1) + L"|" + Text(r.tsText4) + L"||";
     else
-        line += FormatNumber(L"%d", r.nValue) + L"|" + r.tsText1 + L"|" + r.tsText2 + L"|ER";
+        line += FormatNumber(L"%d", r.nValue) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText2) + L"|ER";
     line += L"\r\n";
     return line;
 }
