@@ -297,7 +297,7 @@ protected:
     TestSupport::EventLogSandbox sandbox;
     TestSupport::RegistryKeyGuard runKey{HKEY_LOCAL_MACHINE,
                                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", false};
-    NorquillDll m_dll{L"Norquill_failalloc.dll"};
+    NorquillDll m_dll{TestSupport::BinFolder() + L"Norquill_failalloc.dll"};
     PFN_FailAllocation m_failAllocation = m_dll.Entry<PFN_FailAllocation>("NqTest_FailAllocation");
     PFN_FailedAllocations m_failedAllocations =
         m_dll.Entry<PFN_FailedAllocations>("NqTest_FailedAllocations");

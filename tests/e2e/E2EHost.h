@@ -15,9 +15,8 @@ namespace E2E
 class NorquillDll
 {
 public:
-    // A test build of the plug-in may stand in for the real one.
-    explicit NorquillDll(const wchar_t* name = L"Norquill.dll")
-        : m_module(LoadLibraryW((TestSupport::BinFolder() + name).c_str()))
+    explicit NorquillDll(const std::wstring& path = TestSupport::BinFolder() + L"Norquill.dll")
+        : m_module(LoadLibraryW(path.c_str()))
     {
     }
     ~NorquillDll()
@@ -32,6 +31,7 @@ public:
                SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
     }
 
+    // Also the extra entries of a test build of the plug-in.
     template <class T> T Entry(const char* name)
     {
         return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))

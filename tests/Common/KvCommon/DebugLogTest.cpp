@@ -142,8 +142,10 @@ TEST_F(DebugLogTest, MissingOrBrokenLibraryMakesInitializeAndLaterTracesFail)
     Sandbox(273);
     TestSupport::TempFolder empty;
     const std::wstring bin = TestSupport::BinFolder();
-    for (const std::wstring& folder :
-         {empty.Path(), bin + L"kvdbg_noentry", bin + L"kvdbg_failinit\\", bin + L"kvdbg_nullhandle"})
+    // A relative folder is refused although the current folder (ctest runs us in bin) holds the library.
+    ASSERT_TRUE(SetCurrentDirectoryW(bin.c_str()));
+    for (const std::wstring& folder : {empty.Path(), bin + L"kvdbg_noentry", bin + L"kvdbg_failinit\\",
+                                       bin + L"kvdbg_nullhandle", std::wstring(L".\\")})
     {
         SCOPED_TRACE(folder);
         DebugLog log;
