@@ -4,6 +4,7 @@
 #include "KvComn_DebugLog.h"
 #include "KvComn_IniFile.h"
 #include "KvComn_Registry.h"
+#include "LogTypes.h"
 
 #include <new>
 
@@ -52,10 +53,6 @@ const DefaultValue kDefaults[] = {
     {L"EventLogPurgeFlag", 1, nullptr},
 };
 
-const wchar_t* const kInstallStamps[] = {
-    L"MostRecentThreatTime", L"VIRLastDate", L"SPYLastDate", L"TSCLastDate", L"UPGLastDate", L"PFWLastDate",
-    L"VLNLastDate",          L"URLLastDate", L"PHALastDate", L"PVYLastDate", L"HISLastDate", L"VSTLastDate"};
-
 std::unique_ptr<KvCommon::Storage::Base> NewStorage(const KvCommon::Storage::Key* key)
 {
     if (key == nullptr)
@@ -88,7 +85,8 @@ void WriteInstallStamps()
     EventLogKey::StoreTimeStamp(L"LastReportDate", EventLogKey::TodayAtNoon());
     SYSTEMTIME now{};
     KvCommon::Clock::GetLocalTime(&now);
-    for (const wchar_t* name : kInstallStamps)
+    EventLogKey::StoreTimeStamp(L"MostRecentThreatTime", now);
+    for (const wchar_t* name : Norquill::GetInstallStampNames())
         EventLogKey::StoreTimeStamp(name, now);
 }
 

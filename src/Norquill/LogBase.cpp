@@ -9,6 +9,7 @@
 #include "KvComn_SharingRetry.h"
 #include "KvComn_String.h"
 #include "LogLineReader.h"
+#include "LogTypes.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <share.h>
@@ -24,7 +25,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-constexpr size_t kFileNameChars = 520;
 constexpr size_t kLineBufferChars = 2048;
 
 // Characters [pos, pos + count) of a field, those beyond its end read as absent.
@@ -138,7 +138,7 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
         ::CreateDirectoryW(folder.c_str(), nullptr);
         SYSTEMTIME now;
         KvCommon::Clock::GetLocalTime(&now);
-        const std::wstring name = MakeFileName(folder, now, kind.extension);
+        const std::wstring name = Norquill::MakeDayFileName(folder, now, kind.extension);
         bool isNew = false;
         if (!AppendToFile(kind, name, data, isNew))
             return RESULT_FAILED;
@@ -170,7 +170,8 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
     }
     try
     {
-        const std::wstring name = MakeFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
+        const std::wstring name =
+            Norquill::MakeDayFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
         // Denying writers keeps a line from growing under the reader.
         KvCommon::UniqueStdioFile file(name.empty() ? nullptr : OpenForReading(name));
         if (!file)
@@ -270,18 +271,6 @@ void CLogBase::PutTimeField(ULONG index, const wchar_t* text)
         m_stTime.wMinute = static_cast<WORD>(DigitsAt(text, length, 2, 2));
         m_stTime.wSecond = static_cast<WORD>(DigitsAt(text, length, 4, 2));
     }
-}
-
-std::wstring CLogBase::MakeFileName(const std::wstring& folder, const SYSTEMTIME& day,
-                                    const wchar_t* extension)
-{
-    std::wstring name;
-    KvCommon::String::Format(name, L"%s%04d%02d%02d.%s", folder.c_str(), day.wYear, day.wMonth, day.wDay,
-                             extension);
-    // A cut name would name another file: better none at all.
-    if (name.size() >= kFileNameChars)
-        name.clear();
-    return name;
 }
 
 std::wstring CLogBase::MakeTimePrefix(const SYSTEMTIME& now)

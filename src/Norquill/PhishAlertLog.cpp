@@ -1,5 +1,7 @@
 #include "PhishAlertLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::PhishAlertLogRecord;
 
 namespace
@@ -7,7 +9,8 @@ namespace
 constexpr LONG kAlternativeCode = 128; // the layout with the second value
 } // namespace
 
-const LogKindInfo kPhishAlertLogKind = {KV_SOURCE_FILE, L"CPhishAlertLog", L"HLG", L"PHALastDate", true};
+const LogKindInfo kPhishAlertLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PHISH_ALERT);
 
 std::wstring CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME& now)
 {

@@ -1,5 +1,7 @@
 #include "PvyLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::PvyLogRecord;
 
 namespace
@@ -10,7 +12,7 @@ constexpr LONG kTypeText4 = 3;
 constexpr LONG kTypeText5 = 0x100003;
 } // namespace
 
-const LogKindInfo kPvyLogKind = {KV_SOURCE_FILE, L"CPvyLog", L"PPG", L"PVYLastDate", true};
+const LogKindInfo kPvyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PRIVACY);
 
 std::wstring CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME& now)
 {

@@ -1,5 +1,7 @@
 #include "UrlFilterLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::UrlFilterLogRecord;
 
 namespace
@@ -7,7 +9,8 @@ namespace
 constexpr DWORD kAlternativeCode = 0x80; // the layout without value and ER
 } // namespace
 
-const LogKindInfo kUrlFilterLogKind = {KV_SOURCE_FILE, L"CUrlFilterLog", L"ULG", L"URLLastDate", false};
+const LogKindInfo kUrlFilterLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_URL_FILTER);
 
 std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME& now)
 {
