@@ -30,7 +30,8 @@ bool FullSweep()
     return mode && std::strcmp(mode, "full") == 0;
 }
 
-bool IsDesignResult(ULONG result)
+// One of the result codes hosts know.
+bool IsKnownResult(ULONG result)
 {
     switch (result)
     {
@@ -272,7 +273,7 @@ protected:
             m_failAllocation(0, FALSE);
 
             EXPECT_FALSE(threw);
-            EXPECT_TRUE(IsDesignResult(result)) << std::hex << result;
+            EXPECT_TRUE(IsKnownResult(result)) << std::hex << result;
             if (result == RESULT_OUT_OF_MEMORY && !FullSweep()) // errors are then the only lines
             {
                 const std::vector<std::wstring> lines = trace.Lines();
