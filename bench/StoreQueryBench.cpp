@@ -7,7 +7,10 @@
 #include <share.h>
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 using namespace SrvFrwk::EventLog;
 
@@ -70,7 +73,8 @@ void DeleteLogFiles(const std::wstring& logFolder)
     ::FindClose(find);
 }
 
-// The system calls of one stored event, without anything around them.
+// The system calls the design gives one stored event, without anything around them. StoreData itself
+// makes one fewer: it tells a new file by the length of the opened file, not by a directory search.
 double BareStores(const std::wstring& folder, const std::wstring& line, int count, bool lookUpFolder)
 {
     const std::wstring name = folder + L"bare.BAR";
@@ -156,6 +160,47 @@ double LogRead(const SYSTEMTIME& day, size_t expected, size_t& records)
     return seconds;
 }
 
+// One process storing count Tsc events; its exit code is the number it lost.
+int StoreChild(int count)
+{
+    TscLogRecord tsc{L"Contended event", 1, {}};
+    int lost = 0;
+    for (int i = 0; i < count; ++i)
+        lost += CTscLog().WriteLog(&tsc, 0, 0) == SrvFrwk::RESULT_SUCCESS ? 0 : 1;
+    return lost;
+}
+
+// Seconds until processes copies of this program, each storing count events into one day file, are done;
+// lost receives the events they lost together.
+double ContendedStores(int processes, int count, int& lost)
+{
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<HANDLE> children;
+    const double start = Now();
+    for (int p = 0; p < processes; ++p)
+    {
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --store " + std::to_wstring(count);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            continue;
+        ::CloseHandle(pi.hThread);
+        children.push_back(pi.hProcess);
+    }
+    lost = (processes - static_cast<int>(children.size())) * count;
+    for (HANDLE child : children)
+    {
+        DWORD code = static_cast<DWORD>(count);
+        ::WaitForSingleObject(child, INFINITE);
+        ::GetExitCodeProcess(child, &code);
+        lost += static_cast<int>(code);
+        ::CloseHandle(child);
+    }
+    return Now() - start;
+}
+
 template <class F> double Best(int rounds, F measure)
 {
     double best = 1e9;
@@ -168,8 +213,10 @@ template <class F> double Best(int rounds, F measure)
 }
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--store") == 0)
+        return StoreChild(std::atoi(argv[2]));
     InstallFolderScope scope;
     const std::wstring logFolder = Frwk::Utility::GetLogFolder();
     ::CreateDirectoryW(logFolder.c_str(), nullptr);
@@ -213,6 +260,21 @@ int main()
         bareLookup * 1e6, tscStore / bareLookup, virusStore / bareLookup);
     std::printf("  the virus kind's three most-recent-threat values cost %.1f us of that per event\n",
                 (virusStore - tscStore) * 1e6);
+
+    // Writers of one day file in separate processes wait their turn instead of losing events.
+    const int perProcess = 2000;
+    int lostAlone = 0, lost = 0;
+    DeleteLogFiles(logFolder);
+    const double alone = ContendedStores(1, perProcess, lostAlone);
+    DeleteLogFiles(logFolder);
+    const double contended = ContendedStores(4, perProcess, lost);
+    const double rate = 4 * perProcess / contended, rateAlone = perProcess / alone;
+    std::printf(
+        "StoreData from 4 processes x %d events into one day file: %.0f events/s, %d lost; one process "
+        "alone %.0f events/s, %d lost\n",
+        perProcess, rate, lost, rateAlone, lostAlone);
+    std::printf("RATIO store.contended.lost %d 0\n", lost);
+    std::printf("RATIO store.contended.rate %.2f 0.5\n", rate / rateAlone);
 
     DeleteLogFiles(logFolder);
     const SYSTEMTIME day = {2026, 3, 3, 4, 0, 0, 0, 0};

@@ -18,7 +18,7 @@ std::wstring GetInstalledFolder()
     if (!pStorage)
     {
         KV_TRACE_ERROR(L"*** Frwk::Utility::GetInstalledFolder() -  pStorage was invalid.");
-        return std::wstring();
+        throw std::bad_alloc();
     }
     try
     {
@@ -33,6 +33,10 @@ std::wstring GetInstalledFolder()
         KV_TRACE_ERROR(
             L"*** Frwk::Utility::GetInstalledFolder() -  Got KvCommon::Storage::Exception(). [0x%08x]",
             e->GetCode());
+        // Only a value that is not there (or not a string) means "no installation folder". After any
+        // other fault the relative folder would be someone else's: writers and purges must fail instead.
+        if (e->GetCode() != ERROR_FILE_NOT_FOUND && e->GetCode() != ERROR_INVALID_DATA)
+            throw;
         delete e;
         return std::wstring();
     }

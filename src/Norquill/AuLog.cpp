@@ -1,8 +1,10 @@
 #include "AuLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::AuLogRecord;
 
-const LogKindInfo kAuLogKind = {KV_SOURCE_FILE, L"CAuLog", L"UPG", L"UPGLastDate", false};
+const LogKindInfo kAuLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_UPDATE);
 
 std::wstring CAuLog::MakeLine(const AuLogRecord& r, const SYSTEMTIME& now)
 {

@@ -23,6 +23,31 @@ DWORD QueryDword(const std::wstring& name, DWORD def)
     return Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, def);
 }
 
+namespace
+{
+template <class Value> bool QueryChecked(const std::wstring& name, Value& value)
+{
+    DWORD error = 0;
+    if (Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, value, DefaultView, &error) ||
+        error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_DATA)
+        return true;
+    KV_TRACE_ERROR(L"KvCommon::Storage::Reg::QueryValue() failed: 0x%08X", error);
+    return false;
+}
+} // namespace
+
+bool QuerySetting(const std::wstring& name, DWORD def, DWORD& value)
+{
+    value = def;
+    return QueryChecked(name, value);
+}
+
+bool QuerySetting(const std::wstring& name, std::wstring& value)
+{
+    value.clear();
+    return QueryChecked(name, value);
+}
+
 std::wstring QueryString(const std::wstring& keyPath, const std::wstring& name)
 {
     return Reg::QueryValue(HKEY_LOCAL_MACHINE, keyPath, name, std::wstring());
@@ -48,7 +73,8 @@ bool StoreBinary(const std::wstring& name, const KvCommon::ByteArray& data, DWOR
     return Reg::StoreValue(HKEY_LOCAL_MACHINE, KeyPath, name, data, DefaultView, error);
 }
 
-bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time)
+bool StoreTimeStamp(const wchar_t* name, const SYSTEMTIME& time) noexcept
+try
 {
     KvCommon::ByteArray data;
     DWORD error = 0;
@@ -64,6 +90,12 @@ bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time)
         return false;
     }
     return true;
+}
+catch (...)
+{
+    KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X",
+                   KvCommon::Storage::Reg::UnknownError);
+    return false;
 }
 
 ULONG ReadTimeStamp(const std::wstring& name, SYSTEMTIME& time)

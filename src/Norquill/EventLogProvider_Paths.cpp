@@ -2,7 +2,6 @@
 #include "Frwk_Utility.h"
 #include "KvComn_DebugLog.h"
 #include "KvComn_Handle.h"
-#include "KvComn_String.h"
 #include "LogTypes.h"
 
 #include <cerrno>
@@ -14,7 +13,6 @@ using namespace SrvFrwk::EventLog;
 namespace
 {
 constexpr size_t DateDigits = 8;
-constexpr size_t PathBufferSize = 520;
 
 struct LogDate
 {
@@ -49,16 +47,6 @@ bool ParseLogDate(const std::wstring& digits, LogDate& date)
     return true;
 }
 
-std::wstring DailyFileName(const std::wstring& folder, const SYSTEMTIME& day, const wchar_t* extension)
-{
-    std::wstring name;
-    KvCommon::String::Format(name, L"%s%04d%02d%02d.%s", folder.c_str(), day.wYear, day.wMonth, day.wDay,
-                             extension);
-    // Callers size their buffers for 520 characters with the terminator.
-    if (name.size() > PathBufferSize - 1)
-        name.resize(PathBufferSize - 1);
-    return name;
-}
 } // namespace
 
 ULONG CEventLogProvider::GetLogPath(void* _pPropertyData, ULONG _ulOption, ULONG_PTR)
@@ -71,15 +59,22 @@ ULONG CEventLogProvider::GetLogPath(void* _pPropertyData, ULONG _ulOption, ULONG
         return RESULT_INVALID_ARG;
     }
     ULONG result = RESULT_FAILED;
-    const wchar_t* extension =
-        pQuery->dwLogType == LOG_ASG ? nullptr : Norquill::GetLogTypeExtension(pQuery->dwLogType);
+    const wchar_t* extension = Norquill::GetPathQueryExtension(pQuery->dwLogType);
     if (extension != nullptr)
     {
         const std::wstring folder = Frwk::Utility::GetLogFolder();
-        pQuery->tsLogPath = _ulOption == 1 ? GetLatestLogPath(folder, extension)
-                                           : DailyFileName(folder, pQuery->stDate, extension);
+        if (_ulOption == 1)
+        {
+            pQuery->tsLogPath = GetLatestLogPath(folder, extension);
+            result = RESULT_SUCCESS;
+        }
+        else
+        {
+            // A name too long for the writer is none at all, as the writer and the reader find it.
+            pQuery->tsLogPath = Norquill::MakeDayFileName(folder, pQuery->stDate, extension);
+            result = pQuery->tsLogPath.empty() ? RESULT_FAILED : RESULT_SUCCESS;
+        }
         KV_TRACE_INFO(L"tsLogPath: %s", pQuery->tsLogPath.c_str());
-        result = RESULT_SUCCESS;
     }
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::GetLogPath()...");
     return result;

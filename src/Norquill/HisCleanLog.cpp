@@ -1,10 +1,13 @@
 #include "HisCleanLog.h"
 
+#include "LogTypes.h"
+
 #include "KvComn_String.h"
 
 using SrvFrwk::EventLog::HisCleanLogRecord;
 
-const LogKindInfo kHisCleanLogKind = {KV_SOURCE_FILE, L"CHisCleanLog", L"HCG", L"HISLastDate", false};
+const LogKindInfo kHisCleanLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_HISTORY_CLEAN);
 
 std::wstring CHisCleanLog::MakeLine(const HisCleanLogRecord& r, const SYSTEMTIME& now)
 {

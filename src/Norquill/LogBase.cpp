@@ -6,12 +6,15 @@
 #include "KvComn_DebugLog.h"
 #include "KvComn_FileBase.h"
 #include "KvComn_Handle.h"
+#include "KvComn_SharingRetry.h"
 #include "KvComn_String.h"
 #include "LogLineReader.h"
+#include "LogTypes.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <share.h>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -22,7 +25,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-constexpr size_t kFileNameChars = 520;
 constexpr size_t kLineBufferChars = 2048;
 
 // Characters [pos, pos + count) of a field, those beyond its end read as absent.
@@ -34,38 +36,64 @@ int DigitsAt(const wchar_t* text, size_t length, size_t pos, size_t count)
     return _wtoi(digits);
 }
 
-bool FileExists(const std::wstring& name)
-{
-    if (name.empty())
-        return false;
-    WIN32_FIND_DATAW data;
-    KvCommon::UniqueFindHandle find(::FindFirstFileW(name.c_str(), &data));
-    return find.valid();
-}
-// Open, seek to the end, one write, close; each failure traced with the kind's source file.
-bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const wchar_t* data, size_t chars)
+// Open (waiting out other openers), seek to the end, one write, close; each failure traced with the
+// kind's source file. data begins with the byte-order mark, which goes out only when the file is empty
+// while this writer holds it: deciding before the open would let two writers that both found no file
+// each put a mark, and would leave an existing empty file without one.
+bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::wstring& data, bool& isNew)
 {
     KvCommon::Storage::FileBase file(name);
     KvCommon::AccessControl::SecurityAttributes attributes;
     DWORD error = 0;
-    if (!file.Open(attributes, &error))
+    if (!KvCommon::Storage::SharingRetry::Run([&](DWORD& e) { return file.Open(attributes, &e); }, error))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
         return false;
     }
-    if (!file.SetFilePointer(0, FILE_END, &error))
+    DWORD length = 0;
+    if (!file.SetFilePointer(0, FILE_END, &error, &length))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"*** FileBase::SetFilePointer() failed: 0x%08x",
                    error);
         return false;
     }
-    if (!file.Write(data, static_cast<DWORD>(chars * sizeof(wchar_t)), &error))
+    isNew = length == 0;
+    const size_t skip = isNew ? 0 : 1;
+    if (!file.Write(data.c_str() + skip, static_cast<DWORD>((data.size() - skip) * sizeof(wchar_t)), &error))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
+        // A part of the line left behind would glue itself to the next event's line.
+        if (!file.Truncate(length, &error))
+            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
         return false;
     }
     file.Close();
     return true;
+}
+
+// Opens the day file for reading, keeping writers out; waits out a writer that holds it.
+FILE* OpenForReading(const std::wstring& name)
+{
+    FILE* file = nullptr;
+    DWORD error = 0;
+    KvCommon::Storage::SharingRetry::Run(
+        [&](DWORD& e)
+        {
+            file = ::_wfsopen(name.c_str(), L"rb", _SH_DENYWR);
+            e = file ? 0 : static_cast<DWORD>(_doserrno);
+            return file != nullptr;
+        },
+        error);
+    return file;
+}
+
+// Past the mark FF FE when the file begins with it; a file without one is read from its first byte.
+bool SkipByteOrderMark(FILE* file)
+{
+    wchar_t mark = 0;
+    if (::fread(&mark, sizeof(mark), 1, file) == 1 && mark == L'\xFEFF')
+        return true;
+    return ::fseek(file, 0, SEEK_SET) == 0;
 }
 } // namespace
 
@@ -102,6 +130,7 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
     }
     try
     {
+        // The mark goes out with the first line in the same write, so a reader never sees it alone.
         std::wstring data(1, L'\xFEFF');
         data += MakeRecode(record);
 
@@ -109,12 +138,9 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
         ::CreateDirectoryW(folder.c_str(), nullptr);
         SYSTEMTIME now;
         KvCommon::Clock::GetLocalTime(&now);
-        const std::wstring name = MakeFileName(folder, now, kind.extension);
-        const bool isNew = !FileExists(name);
-
-        // The mark goes out with the first line in the same write, so a reader never sees it alone.
-        const size_t skip = isNew ? 0 : 1;
-        if (!AppendToFile(kind, name, data.c_str() + skip, data.size() - skip))
+        const std::wstring name = Norquill::MakeDayFileName(folder, now, kind.extension);
+        bool isNew = false;
+        if (!AppendToFile(kind, name, data, isNew))
             return RESULT_FAILED;
         if (isNew && kind.lastDateName)
             EventLogKey::StoreTimeStamp(kind.lastDateName, now);
@@ -144,12 +170,13 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
     }
     try
     {
-        const std::wstring name = MakeFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
+        const std::wstring name =
+            Norquill::MakeDayFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
         // Denying writers keeps a line from growing under the reader.
-        KvCommon::UniqueStdioFile file(name.empty() ? nullptr : ::_wfsopen(name.c_str(), L"rb", _SH_DENYWR));
+        KvCommon::UniqueStdioFile file(name.empty() ? nullptr : OpenForReading(name));
         if (!file)
             return RESULT_FAILED;
-        if (::fseek(file.get(), 2, SEEK_SET) != 0)
+        if (!SkipByteOrderMark(file.get()))
             return RESULT_FAILED;
         std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kLineBufferChars]);
         if (!buffer)
@@ -244,18 +271,6 @@ void CLogBase::PutTimeField(ULONG index, const wchar_t* text)
         m_stTime.wMinute = static_cast<WORD>(DigitsAt(text, length, 2, 2));
         m_stTime.wSecond = static_cast<WORD>(DigitsAt(text, length, 4, 2));
     }
-}
-
-std::wstring CLogBase::MakeFileName(const std::wstring& folder, const SYSTEMTIME& day,
-                                    const wchar_t* extension)
-{
-    std::wstring name;
-    KvCommon::String::Format(name, L"%s%04d%02d%02d.%s", folder.c_str(), day.wYear, day.wMonth, day.wDay,
-                             extension);
-    // A cut name would name another file: better none at all.
-    if (name.size() >= kFileNameChars)
-        name.clear();
-    return name;
 }
 
 std::wstring CLogBase::MakeTimePrefix(const SYSTEMTIME& now)

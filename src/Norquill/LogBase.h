@@ -44,9 +44,6 @@ protected:
     // Fields 0 (YYYYMMDD) and 1 (HHMMSS) into m_stTime; missing digits read as absent.
     void PutTimeField(ULONG index, const wchar_t* text);
 
-    // "%s%04d%02d%02d.%s"; empty when the name would not fit 519 characters.
-    static std::wstring MakeFileName(const std::wstring& folder, const SYSTEMTIME& day,
-                                     const wchar_t* extension);
     // Date, "|", time, "|": the 16 characters every line begins with.
     static std::wstring MakeTimePrefix(const SYSTEMTIME& now);
     static std::wstring FormatDate(const SYSTEMTIME& now);
@@ -60,6 +57,8 @@ protected:
     {
         return std::wstring(text, wcsnlen(text, N));
     }
+    // A caller's text up to its terminating null: an embedded U+0000 would end the line for the reader.
+    static std::wstring Text(const std::wstring& text) { return std::wstring(text.c_str()); }
 
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};

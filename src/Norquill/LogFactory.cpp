@@ -1,5 +1,6 @@
 #include "AuLog.h"
 #include "HisCleanLog.h"
+#include "LogKindTable.h"
 #include "PhishAlertLog.h"
 #include "PvyLog.h"
 #include "SpyLog.h"
@@ -11,33 +12,36 @@
 
 #include <new>
 
-using namespace SrvFrwk::EventLog;
+namespace
+{
+using Maker = CLogBase* (*)();
+
+template <class C> constexpr Maker MakerOf()
+{
+    return []() -> CLogBase* { return new (std::nothrow) C; };
+}
+template <> constexpr Maker MakerOf<void>()
+{
+    return nullptr;
+}
+
+struct MakerRow
+{
+    ULONG subType;
+    Maker make;
+};
+
+#define NQ_LOG_KIND_MAKER(logType, extension, lastDate, subType, Class, ...) {subType, MakerOf<Class>()},
+constexpr MakerRow kMakers[] = {NQ_LOG_KINDS(NQ_LOG_KIND_MAKER)};
+#undef NQ_LOG_KIND_MAKER
+} // namespace
 
 CLogBase* CreateLogObject(ULONG subType)
 {
-    switch (subType)
+    for (const MakerRow& row : kMakers)
     {
-    case DATA_VIRUS:
-        return new (std::nothrow) CVirusLog;
-    case DATA_SPYWARE:
-        return new (std::nothrow) CSpyLog;
-    case DATA_VULNERABILITY:
-        return new (std::nothrow) CVaLog;
-    case DATA_TSC:
-        return new (std::nothrow) CTscLog;
-    case DATA_UPDATE:
-        return new (std::nothrow) CAuLog;
-    case DATA_HISTORY_CLEAN:
-        return new (std::nothrow) CHisCleanLog;
-    case DATA_URL_FILTER:
-        return new (std::nothrow) CUrlFilterLog;
-    case DATA_PRIVACY:
-        return new (std::nothrow) CPvyLog;
-    case DATA_PHISH_ALERT:
-        return new (std::nothrow) CPhishAlertLog;
-    case DATA_SUSPICIOUS_CHANGE:
-        return new (std::nothrow) CSusChangeLog;
-    default:
-        return nullptr;
+        if (row.make && row.subType == subType)
+            return row.make();
     }
+    return nullptr;
 }

@@ -22,8 +22,7 @@ constexpr size_t kDateLength = 8;
 constexpr size_t kExtensionLength = 3;
 constexpr size_t kDebugLogMinLength = 9;
 
-// The cut-off day as the eight characters that a file name's date is compared with. Formatted once
-// per purge, not once per file.
+// The cut-off day as the eight characters that a file name's date is compared with.
 class CutOffText
 {
 public:
@@ -38,26 +37,6 @@ public:
 private:
     wchar_t m_text[kDateLength + 1] = L"YYYYMMDD";
 };
-
-// name holds at least eight characters.
-bool EventLogIsDue(const wchar_t* name, const wchar_t* cutOff)
-{
-    wchar_t date[kDateLength + 1] = {};
-    wmemcpy(date, name, kDateLength);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", date, cutOff);
-    return _wcsicmp(date, cutOff) <= 0;
-}
-
-// name holds at least eight characters, day first: DDMMYYYY becomes YYYYMMDD.
-bool DebugLogIsDue(const wchar_t* name, const wchar_t* cutOff)
-{
-    wchar_t date[kDateLength + 1] = {};
-    wmemcpy(date, name + 4, 4);
-    wmemcpy(date + 4, name + 2, 2);
-    wmemcpy(date + 6, name, 2);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", date, cutOff);
-    return _wcsicmp(date, cutOff) <= 0;
-}
 
 // Calls visit(name, length) for every entry of the folder that is not a directory.
 template <class Visit> void ForEachFile(const std::wstring& folder, Visit visit)
@@ -130,7 +109,6 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
         return false;
 
     bool result = true;
-    const CutOffText cutOff(*_pstDate);
     const std::wstring folder = Frwk::Utility::GetLogFolder();
     std::wstring path;
     ForEachFile(folder,
@@ -141,7 +119,8 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
                         KV_TRACE_INFO(L"invalid log filename: %s", name);
                         return;
                     }
-                    if (!HasListedExtension(name, length, extensions) || !EventLogIsDue(name, cutOff.c_str()))
+                    if (!HasListedExtension(name, length, extensions) ||
+                        !IsOlderOrEqualEventLog(std::wstring(name, length), *_pstDate))
                         return;
                     path.assign(folder).append(name, length);
                     if (DWORD error = DeleteLogFile(path))
@@ -173,8 +152,7 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
         return false;
 
     const std::vector<std::wstring> extensions{L"log"};
-    const CutOffText cutOff(*_pstDate);
-    bool result = PurgeDebugLogFolder(Frwk::Utility::GetLogFolder(), extensions, cutOff.c_str(), false);
+    bool result = PurgeDebugLogFolder(Frwk::Utility::GetLogFolder(), extensions, *_pstDate, false);
 
     // Without a configured folder the pass is skipped: a relative pattern would search the host's
     // current folder, which holds nobody's debug logs.
@@ -184,7 +162,7 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
         if (sessionFolder.back() != L'\\')
             sessionFolder += L'\\';
         KV_TRACE_FUNC(L"CLogPurge Log Folder[%s]", (sessionFolder + L"*.*").c_str());
-        if (!PurgeDebugLogFolder(sessionFolder, extensions, cutOff.c_str(), true))
+        if (!PurgeDebugLogFolder(sessionFolder, extensions, *_pstDate, true))
             result = false;
     }
     KV_TRACE_FUNC(L"[Leave] CLogPurge::PurgeDebugLogs()...");
@@ -192,14 +170,15 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
 }
 
 bool CLogPurge::PurgeDebugLogFolder(const std::wstring& folder, const std::vector<std::wstring>& extensions,
-                                    const wchar_t* cutOffText, bool sessionFolder)
+                                    const SYSTEMTIME& cutOff, bool sessionFolder)
 {
     bool result = true;
     std::wstring path;
     ForEachFile(folder,
                 [&](const wchar_t* name, size_t length)
                 {
-                    if (!IsDebugLogName(name, length, extensions) || !DebugLogIsDue(name, cutOffText))
+                    if (!IsDebugLogName(name, length, extensions) ||
+                        !IsOlderOrEqualDebugLog(std::wstring(name, length), cutOff))
                         return;
                     path.assign(folder).append(name, length);
                     if (sessionFolder)
@@ -216,26 +195,28 @@ bool CLogPurge::PurgeDebugLogFolder(const std::wstring& folder, const std::vecto
 
 bool CLogPurge::GetExtensionStringList(std::vector<std::wstring>& list, DWORD _dwTargetLogType)
 {
-    list.clear();
-    if (_dwTargetLogType == SrvFrwk::EventLog::LOG_ALL)
-    {
-        list = {L"VLG", L"UPG", L"PFG", L"ULG", L"ASG", L"PPG",
-                L"PTG", L"VAG", L"SPG", L"HLG", L"SCG", L"HCG"};
-        return true;
-    }
-    const wchar_t* extension = Norquill::GetLogTypeExtension(_dwTargetLogType);
-    if (!extension)
-        return false;
-    list.push_back(extension);
-    return true;
+    return Norquill::GetPurgeExtensions(_dwTargetLogType, list);
 }
 
 bool CLogPurge::IsOlderOrEqualEventLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
-    return fileName.size() >= kDateLength && EventLogIsDue(fileName.c_str(), CutOffText(cutOff).c_str());
+    if (fileName.size() < kDateLength)
+        return false;
+    const std::wstring date = fileName.substr(0, kDateLength);
+    const CutOffText cutOffText(cutOff);
+    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", date.c_str(),
+                  cutOffText.c_str());
+    return _wcsicmp(date.c_str(), cutOffText.c_str()) <= 0;
 }
 
 bool CLogPurge::IsOlderOrEqualDebugLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
-    return fileName.size() >= kDateLength && DebugLogIsDue(fileName.c_str(), CutOffText(cutOff).c_str());
+    if (fileName.size() < kDateLength)
+        return false;
+    // Day first: DDMMYYYY becomes YYYYMMDD.
+    const std::wstring date = fileName.substr(4, 4) + fileName.substr(2, 2) + fileName.substr(0, 2);
+    const CutOffText cutOffText(cutOff);
+    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", date.c_str(),
+                  cutOffText.c_str());
+    return _wcsicmp(date.c_str(), cutOffText.c_str()) <= 0;
 }

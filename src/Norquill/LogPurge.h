@@ -30,5 +30,5 @@ public:
 
 private:
     bool PurgeDebugLogFolder(const std::wstring& folder, const std::vector<std::wstring>& extensions,
-                             const wchar_t* cutOffText, bool sessionFolder);
+                             const SYSTEMTIME& cutOff, bool sessionFolder);
 };

@@ -3,6 +3,7 @@
 #include "EventLogProviderFactory.h"
 #include "EventLogServiceFactory.h"
 #include "KvComn_DebugLog.h"
+#include "KvComn_Library.h"
 
 using namespace SrvFrwk;
 using namespace SrvFrwk::Interface;
@@ -35,10 +36,14 @@ BOOL WINAPI DllMain(HINSTANCE hModule, DWORD dwReason, LPVOID)
     if (dwReason == DLL_PROCESS_ATTACH)
     {
         DisableThreadLibraryCalls(hModule);
+        // The trace library is taken only from beside this module: the host's current folder is not
+        // ours to trust. Without the folder, tracing stays off.
+        std::wstring folder;
+        KvCommon::Library::ModuleFolder(hModule, folder);
         g_DebugLog.Initialize(L"Norquill",
                               KvCommon::Storage::Key(KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE,
                                                      L"Software\\Kelvanor\\Brisqual\\16\\DebugLog"),
-                              L".\\");
+                              folder);
         KV_TRACE_INFO(L"***Norquill.dll was loaded as process attach.");
     }
     else if (dwReason == DLL_PROCESS_DETACH)

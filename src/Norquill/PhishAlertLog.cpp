@@ -1,5 +1,7 @@
 #include "PhishAlertLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::PhishAlertLogRecord;
 
 namespace
@@ -7,16 +9,17 @@ namespace
 constexpr LONG kAlternativeCode = 128; // the layout with the second value
 } // namespace
 
-const LogKindInfo kPhishAlertLogKind = {KV_SOURCE_FILE, L"CPhishAlertLog", L"HLG", L"PHALastDate", true};
+const LogKindInfo kPhishAlertLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PHISH_ALERT);
 
 std::wstring CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME& now)
 {
     std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.dwCode) + L"|";
     if (r.dwCode == kAlternativeCode)
-        line += FormatNumber(L"%d", r.nValue2) + L"|" + r.tsText1 + L"|";
+        line += FormatNumber(L"%d", r.nValue2) + L"|" + Text(r.tsText1) + L"|";
     else
-        line += r.tsText2 + L"|" + r.tsText1 + L"|" + r.tsText3 + L"|";
+        line += Text(r.tsText2) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText3) + L"|";
     line += L"\r\n";
     return line;
 }

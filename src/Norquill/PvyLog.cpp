@@ -1,5 +1,7 @@
 #include "PvyLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::PvyLogRecord;
 
 namespace
@@ -10,19 +12,19 @@ constexpr LONG kTypeText4 = 3;
 constexpr LONG kTypeText5 = 0x100003;
 } // namespace
 
-const LogKindInfo kPvyLogKind = {KV_SOURCE_FILE, L"CPvyLog", L"PPG", L"PVYLastDate", true};
+const LogKindInfo kPvyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PRIVACY);
 
 std::wstring CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME& now)
 {
     std::wstring line = MakeTimePrefix(now);
     line += FormatNumber(L"%d", r.dwType) + L"|" + FormatNumber(L"%d", r.nValue1) + L"|";
-    line += r.tsText1 + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
+    line += Text(r.tsText1) + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
     if (r.dwType == kTypeTwoTexts)
-        line += r.tsText2 + L"|" + r.tsText6;
+        line += Text(r.tsText2) + L"|" + Text(r.tsText6);
     else if (r.dwType == kTypeText4)
-        line += r.tsText4 + L"|";
+        line += Text(r.tsText4) + L"|";
     else if (r.dwType == kTypeText5)
-        line += r.tsText5 + L"|";
+        line += Text(r.tsText5) + L"|";
     else
         line += L"|";
     line += L"\r\n";

@@ -1,8 +1,10 @@
 #include "SpyLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::SpyLogRecord;
 
-const LogKindInfo kSpyLogKind = {KV_SOURCE_FILE, L"CSpyLog", L"SPG", L"SPYLastDate", false};
+const LogKindInfo kSpyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_SPYWARE);
 
 std::wstring CSpyLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
 {

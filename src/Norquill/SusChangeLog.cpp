@@ -1,5 +1,7 @@
 #include "SusChangeLog.h"
 
+#include "LogTypes.h"
+
 #include "SpyLog.h"
 
 using SrvFrwk::EventLog::SpyLogRecord;
@@ -28,7 +30,8 @@ std::wstring Target(const SpyLogRecord& r, LONG type, const std::wstring& path, 
 }
 } // namespace
 
-const LogKindInfo kSusChangeLogKind = {KV_SOURCE_FILE, L"CSusChangeLog", L"SCG", nullptr, false};
+const LogKindInfo kSusChangeLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_SUSPICIOUS_CHANGE);
 
 std::wstring CSusChangeLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
 {

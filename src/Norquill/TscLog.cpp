@@ -1,8 +1,10 @@
 #include "TscLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::TscLogRecord;
 
-const LogKindInfo kTscLogKind = {KV_SOURCE_FILE, L"CTscLog", L"PTG", L"TSCLastDate", true};
+const LogKindInfo kTscLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_TSC);
 
 std::wstring CTscLog::MakeLine(const TscLogRecord& r, const SYSTEMTIME& now)
 {

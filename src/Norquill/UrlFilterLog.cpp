@@ -1,5 +1,7 @@
 #include "UrlFilterLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::UrlFilterLogRecord;
 
 namespace
@@ -7,7 +9,8 @@ namespace
 constexpr DWORD kAlternativeCode = 0x80; // the layout without value and ER
 } // namespace
 
-const LogKindInfo kUrlFilterLogKind = {KV_SOURCE_FILE, L"CUrlFilterLog", L"ULG", L"URLLastDate", false};
+const LogKindInfo kUrlFilterLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_URL_FILTER);
 
 std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME& now)
 {
@@ -15,9 +18,9 @@ std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTI
     line += FormatNumber(L"%08d", r.dwNumber) + L"|";
     line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
     if (r.dwCode == kAlternativeCode)
-        line += r.tsText1 + L"|" + r.tsText4 + L"||";
+        line += Text(r.tsText1) + L"|" + Text(r.tsText4) + L"||";
     else
-        line += FormatNumber(L"%d", r.nValue) + L"|" + r.tsText1 + L"|" + r.tsText2 + L"|ER";
+        line += FormatNumber(L"%d", r.nValue) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText2) + L"|ER";
     line += L"\r\n";
     return line;
 }

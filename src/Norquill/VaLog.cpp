@@ -1,8 +1,11 @@
 #include "VaLog.h"
 
+#include "LogTypes.h"
+
 using SrvFrwk::EventLog::VaLogRecord;
 
-const LogKindInfo kVaLogKind = {KV_SOURCE_FILE, L"CVaLog", L"VAG", L"VLNLastDate", false};
+const LogKindInfo kVaLogKind =
+    Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_VULNERABILITY);
 
 std::wstring CVaLog::MakeLine(const VaLogRecord& r, const SYSTEMTIME& now)
 {

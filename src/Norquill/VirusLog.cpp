@@ -1,5 +1,7 @@
 #include "VirusLog.h"
 
+#include "LogTypes.h"
+
 #include "KvComn_DebugLog.h"
 #include "EventLogKey.h"
 
@@ -19,7 +21,7 @@ void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const
 }
 } // namespace
 
-const LogKindInfo kVirusLogKind = {KV_SOURCE_FILE, L"CVirusLog", L"VLG", L"VIRLastDate", false};
+const LogKindInfo kVirusLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_VIRUS);
 
 std::wstring CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now)
 {

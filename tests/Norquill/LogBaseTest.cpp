@@ -6,6 +6,8 @@
 
 #include <share.h>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
@@ -22,11 +24,12 @@ std::wstring AuLine(const std::wstring& text1, const std::wstring& text2 = L"t")
     return std::wstring(LogFileTest::kPrefix) + L"1|2|3|4|" + text1 + L"|" + text2;
 }
 
-AuLogQuery ReadAu()
+// The records of the fixed day, read by the kind's class.
+template <class TLog> LogQueryData<typename TLog::Record> ReadNow()
 {
-    AuLogQuery query;
+    LogQueryData<typename TLog::Record> query;
     query.stDay = LogFileTest::kNow;
-    EXPECT_EQ(RESULT_SUCCESS, CAuLog().ReadLog(&query, 0, 0));
+    EXPECT_EQ(RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
     return query;
 }
 
@@ -45,7 +48,7 @@ TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
     WriteDay(L"UPG", AuLine(L"before") + L"\r\n" + fits + L"\r\n" + tooLong + L"\r\n" + AuLine(L"middle") +
                          L"\r\n" + huge + L"\r\n" + AuLine(L"after") + L"\r\n");
 
-    const AuLogQuery query = ReadAu();
+    const AuLogQuery query = ReadNow<CAuLog>();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"before", query.records[0].szText1);
     EXPECT_EQ(30u, wcslen(query.records[1].szText1)); // cut to the member's copy limit
@@ -58,7 +61,7 @@ TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
     WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
                          L"|" + AuLine(L"ok") + L"\r\n20261|7|1\r\n" + AuLine(L"unterminated"));
 
-    const AuLogQuery query = ReadAu();
+    const AuLogQuery query = ReadNow<CAuLog>();
     ASSERT_EQ(4u, query.records.size());
     EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
     EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
@@ -85,24 +88,44 @@ TEST_F(LogReadTest, MissingDayFailsAndRecordsAreAppendedBehindWhatTheListHeld)
     EXPECT_STREQ(L"two", query.records[2].szText1);
 }
 
-TEST_F(LogReadTest, ReaderAndWriterOfADayFileRefuseEachOther)
+TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
+{
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
+    const TscLogQuery query = ReadNow<CTscLog>();
+    ASSERT_EQ(2u, query.records.size());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
+    EXPECT_STREQ(L"one", query.records[0].szText1);
+    EXPECT_STREQ(L"two", query.records[1].szText1);
+}
+
+TEST_F(LogReadTest, ReaderAndWriterWaitWhileTheOtherHoldsTheDayFile)
 {
     WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
-    const std::wstring before = TestSupport::ReadUtf16File(DayFile(L"PTG"));
+    auto releaseSoon = [](auto release)
+    {
+        return std::thread(
+            [release]
+            {
+                ::Sleep(100);
+                release();
+            });
+    };
+
     FILE* reader = ::_wfsopen(DayFile(L"PTG").c_str(), L"rb", _SH_DENYWR);
     ASSERT_NE(nullptr, reader);
+    std::thread closer = releaseSoon([reader] { ::fclose(reader); });
     TscLogRecord record{L"two", 2, {}};
-    EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
-    ::fclose(reader);
-    EXPECT_EQ(before, TestSupport::ReadUtf16File(DayFile(L"PTG")));
+    EXPECT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    closer.join();
 
-    KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
+    auto writer = std::make_shared<KvCommon::Storage::FileBase>(DayFile(L"PTG"));
     KvCommon::AccessControl::SecurityAttributes attributes;
-    ASSERT_TRUE(writer.Open(attributes));
-    TscLogQuery query;
-    query.stDay = kNow;
-    EXPECT_EQ(RESULT_FAILED, CTscLog().ReadLog(&query, 0, 0));
-    EXPECT_TRUE(query.records.empty());
+    ASSERT_TRUE(writer->Open(attributes));
+    closer = releaseSoon([writer] { writer->Close(); });
+    const TscLogQuery query = ReadNow<CTscLog>();
+    closer.join();
+    ASSERT_EQ(2u, query.records.size());
+    EXPECT_STREQ(L"two", query.records[1].szText1);
 }
 
 using LogWriteTest = LogFileTest;
@@ -119,19 +142,67 @@ TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
     EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
 }
 
-TEST_F(LogWriteTest, ExistingEmptyFileGetsItsFirstLineWithoutAMarkOrStamp)
+TEST_F(LogWriteTest, ExistingEmptyFileGetsTheMarkAndStampAndItsFirstEventReadsBackWhole)
 {
     WriteDay(L"PTG", L"", false);
     TscLogRecord record{L"abc", 1, {}};
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
-    EXPECT_EQ(std::wstring(kPrefix) + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
+    EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
+    EXPECT_EQ(Bytes(kNow), Stamp(L"TSCLastDate"));
+
+    const TscLogQuery query = ReadNow<CTscLog>();
+    ASSERT_EQ(1u, query.records.size());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
+    EXPECT_STREQ(L"abc", query.records[0].szText1);
+    EXPECT_EQ(1, query.records[0].nValue1);
+}
+
+namespace
+{
+// WriteFile that puts half of the bytes into the file and then fails, or reports the half as written.
+template <bool Fails>
+BOOL WINAPI HalfWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED)
+{
+    ::WriteFile(file, data, size / 2, written, nullptr);
+    if (!Fails)
+        return TRUE;
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+struct WriteFault
+{
+    explicit WriteFault(KvCommon::Storage::FileBase::WriteFunction write)
+    {
+        KvCommon::Storage::FileBase::SetWriteFunction(write);
+    }
+    ~WriteFault() { KvCommon::Storage::FileBase::SetWriteFunction(nullptr); }
+};
+} // namespace
+
+TEST_F(LogWriteTest, FailedOrShortAppendLeavesTheFileAsItWasAndTheNextEventWhole)
+{
+    TscLogRecord record{L"lost", 1, {}};
+    {
+        WriteFault fault(HalfWrite<true>);
+        EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
+    }
+    EXPECT_TRUE(TestSupport::ReadFileBytes(DayFile(L"PTG")).empty()); // created, but empty again
     EXPECT_TRUE(Stamp(L"TSCLastDate").empty());
 
-    // Reading skips two bytes, mark or not: the date loses its first digit.
-    TscLogQuery query;
-    query.stDay = kNow;
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
-    ASSERT_EQ(1u, query.records.size());
-    EXPECT_STREQ(L"abc", query.records[0].szText1);
-    EXPECT_EQ(260, query.records[0].stTime.wYear); // "0260304" read as year 0260
+    record = {L"one", 1, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    const std::vector<BYTE> before = TestSupport::ReadFileBytes(DayFile(L"PTG"));
+    for (auto write : {HalfWrite<true>, HalfWrite<false>})
+    {
+        WriteFault fault(write);
+        record = {L"lost", 2, {}};
+        EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
+        EXPECT_EQ(before, TestSupport::ReadFileBytes(DayFile(L"PTG")));
+    }
+
+    record = {L"two", 3, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"one|1\r\n" + kPrefix + L"two|3\r\n",
+              TestSupport::ReadUtf16File(DayFile(L"PTG")));
 }

@@ -15,6 +15,10 @@ namespace E2E
 class NorquillDll
 {
 public:
+    explicit NorquillDll(const std::wstring& path = TestSupport::BinFolder() + L"Norquill.dll")
+        : m_module(LoadLibraryW(path.c_str()))
+    {
+    }
     ~NorquillDll()
     {
         if (m_module)
@@ -27,13 +31,15 @@ public:
                SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
     }
 
-private:
+    // Also the extra entries of a test build of the plug-in.
     template <class T> T Entry(const char* name)
     {
         return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
                         : nullptr;
     }
-    HMODULE m_module = LoadLibraryW((TestSupport::BinFolder() + L"Norquill.dll").c_str());
+
+private:
+    HMODULE m_module;
 
 public:
     E2E_ENTRY(SfSv_Initialize);

@@ -1,58 +1,147 @@
 #include "E2EHost.h"
+#include "KvComn_Handle.h"
+#include "KvComn_SharingRetry.h"
 
+#include <chrono>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
 
+using namespace SrvFrwk;
+
 namespace
 {
-struct WriterRun
+// The exit code and the three numbers a records_writer run prints.
+struct HelperRun
 {
-    long exitCode = -1, successes = -1, failures = -1, other = -1;
+    long exitCode = -1, counts[3] = {-1, -1, -1};
 };
 
-WriterRun RunWriter(const wchar_t* tag, int count)
+HelperRun RunHelper(const std::wstring& arguments)
 {
-    WriterRun run;
+    HelperRun run;
     std::string output;
-    const std::wstring command = L"records_writer.exe " + std::wstring(tag) + L" " + std::to_wstring(count);
-    run.exitCode = TestSupport::RunProcess(TestSupport::BinFolder() + command, 300000, &output);
-    std::istringstream(output) >> run.successes >> run.failures >> run.other;
+    run.exitCode = TestSupport::RunProcess(
+        L"\"" + TestSupport::BinFolder() + L"records_writer.exe\" " + arguments, 600000, &output);
+    std::istringstream(output) >> run.counts[0] >> run.counts[1] >> run.counts[2];
     return run;
+}
+
+// NQ_STRESS=<factor> multiplies the counts for a stress run.
+long Scaled(long count)
+{
+    wchar_t factor[16] = {};
+    const DWORD got = ::GetEnvironmentVariableW(L"NQ_STRESS", factor, 16);
+    const long f = got > 0 && got < 16 ? std::wcstol(factor, nullptr, 10) : 1;
+    return count * (f > 1 ? f : 1);
+}
+
+bool HeldByAWriter(const std::wstring& path)
+{
+    KvCommon::UniqueFileHandle probe(
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return !probe.valid() && ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 } // namespace
 
 using RecordsConcurrencyTest = E2E::NorquillTest;
 
-TEST_F(RecordsConcurrencyTest, TwoProcessesWritingAtOnceLoseWholeEventsOnly)
+TEST_F(RecordsConcurrencyTest, FourWritersAndAReaderOfOneDayLoseNothing)
 {
-    const int count = 2000;
-    WriterRun a, b;
-    std::thread first([&] { a = RunWriter(L"A", count); });
-    b = RunWriter(L"B", count);
-    first.join();
-    ASSERT_EQ(0, a.exitCode);
-    ASSERT_EQ(0, b.exitCode);
-    EXPECT_EQ(count, a.successes + a.failures);
-    EXPECT_EQ(count, b.successes + b.failures);
-    EXPECT_EQ(0, a.other + b.other);
+    const long events = Scaled(500), queries = Scaled(100);
+    const SYSTEMTIME today = TestSupport::Today(); // the sandbox has waited out midnight
+    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(today) + L".PTG";
+    HelperRun runs[5]; // four writers, then the reader
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 5; ++w)
+    {
+        const std::wstring arguments =
+            w < 4 ? L"store " + std::wstring(1, L'A' + w) + L" " + std::to_wstring(events)
+                  : L"query " + TestSupport::DateText(today) + L" \"" + file + L"\" " +
+                        std::to_wstring(queries);
+        threads.emplace_back([&runs, w, arguments] { runs[w] = RunHelper(arguments); });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    for (int w = 0; w < 5; ++w)
+    {
+        EXPECT_EQ(0, runs[w].exitCode);
+        EXPECT_EQ(w < 4 ? events : queries, runs[w].counts[0]) << runs[w].counts[1] << " calls failed";
+    }
+    EXPECT_EQ(0, runs[4].counts[2]) << "torn records read";
 
-    const std::wstring text = TestSupport::ReadUtf16File(
-        sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".PTG");
+    // One mark, at the start; then whole lines only, every event once.
+    const std::wstring text = TestSupport::ReadUtf16File(file);
     ASSERT_EQ(L"\xFEFF", text.substr(0, 1));
-    // Whole lines "YYYYMMDD|HHMMSS|<writer>-<i>|<i>" from end to end, each event once.
-    const std::wregex whole(LR"(\d{8}\|\d{6}\|([AB]-(\d+))\|\2\r\n)");
-    std::set<std::wstring> events;
+    EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1)) << "a second byte-order mark";
+    const std::wregex whole(LR"(\d{8}\|\d{6}\|([A-D]-(\d+))\|\2\r\n)");
+    std::set<std::wstring> stored;
     size_t matched = 1;
     for (std::wsregex_iterator it(text.begin() + 1, text.end(), whole), end; it != end; ++it)
     {
-        EXPECT_TRUE(events.insert((*it)[1]).second) << "event written twice";
+        EXPECT_TRUE(stored.insert((*it)[1]).second) << "event written twice";
         matched += it->length();
     }
     EXPECT_EQ(text.size(), matched) << "torn or foreign text";
-    EXPECT_EQ(static_cast<size_t>(a.successes + b.successes), events.size());
+    EXPECT_EQ(static_cast<size_t>(4 * events), stored.size());
 
-    EXPECT_EQ(static_cast<size_t>(a.failures + b.failures),
-              E2E::CountTrace(trace.Lines(), E2E::kError, L"FileBase::Open() failed: 0x00000020"));
+    EventLog::TscLogQuery query;
+    query.stDay = today;
+    EXPECT_EQ(RESULT_SUCCESS,
+              Provider()->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0));
+    EXPECT_EQ(static_cast<size_t>(4 * events), query.records.size());
+    EXPECT_EQ(0u, E2E::CountTrace(UnloadAndReadTrace(), E2E::kError));
+}
+
+TEST_F(RecordsConcurrencyTest, WriterAndReaderGiveUpAfterTheBoundWhileAnotherProcessHoldsTheDayFile)
+{
+    const std::chrono::milliseconds bound(KvCommon::Storage::SharingRetry::kBoundMs);
+    ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
+    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".PTG";
+    HelperRun holder;
+    std::thread holding(
+        [&] { holder = RunHelper(L"hold \"" + file + L"\" " + std::to_wstring(bound.count() + 3000)); });
+    bool held = false;
+    for (int i = 0; i < 20000 && !held; ++i, ::Sleep(1))
+        held = HeldByAWriter(file);
+
+    Interface::IEnforceProvider* provider = Provider();
+    ULONG stored = 0, queried = 0;
+    using Clock = std::chrono::steady_clock;
+    Clock::duration storeTook{}, queryTook{};
+    std::thread writer(
+        [&]
+        {
+            const auto start = Clock::now();
+            EventLog::TscLogRecord record{L"late", 1, {}};
+            stored = provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0);
+            storeTook = Clock::now() - start;
+        });
+    const auto start = Clock::now();
+    EventLog::TscLogQuery query;
+    query.stDay = TestSupport::Today();
+    queried = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
+    queryTook = Clock::now() - start;
+    writer.join();
+    holding.join();
+
+    ASSERT_TRUE(held) << "the holder never opened the file";
+    EXPECT_EQ(0, holder.exitCode);
+    for (auto [result, took] : {std::make_pair(stored, storeTook), std::make_pair(queried, queryTook)})
+    {
+        EXPECT_EQ(RESULT_FAILED, result);
+        EXPECT_GE(took, bound);
+        EXPECT_LT(took, bound + std::chrono::seconds(1));
+    }
+    EXPECT_TRUE(query.records.empty());
+    EXPECT_TRUE(TestSupport::ReadFileBytes(file).empty());
+    // The writer's failure is traced as ever; the record class's reader that gives up traces nothing.
+    const std::vector<std::wstring> lines = UnloadAndReadTrace();
+    EXPECT_EQ(1u, E2E::CountTrace(lines, E2E::kError, L"FileBase::Open() failed: 0x00000020"));
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
+                               [](const std::wstring& line) {
+                                   return line.find(L" !!! ") != line.npos &&
+                                          line.find(L"TscLog.cpp") != line.npos;
+                               }));
 }

@@ -21,8 +21,8 @@ CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes)
     std::wstring text(bytes.size() / 2, L'\0');
     if (!text.empty())
         memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
-    // The reader starts after the first two bytes whatever they are.
-    size_t start = text.empty() ? 0 : 1;
+    // The reader starts after the mark, or at the first byte of a file without one.
+    size_t start = !text.empty() && text[0] == kMark ? 1 : 0;
     while (start < text.size())
     {
         size_t end = text.find(L'\n', start);
@@ -40,8 +40,7 @@ void CDayFileCheck::CheckStart(const std::vector<BYTE>& bytes)
     if (bytes.size() < 2)
         Add(1, L"no byte-order mark: the file is empty or cut short");
     else if (bytes[0] != 0xFF || bytes[1] != 0xFE)
-        Add(1, Text::Format(L"no byte-order mark (the file begins with bytes %02X %02X): the reader skips "
-                            L"them, so line 1 loses its first character",
+        Add(1, Text::Format(L"no byte-order mark at the start (the file begins with bytes %02X %02X)",
                             bytes[0], bytes[1]));
 }
 

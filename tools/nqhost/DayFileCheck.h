@@ -1,7 +1,7 @@
 #pragma once
-// The damage in one day file's bytes, judged as the plug-in's reader takes them: it skips two bytes for
-// the byte-order mark, reads lines of at most 2046 characters with their "\r\n", drops a last line
-// without its end and skips lines without "|".
+// The damage in one day file's bytes, judged as the plug-in's reader takes them: it starts after the
+// byte-order mark, reads lines of at most 2046 characters with their "\r\n", drops a last line without
+// its end and skips lines without "|".
 #include <windows.h>
 
 #include <string>
@@ -11,7 +11,7 @@ namespace NqHost
 {
 struct DayFileProblem
 {
-    size_t line; // from 1; the line the reader would see after the byte-order mark
+    size_t line; // from 1, counted after the byte-order mark
     std::wstring text;
 };
 

@@ -181,7 +181,7 @@ bool DebugLog::LoadLibraryAndStart(const std::wstring& libraryFolder, KvDbgSetti
     if (!path.empty() && path.back() != L'\\')
         path += L'\\';
     path += L"KvDbg64.dll";
-    if (m_library.IsBound() || m_library.GetModule() || !m_library.Load(path))
+    if (m_library.IsBound() || m_library.GetModule() || !m_library.LoadFile(path))
         return false;
     if (!m_library.Bind(true))
         return false;

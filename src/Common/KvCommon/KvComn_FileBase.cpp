@@ -1,5 +1,7 @@
 #include "KvComn_FileBase.h"
 
+#include <atomic>
+
 namespace KvCommon
 {
 namespace Storage
@@ -12,6 +14,8 @@ bool Fail(DWORD code, DWORD* error)
         *error = code;
     return false;
 }
+
+std::atomic<FileBase::WriteFunction> g_write{nullptr};
 } // namespace
 
 FileBase::~FileBase()
@@ -35,12 +39,15 @@ bool FileBase::Open(AccessControl::SecurityAttributes& attributes, DWORD* error)
     return true;
 }
 
-bool FileBase::SetFilePointer(LONG distance, DWORD method, DWORD* error)
+bool FileBase::SetFilePointer(LONG distance, DWORD method, DWORD* error, DWORD* position)
 {
     if (!m_hFile)
         return Fail(::GetLastError(), error);
-    if (::SetFilePointer(m_hFile, distance, nullptr, method) == INVALID_SET_FILE_POINTER)
+    const DWORD moved = ::SetFilePointer(m_hFile, distance, nullptr, method);
+    if (moved == INVALID_SET_FILE_POINTER)
         return Fail(::GetLastError(), error);
+    if (position)
+        *position = moved;
     return true;
 }
 
@@ -51,10 +58,22 @@ bool FileBase::Write(const void* data, DWORD byteCount, DWORD* error)
     if (!data)
         return Fail(ERROR_BAD_ARGUMENTS, error);
     DWORD written = 0;
-    if (!::WriteFile(m_hFile, data, byteCount, &written, nullptr))
+    WriteFunction write = g_write.load(std::memory_order_acquire);
+    if (!(write ? write : ::WriteFile)(m_hFile, data, byteCount, &written, nullptr))
         return Fail(::GetLastError(), error);
     if (written != byteCount)
         return Fail(ERROR_INVALID_DATA, error);
+    return true;
+}
+
+bool FileBase::Truncate(DWORD length, DWORD* error)
+{
+    if (!m_hFile)
+        return Fail(ERROR_SUCCESS, error);
+    LARGE_INTEGER to;
+    to.QuadPart = length;
+    if (!::SetFilePointerEx(m_hFile, to, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_hFile))
+        return Fail(::GetLastError(), error);
     return true;
 }
 
@@ -65,6 +84,11 @@ bool FileBase::Close(DWORD* error)
     ::CloseHandle(m_hFile);
     m_hFile = nullptr;
     return true;
+}
+
+void FileBase::SetWriteFunction(WriteFunction write)
+{
+    g_write.store(write, std::memory_order_release);
 }
 } // namespace Storage
 } // namespace KvCommon

@@ -20,14 +20,21 @@ public:
 
     // 5010 when already open, 160 for an empty path, else CreateFileW's error.
     bool Open(AccessControl::SecurityAttributes& attributes, DWORD* error = nullptr);
-    bool SetFilePointer(LONG distance, DWORD method, DWORD* error = nullptr);
+    // position, when given, receives the new file pointer: with 0 from FILE_END, the file's length.
+    bool SetFilePointer(LONG distance, DWORD method, DWORD* error = nullptr, DWORD* position = nullptr);
     // 0 when closed, 160 for null data, 13 for a short write.
     bool Write(const void* data, DWORD byteCount, DWORD* error = nullptr);
+    // Cuts the file back to length bytes, so that a failed append leaves no part of itself behind.
+    bool Truncate(DWORD length, DWORD* error = nullptr);
     // 0 when already closed.
     bool Close(DWORD* error = nullptr);
 
     bool IsOpen() const { return m_hFile != nullptr; }
     const std::wstring& GetPath() const { return m_strPath; }
+
+    // Tests put a failing or short WriteFile here; nullptr restores ::WriteFile.
+    using WriteFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    static void SetWriteFunction(WriteFunction write);
 
 private:
     HANDLE m_hFile = nullptr;

@@ -17,6 +17,9 @@ public:
 
     // LoadLibraryW; false when a module is already held or the load fails.
     bool Load(const std::wstring& path);
+    // Loads exactly the file at this full path. A relative path or a missing file is refused, so the
+    // loader never searches the current folder or the PATH in its place.
+    bool LoadFile(const std::wstring& fullPath);
     // FreeLibrary; the module is forgotten only when that succeeds.
     bool Free();
     HMODULE GetModule() const { return m_hModule; }
@@ -31,5 +34,8 @@ protected:
 class Wrapper : public Base
 {
 };
+
+// The folder that holds a loaded module, ending in "\"; false when it cannot be found.
+bool ModuleFolder(HMODULE module, std::wstring& folder);
 } // namespace Library
 } // namespace KvCommon

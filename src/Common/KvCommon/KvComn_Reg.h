@@ -15,6 +15,11 @@ namespace Reg
 constexpr DWORD UnknownError = 0x800300FD; // STG_E_UNKNOWN
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def);
+// value is left as it was unless the query succeeds.
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& value, DWORD view,
+                DWORD* error);
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& value,
+                DWORD view, DWORD* error);
 std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name,
                         const std::wstring& def);
 bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, ByteArray& data, DWORD view,

@@ -102,9 +102,10 @@ TEST_F(DebugLogTest, LevelMaskDecidesWhichLinesGoOut)
 
 TEST_F(DebugLogTest, MissingSettingsSwitchTracingOffOrStopReadingAtTheGap)
 {
-    // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty.
+    // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty
+    // and the library fell back to the extension the debug-log purge knows.
     const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
-        {L"Enable", {}}, {L"", {}}, {L"LogPrefix", {L"04032026_Norquill"}}};
+        {L"Enable", {}}, {L"", {}}, {L"LogPrefix", {L"04032026_Norquill.log"}}};
     for (const auto& [missing, files] : cases)
     {
         SCOPED_TRACE(missing);
@@ -141,8 +142,10 @@ TEST_F(DebugLogTest, MissingOrBrokenLibraryMakesInitializeAndLaterTracesFail)
     Sandbox(273);
     TestSupport::TempFolder empty;
     const std::wstring bin = TestSupport::BinFolder();
-    for (const std::wstring& folder :
-         {empty.Path(), bin + L"kvdbg_noentry", bin + L"kvdbg_failinit\\", bin + L"kvdbg_nullhandle"})
+    // A relative folder is refused although the current folder (ctest runs us in bin) holds the library.
+    ASSERT_TRUE(SetCurrentDirectoryW(bin.c_str()));
+    for (const std::wstring& folder : {empty.Path(), bin + L"kvdbg_noentry", bin + L"kvdbg_failinit\\",
+                                       bin + L"kvdbg_nullhandle", std::wstring(L".\\")})
     {
         SCOPED_TRACE(folder);
         DebugLog log;

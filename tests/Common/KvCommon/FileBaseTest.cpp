@@ -24,9 +24,14 @@ TEST(FileBase, OpenCreatesOrAppendsRefusesASecondWriterWith32AndReportsMisuse)
     EXPECT_FALSE(file.Write(nullptr, 4, &error));
     EXPECT_EQ(160u, error);
 
-    ASSERT_TRUE(file.SetFilePointer(0, FILE_END));
+    DWORD length = 0;
+    ASSERT_TRUE(file.SetFilePointer(0, FILE_END, nullptr, &length));
+    EXPECT_EQ(4u, length);
     EXPECT_TRUE(file.Write("tail", 4));
     EXPECT_TRUE(file.Write("", 0)); // nothing to write is not a failure
+    EXPECT_TRUE(file.Write("junk", 4));
+    ASSERT_TRUE(file.Truncate(8));
+    EXPECT_TRUE(file.Write("", 0));
     ASSERT_TRUE(file.Close());
     error = 99;
     EXPECT_FALSE(file.Close(&error)); // double close

@@ -1,5 +1,8 @@
-// A second process for the writer race: loads Norquill.dll like a host and stores N Tsc events whose
-// texts carry the given tag, then prints "<successes> <failures> <other>".
+// Second processes for the day-file races, loading Norquill.dll like a host:
+//   store TAG N            stores N Tsc events "TAG-i" with value i; prints "<successes> <failures> <other>"
+//   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
+//                          prints "<successes> <failures> <torn records>"
+//   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
 #include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
 
@@ -34,15 +37,71 @@ template <class T> T Entry(HMODULE module, const char* name)
 {
     return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
+
+// A record whose text is not "<tag>-<its value>" was torn or glued on its way through the file.
+bool Whole(const EventLog::TscLogRecord& record)
+{
+    const wchar_t* dash = std::wcschr(record.szText1, L'-');
+    return dash && dash > record.szText1 && std::to_wstring(record.nValue1) == dash + 1;
+}
+
+void Store(Interface::IEnforceProvider* provider, const std::wstring& tag, long count)
+{
+    long results[3] = {}; // successes, failures, other
+    for (long i = 0; i < count; ++i)
+    {
+        EventLog::TscLogRecord record{};
+        wcsncpy_s(record.szText1, (tag + L"-" + std::to_wstring(i)).c_str(), _TRUNCATE);
+        record.nValue1 = i;
+        const ULONG result = provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0);
+        ++results[result == RESULT_SUCCESS ? 0 : result == RESULT_FAILED ? 1 : 2];
+    }
+    std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
+}
+
+void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wchar_t* path, long count)
+{
+    for (int waited = 0; ::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && waited < 60000; ++waited)
+        ::Sleep(1);
+    long results[3] = {}; // successes, failures, torn records
+    for (long i = 0; i < count; ++i)
+    {
+        EventLog::TscLogQuery query;
+        const long date = std::wcstol(day, nullptr, 10);
+        query.stDay.wYear = static_cast<WORD>(date / 10000);
+        query.stDay.wMonth = static_cast<WORD>(date / 100 % 100);
+        query.stDay.wDay = static_cast<WORD>(date % 100);
+        const ULONG result = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
+        ++results[result == RESULT_SUCCESS ? 0 : 1];
+        for (const auto& record : query.records)
+            results[2] += Whole(record) ? 0 : 1;
+    }
+    std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
+}
+
+int Hold(const wchar_t* path, DWORD ms)
+{
+    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 4;
+    ::Sleep(ms);
+    ::CloseHandle(file);
+    return 0;
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"hold" && argc == 4)
+        return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+    const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
         return 3;
     HMODULE module = ::LoadLibraryW(L"Norquill.dll");
-    if (argc < 3 || !module)
+    if (!(store || query) || !module)
         return 2;
     auto create = Entry<PFN_SfPv_CreateProvider>(module, "SfPv_CreateProvider");
     auto release = Entry<PFN_SfPv_FreeProvider>(module, "SfPv_FreeProvider");
@@ -52,18 +111,12 @@ int wmain(int argc, wchar_t** argv)
     if (Failed(create(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0)) || !provider)
         return 5;
 
-    long results[3] = {}; // successes, failures, other
-    for (long i = 0, count = std::wcstol(argv[2], nullptr, 10); i < count; ++i)
-    {
-        EventLog::TscLogRecord record{};
-        wcsncpy_s(record.szText1, (std::wstring(argv[1]) + L"-" + std::to_wstring(i)).c_str(), _TRUNCATE);
-        record.nValue1 = i;
-        const ULONG result = provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0);
-        ++results[result == RESULT_SUCCESS ? 0 : result == RESULT_FAILED ? 1 : 2];
-    }
+    if (store)
+        Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
+    else
+        Query(provider, argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
     release(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
     Entry<PFN_SfPv_Uninitialize>(module, "SfPv_Uninitialize")();
     ::FreeLibrary(module);
-    std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
     return 0;
 }

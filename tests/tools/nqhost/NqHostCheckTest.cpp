@@ -41,7 +41,7 @@ TEST_F(NqHostCheck, CleanDayExitsZeroAndEachDamageIsReportedWithItsLine)
         {4, "a byte-order mark inside the file"},
         {5, "not valid UTF-16 at character 17"},
         {6, "the last line has no line end "},
-        {101, "no byte-order mark "},
+        {101, "no byte-order mark at the start "},
     };
     EXPECT_EQ(expected, found) << doc.dump(1);
     EXPECT_EQ(0, doc.at("files").at(0).at("problems"));

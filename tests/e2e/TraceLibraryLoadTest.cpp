@@ -1,0 +1,116 @@
+#include "E2EHost.h"
+
+using namespace SrvFrwk;
+
+namespace
+{
+// The process's current folder for the life of the object.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const std::wstring& folder)
+    {
+        wchar_t previous[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        m_previous = previous;
+        EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    }
+    ~CurrentFolder() { SetCurrentDirectoryW(m_previous.c_str()); }
+
+private:
+    std::wstring m_previous;
+};
+
+std::wstring ModulePath(HMODULE module)
+{
+    wchar_t path[MAX_PATH] = {};
+    return module && GetModuleFileNameW(module, path, MAX_PATH) ? path : L"";
+}
+
+// A copy of Norquill.dll in a folder of its own, loaded by a host whose current folder holds a planted
+// KvDbg64.dll that leaves a mark when anything loads it.
+class TraceLibraryLoadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CopyFromBin(L"Norquill.dll", plugin);
+        CopyFromBin(L"planted\\KvDbg64.dll", host);
+    }
+
+    void CopyFromBin(const std::wstring& name, const TestSupport::TempFolder& folder)
+    {
+        const std::wstring target = folder.Path() + name.substr(name.find_last_of(L'\\') + 1);
+        ASSERT_TRUE(CopyFileW((m_bin + name).c_str(), target.c_str(), FALSE)) << name;
+    }
+
+    // Installs and stores one event through the copy, run from the host folder; returns the path of the
+    // KvDbg64.dll that was in the process meanwhile (empty when none).
+    std::wstring RunHost()
+    {
+        CurrentFolder current(host.Path());
+        E2E::NorquillDll dll(plugin.Path() + L"Norquill.dll");
+        if (!dll.Loaded())
+            return L"Norquill.dll not loaded";
+        const std::wstring traceLibrary = ModulePath(GetModuleHandleW(L"KvDbg64.dll"));
+        E2E::RecordingController controller;
+        Interface::IEnforceProvider* provider = nullptr;
+        EXPECT_EQ(RESULT_SUCCESS, dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG,
+                                                          &controller, 0, 0));
+        if (!provider)
+            return traceLibrary;
+        EventLog::TscLogRecord record{};
+        wcscpy_s(record.szText1, L"from a foreign folder");
+        EXPECT_EQ(RESULT_SUCCESS, provider->Install());
+        EXPECT_EQ(RESULT_SUCCESS,
+                  provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
+        EXPECT_EQ(1u, TestSupport::ListFiles(sandbox.LogFolder(), L"*.PTG").size());
+        EXPECT_EQ(RESULT_SUCCESS,
+                  dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0));
+        return traceLibrary;
+    }
+
+    bool PlantedWasLoaded() const { return TestSupport::FileExists(host.Path() + L"KvDbg64.dll.loaded"); }
+
+    TestSupport::TraceSandbox trace;
+    TestSupport::EventLogSandbox sandbox;
+    TestSupport::TempFolder plugin, host;
+
+private:
+    const std::wstring m_bin = TestSupport::BinFolder();
+};
+} // namespace
+
+TEST_F(TraceLibraryLoadTest, LibraryBesideThePluginIsUsedAndTheOneInTheHostFolderNeverLoaded)
+{
+    CopyFromBin(L"KvDbg64.dll", plugin);
+    const std::wstring traceLibrary = RunHost();
+    EXPECT_EQ(0, _wcsicmp((plugin.Path() + L"KvDbg64.dll").c_str(), traceLibrary.c_str())) << traceLibrary;
+    EXPECT_EQ(1u, E2E::CountTrace(trace.Lines(), L"@@@", L"***Norquill.dll was loaded as process attach."));
+    EXPECT_FALSE(PlantedWasLoaded());
+}
+
+TEST_F(TraceLibraryLoadTest, WithoutALibraryBesideThePluginNothingIsLoadedAndTracingIsOff)
+{
+    // The test binary's own folder holds the real library too: a search would have found that one.
+    EXPECT_EQ(L"", RunHost());
+    EXPECT_TRUE(trace.Lines().empty());
+    EXPECT_FALSE(PlantedWasLoaded());
+
+    // A host whose own folder lacks the library as well: only its current folder could supply one.
+    CopyFromBin(L"c_host.exe", plugin);
+    {
+        CurrentFolder current(host.Path());
+        std::string output;
+        EXPECT_EQ(0, TestSupport::RunProcess(L"\"" + plugin.Path() + L"c_host.exe\"", 120000, &output))
+            << output;
+    }
+    EXPECT_TRUE(trace.Lines().empty());
+    EXPECT_FALSE(PlantedWasLoaded());
+
+    // The mark does show a load.
+    HMODULE planted = LoadLibraryW((host.Path() + L"KvDbg64.dll").c_str());
+    ASSERT_TRUE(planted);
+    FreeLibrary(planted);
+    EXPECT_TRUE(PlantedWasLoaded());
+}
