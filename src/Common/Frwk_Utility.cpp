@@ -16,6 +16,8 @@ namespace Utility
 namespace
 {
 const wchar_t* const kInstallKeyPath = L"Software\\Kelvanor\\Brisqual";
+// Lookups one call makes while the value keeps changing under them.
+constexpr int kLookupsPerCall = 3;
 
 std::wstring LookUpInstalledFolder()
 {
@@ -24,7 +26,7 @@ std::wstring LookUpInstalledFolder()
     if (!pStorage)
     {
         KV_TRACE_ERROR(L"*** Frwk::Utility::GetInstalledFolder() -  pStorage was invalid.");
-        return std::wstring();
+        throw std::bad_alloc();
     }
     try
     {
@@ -39,6 +41,10 @@ std::wstring LookUpInstalledFolder()
         KV_TRACE_ERROR(
             L"*** Frwk::Utility::GetInstalledFolder() -  Got KvCommon::Storage::Exception(). [0x%08x]",
             e->GetCode());
+        // Only a value that is not there (or not a string) means "no installation folder". After any
+        // other fault the relative folder would be someone else's: writers and purges must fail instead.
+        if (e->GetCode() != ERROR_FILE_NOT_FOUND && e->GetCode() != ERROR_INVALID_DATA)
+            throw;
         delete e;
         return std::wstring();
     }
@@ -58,12 +64,27 @@ std::wstring GetInstalledFolder()
 {
     static InstalledFolderCache cache;
     KvCommon::Synchronize::SingleLock lock(cache.lock);
-    if (!cache.current || cache.watch.Changed())
+    for (int lookups = 1; !cache.current || cache.watch.Changed(); ++lookups)
     {
         cache.current = false;
-        cache.watch.Arm(); // unarmed, every call looks the value up again
-        cache.folder = LookUpInstalledFolder();
+        // Unarmed, every call looks the value up again.
+        const bool armed = cache.watch.Arm();
+        const bool last = !armed || lookups == kLookupsPerCall;
+        try
+        {
+            cache.folder = LookUpInstalledFolder();
+        }
+        catch (KvCommon::Storage::Exception* e)
+        {
+            // A value rewritten between the lookup's size query and its read fails it: read it again.
+            if (last || !cache.watch.Changed())
+                throw;
+            delete e;
+            continue;
+        }
         cache.current = true;
+        if (last)
+            break;
     }
     return cache.folder;
 }

@@ -17,28 +17,62 @@ constexpr DWORD DefaultView = 0;
 constexpr DWORD TimeStampSize = sizeof(SYSTEMTIME);
 static_assert(TimeStampSize == 16, "time stamps are 16 bytes");
 
-template <class Store> bool StoreStamp(const std::wstring& name, const SYSTEMTIME& time, Store&& store)
+// Never raises: a stamp that could not be stored must not turn a written line into a failure.
+template <class Store> bool StoreStamp(const wchar_t* name, const SYSTEMTIME& time, Store&& store) noexcept
 {
-    KvCommon::ByteArray data;
-    DWORD error = 0;
-    // An empty binary value would look like a damaged stamp to every reader: keep the old one instead.
-    if (!data.Allocate(TimeStampSize, &error) || !data.SetData(&time, TimeStampSize, &error))
+    try
     {
-        KV_TRACE_ERROR(L"KvCommon::ByteArray::SetData() failed: 0x%08X", error);
+        KvCommon::ByteArray data;
+        DWORD error = 0;
+        // An empty binary value would look like a damaged stamp to every reader: keep the old one instead.
+        if (!data.Allocate(TimeStampSize, &error) || !data.SetData(&time, TimeStampSize, &error))
+        {
+            KV_TRACE_ERROR(L"KvCommon::ByteArray::SetData() failed: 0x%08X", error);
+            return false;
+        }
+        if (!store(name, data, &error))
+        {
+            KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
+            return false;
+        }
+        return true;
+    }
+    catch (...)
+    {
+        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", Reg::UnknownError);
         return false;
     }
-    if (!store(name, data, &error))
-    {
-        KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);
-        return false;
-    }
-    return true;
 }
 } // namespace
 
 DWORD QueryDword(const std::wstring& name, DWORD def)
 {
     return Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, def);
+}
+
+namespace
+{
+template <class Value> bool QueryChecked(const std::wstring& name, Value& value)
+{
+    DWORD error = 0;
+    if (Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, value, DefaultView, &error) ||
+        error == ERROR_FILE_NOT_FOUND || error == ERROR_INVALID_DATA)
+        return true;
+    KV_TRACE_ERROR(L"KvCommon::Storage::Reg::QueryValue() failed: 0x%08X", error);
+    return false;
+}
+} // namespace
+
+bool QuerySetting(const std::wstring& name, DWORD def, DWORD& value)
+{
+    value = def;
+    return QueryChecked(name, value);
+}
+
+bool QuerySetting(const std::wstring& name, std::wstring& value)
+{
+    value.clear();
+    return QueryChecked(name, value);
 }
 
 std::wstring QueryString(const std::wstring& keyPath, const std::wstring& name)
@@ -71,12 +105,12 @@ KvCommon::Storage::Reg::Writer OpenForStores()
     return KvCommon::Storage::Reg::Writer(HKEY_LOCAL_MACHINE, KeyPath, DefaultView);
 }
 
-bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time)
+bool StoreTimeStamp(const wchar_t* name, const SYSTEMTIME& time) noexcept
 {
     return StoreStamp(name, time, &StoreBinary);
 }
 
-bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const std::wstring& name, const SYSTEMTIME& time)
+bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const wchar_t* name, const SYSTEMTIME& time) noexcept
 {
     return StoreStamp(name, time,
                       [&](const std::wstring& value, const KvCommon::ByteArray& data, DWORD* error)

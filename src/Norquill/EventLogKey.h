@@ -13,6 +13,10 @@ extern const wchar_t* const
     KeyPath; // "Software\Kelvanor\Brisqual\16\ServiceFramework\EnforceLayer\Common\EventLog"
 
 DWORD QueryDword(const std::wstring& name, DWORD def);
+// A value of the settings key where a fault must not pass for the default: def (or empty) when the
+// value is missing or of another type; false, after an error trace, when it could not be read.
+bool QuerySetting(const std::wstring& name, DWORD def, DWORD& value);
+bool QuerySetting(const std::wstring& name, std::wstring& value);
 // The string query takes its key path from the caller (the event-log key, or another HKLM key).
 std::wstring QueryString(const std::wstring& keyPath, const std::wstring& name);
 bool QueryBinary(const std::wstring& name, KvCommon::ByteArray& data, DWORD* error);
@@ -25,9 +29,11 @@ KvCommon::Storage::Reg::Writer OpenForStores();
 
 // Stores a SYSTEMTIME as a 16-byte binary value. Traces "KvCommon::ByteArray::SetData() failed: 0x%08X"
 // (and then skips the store) or "KvCommon::Storage::Reg::StoreValue() failed: 0x%08X". True when stored.
-bool StoreTimeStamp(const std::wstring& name, const SYSTEMTIME& time);
+// Never raises: a stamp that could not be stored must not turn a written line into a failure.
+bool StoreTimeStamp(const wchar_t* name, const SYSTEMTIME& time) noexcept;
 // The same through a key already open.
-bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const std::wstring& name, const SYSTEMTIME& time);
+bool StoreTimeStamp(KvCommon::Storage::Reg::Writer& key, const wchar_t* name,
+                    const SYSTEMTIME& time) noexcept;
 
 // Reads a 16-byte time stamp. Returns RESULT_SUCCESS; the query's error code (2 when missing,
 // 0x800300FD) after "KvCommon::Storage::Reg::QueryValue() failed: 0x%08X"; or RESULT_FAILED after

@@ -1,5 +1,6 @@
 #include "EventLogProvider.h"
 
+#include "CaughtException.h"
 #include "EventLogKey.h"
 #include "KvComn_DebugLog.h"
 #include "LogBase.h"
@@ -23,8 +24,8 @@ enum class RecordOperation
 };
 
 // One record object per call, deleted before returning, so overlapping calls on one provider are safe.
-ULONG RunRecordObjectUnguarded(RecordOperation operation, ULONG subType, void* _pPropertyData,
-                               ULONG _ulOption, ULONG_PTR _ulpReserved)
+ULONG RunRecordObject(RecordOperation operation, ULONG subType, void* _pPropertyData, ULONG _ulOption,
+                      ULONG_PTR _ulpReserved)
 {
     std::unique_ptr<CLogBase> pLog(CreateLogObject(subType));
     if (!pLog)
@@ -43,21 +44,6 @@ ULONG RunRecordObjectUnguarded(RecordOperation operation, ULONG subType, void* _
     if (Failed(result))
         KV_TRACE_ERROR(L"CEventLogProvider::ReadLog() failed: 0x%08X", result);
     return Failed(result) ? result : RESULT_SUCCESS;
-}
-
-// No exception may reach the host, whatever a damaged file or record does to the record object.
-ULONG RunRecordObject(RecordOperation operation, ULONG subType, void* _pPropertyData, ULONG _ulOption,
-                      ULONG_PTR _ulpReserved)
-{
-    try
-    {
-        return RunRecordObjectUnguarded(operation, subType, _pPropertyData, _ulOption, _ulpReserved);
-    }
-    catch (...)
-    {
-        KV_TRACE_ERROR(L"CEventLogProvider - unexpected exception, sub-type %lu", subType);
-        return RESULT_FAILED;
-    }
 }
 
 // Shared front checks of StoreData and QueryData; RESULT_SUCCESS lets the call go on.
@@ -109,6 +95,7 @@ ULONG CEventLogProvider::Uninitialize()
 }
 
 ULONG CEventLogProvider::Install()
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::Install()...");
     const ULONG result = ConfigManipulation(TYPE_EVENTLOG);
@@ -117,9 +104,14 @@ ULONG CEventLogProvider::Install()
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::Install()...");
     return RESULT_SUCCESS;
 }
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::Install()");
+}
 
 ULONG CEventLogProvider::QueryConfig(ULONG _ulConfigType, ULONG _ulConfigSubType, void* _pConfigData,
                                      ULONG _ulOption, ULONG_PTR _ulpReserved)
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::QueryConfig() Type[0x%08x] SubType[0x%08x]...", _ulConfigType,
                   _ulConfigSubType);
@@ -136,9 +128,14 @@ ULONG CEventLogProvider::QueryConfig(ULONG _ulConfigType, ULONG _ulConfigSubType
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::QueryConfig()...");
     return result;
 }
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::QueryConfig()");
+}
 
 ULONG CEventLogProvider::StoreConfig(ULONG _ulConfigType, ULONG _ulConfigSubType, void* _pConfigData,
                                      ULONG _ulOption, ULONG_PTR _ulpReserved)
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::StoreConfig()...");
     if (_ulConfigType != TYPE_EVENTLOG)
@@ -154,9 +151,14 @@ ULONG CEventLogProvider::StoreConfig(ULONG _ulConfigType, ULONG _ulConfigSubType
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::StoreConfig()...");
     return result;
 }
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::StoreConfig()");
+}
 
 ULONG CEventLogProvider::StoreData(ULONG _ulDataType, ULONG _ulDataSubType, void* _pPropertyData,
                                    ULONG _ulOption, ULONG_PTR _ulpReserved)
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::StoreData()...");
     const ULONG check = CheckDataRequest(_ulDataType, _ulDataSubType, _pPropertyData, _ulOption);
@@ -170,9 +172,14 @@ ULONG CEventLogProvider::StoreData(ULONG _ulDataType, ULONG _ulDataSubType, void
         KV_TRACE_FUNC(L"[Leave] CEventLogProvider::StoreData()...");
     return result;
 }
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::StoreData()");
+}
 
 ULONG CEventLogProvider::QueryData(ULONG _ulDataType, ULONG _ulDataSubType, void* _pPropertyData,
                                    ULONG _ulOption, ULONG_PTR _ulpReserved)
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::QueryData()...");
     const ULONG check = CheckDataRequest(_ulDataType, _ulDataSubType, _pPropertyData, _ulOption);
@@ -195,10 +202,15 @@ ULONG CEventLogProvider::QueryData(ULONG _ulDataType, ULONG _ulDataSubType, void
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::QueryData()...");
     return result;
 }
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::QueryData()");
+}
 
 ULONG CEventLogProvider::DoAction(ULONG _ulActionType, ULONG _ulActionSubType, ULONG _ulActionOption,
                                   void* _pActionParam, ULONG_PTR _ulpReserved, ULONG _ulOption,
                                   ULONG_PTR _ulpReserved2)
+try
 {
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::DoAction()...");
     KV_TRACE_INFO(
@@ -243,4 +255,8 @@ ULONG CEventLogProvider::DoAction(ULONG _ulActionType, ULONG _ulActionSubType, U
     }
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::DoAction()...");
     return RESULT_SUCCESS;
+}
+catch (...)
+{
+    return Norquill::CaughtExceptionResult(KV_SOURCE_FILE, __LINE__, L"CEventLogProvider::DoAction()");
 }

@@ -57,11 +57,12 @@ bool ToFileTimeValue(const SYSTEMTIME& time, ULONGLONG& value)
     return true;
 }
 
-// now minus the given number of days; false when the result is no valid date.
+// now minus the given number of days; false when the result is no valid date. An age reaching back
+// past the earliest file time must not wrap round to a cut-off near today.
 bool DaysBefore(const SYSTEMTIME& now, DWORD days, SYSTEMTIME& result)
 {
     ULONGLONG value = 0;
-    if (!ToFileTimeValue(now, value))
+    if (!ToFileTimeValue(now, value) || days > value / kDayInFileTime)
         return false;
     value -= static_cast<ULONGLONG>(days) * kDayInFileTime;
     FILETIME fileTime{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
@@ -137,8 +138,10 @@ ULONG CEventLogProvider::DoEventLogPurge()
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::DoEventLogPurge()...");
     SYSTEMTIME now{};
     KvCommon::Clock::GetLocalTime(&now);
-    const DWORD age = EventLogKey::QueryDword(L"EventLogPurgeFre", 30);
-    const DWORD flag = EventLogKey::QueryDword(L"EventLogPurgeFlag", 1);
+    DWORD age = 0, flag = 0;
+    if (!EventLogKey::QuerySetting(L"EventLogPurgeFre", 30, age) ||
+        !EventLogKey::QuerySetting(L"EventLogPurgeFlag", 1, flag))
+        return RESULT_FAILED;
     if (flag != 1)
     {
         KV_TRACE_FUNC(L"CEventLogProvider::DoEventLogPurge...The Flag is OFF, skip the Event Log Purge");
@@ -169,7 +172,9 @@ ULONG CEventLogProvider::DoDebugLogPurge()
     KV_TRACE_FUNC(L"[Enter] CEventLogProvider::DoDebugLogPurge()...");
     SYSTEMTIME now{};
     KvCommon::Clock::GetLocalTime(&now);
-    const DWORD age = EventLogKey::QueryDword(L"DebugLogPurgeFre", 30);
+    DWORD age = 0;
+    if (!EventLogKey::QuerySetting(L"DebugLogPurgeFre", 30, age))
+        return RESULT_FAILED;
     SYSTEMTIME purgeTime{};
     if (!DaysBefore(now, age, purgeTime))
     {

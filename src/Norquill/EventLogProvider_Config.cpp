@@ -90,6 +90,25 @@ void WriteInstallStamps()
         EventLogKey::StoreTimeStamp(name, now);
 }
 
+struct DwordSetting
+{
+    const wchar_t* name;
+    DWORD def;
+    DWORD& value;
+};
+
+// Both settings records are two DWORDs read under two names; filled only when both could be read.
+bool QueryDwordPair(const DwordSetting& first, const DwordSetting& second)
+{
+    DWORD firstValue = 0, secondValue = 0;
+    if (!EventLogKey::QuerySetting(first.name, first.def, firstValue) ||
+        !EventLogKey::QuerySetting(second.name, second.def, secondValue))
+        return false;
+    first.value = firstValue;
+    second.value = secondValue;
+    return true;
+}
+
 // Both settings records are two DWORDs stored under two names; false after the failure trace.
 bool StoreDwordTraced(const wchar_t* name, DWORD value)
 {
@@ -138,8 +157,9 @@ ULONG CEventLogProvider::GetReportSettings(void* _pPropertyData, ULONG, ULONG_PT
         KV_TRACE_ERROR(L"_pPropertyData is NULL");
         return RESULT_INVALID_ARG;
     }
-    pSettings->dwDayFre = EventLogKey::QueryDword(L"GenReportFrequency", 7);
-    pSettings->dwAlertFlag = EventLogKey::QueryDword(L"ReportAlertFlag", 1);
+    if (!QueryDwordPair({L"GenReportFrequency", 7, pSettings->dwDayFre},
+                        {L"ReportAlertFlag", 1, pSettings->dwAlertFlag}))
+        return RESULT_FAILED;
     KV_TRACE_FUNC(L"CEventLogProvider::GetReportSettings dwDayFre[%ld], dwAlertFlag[%ld]",
                   pSettings->dwDayFre, pSettings->dwAlertFlag);
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::GetReportSettings()...");
@@ -175,8 +195,9 @@ ULONG CEventLogProvider::GetEventLogSettings(void* _pPropertyData, ULONG, ULONG_
         KV_TRACE_ERROR(L"_pPropertyData is NULL");
         return RESULT_INVALID_ARG;
     }
-    pSettings->dwDayFre = EventLogKey::QueryDword(L"EventLogPurgeFre", 30);
-    pSettings->dwPurgeFlag = EventLogKey::QueryDword(L"EventLogPurgeFlag", 1);
+    if (!QueryDwordPair({L"EventLogPurgeFre", 30, pSettings->dwDayFre},
+                        {L"EventLogPurgeFlag", 1, pSettings->dwPurgeFlag}))
+        return RESULT_FAILED;
     KV_TRACE_FUNC(L"CEventLogProvider::GetEventLogSettings dwDayFre[%ld], dwPurgeFlag[%ld]",
                   pSettings->dwDayFre, pSettings->dwPurgeFlag);
     KV_TRACE_FUNC(L"[Leave] CEventLogProvider::GetEventLogSettings()...");
@@ -210,8 +231,13 @@ ULONG CEventLogProvider::GetRecentInfo(void* _pPropertyData, ULONG, ULONG_PTR)
         KV_TRACE_ERROR(L"_pPropertyData is NULL");
         return RESULT_INVALID_ARG;
     }
-    pInfo->VirusName = EventLogKey::QueryString(EventLogKey::KeyPath, L"MostRecentThreatName");
-    pInfo->FileName = EventLogKey::QueryString(EventLogKey::KeyPath, L"MostRecentThreatFile");
+    // Read aside and handed over whole: a fault half-way must not leave half a record with the caller.
+    std::wstring virusName, fileName;
+    if (!EventLogKey::QuerySetting(L"MostRecentThreatName", virusName) ||
+        !EventLogKey::QuerySetting(L"MostRecentThreatFile", fileName))
+        return RESULT_FAILED;
+    pInfo->VirusName.swap(virusName);
+    pInfo->FileName.swap(fileName);
     const ULONG result = EventLogKey::ReadTimeStamp(L"MostRecentThreatTime", pInfo->stTime);
     if (result != RESULT_SUCCESS)
         return result;

@@ -31,12 +31,14 @@ public:
                SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
     }
 
-private:
+    // Also the extra entries of a test build of the plug-in.
     template <class T> T Entry(const char* name)
     {
         return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
                         : nullptr;
     }
+
+private:
     HMODULE m_module;
 
 public:

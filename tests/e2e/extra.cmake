@@ -33,3 +33,14 @@ set_target_properties(planted_kvdbg PROPERTIES PREFIX "" OUTPUT_NAME KvDbg64
 if(TARGET e2e_tests)
   add_dependencies(e2e_tests planted_kvdbg)
 endif()
+
+# The plug-in again from the same sources, with an allocator that fails on request: the
+# allocation-failure sweep loads it beside the real one.
+add_library(Norquill_failalloc SHARED ${PROJECT_SOURCE_DIR}/src/Norquill/Norquill.cpp
+                                      ${PROJECT_SOURCE_DIR}/src/Norquill/Norquill.def
+                                      ${CMAKE_CURRENT_LIST_DIR}/failalloc/FailingAllocator.cpp)
+set_target_properties(Norquill_failalloc PROPERTIES PREFIX "" OUTPUT_NAME Norquill_failalloc)
+target_link_libraries(Norquill_failalloc PRIVATE NorquillCore)
+if(TARGET e2e_tests)
+  add_dependencies(e2e_tests Norquill_failalloc)
+endif()

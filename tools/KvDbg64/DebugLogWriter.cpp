@@ -54,6 +54,27 @@ DWORD WriteAll(HANDLE file, const void* data, DWORD size)
     return written == size ? 0 : ERROR_WRITE_FAULT;
 }
 
+// Where the debug-log purge looks first: the installation folder's "Log\", or the relative "Log\" when
+// none is set, as the plug-in itself resolves it.
+std::wstring PurgedLogFolder()
+{
+    const wchar_t* const key = L"Software\\Kelvanor\\Brisqual";
+    const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    DWORD size = 0;
+    std::wstring folder;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"InstalledFolder", flags, nullptr, nullptr, &size) ==
+            ERROR_SUCCESS &&
+        size >= sizeof(WCHAR))
+    {
+        folder.resize(size / sizeof(WCHAR));
+        if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"InstalledFolder", flags, nullptr, &folder[0], &size) !=
+            ERROR_SUCCESS)
+            size = 0;
+        folder.resize(wcsnlen(folder.c_str(), size / sizeof(WCHAR)));
+    }
+    return WithBackslash(folder) + L"Log\\";
+}
+
 class CriticalSectionScope
 {
 public:
@@ -68,17 +89,21 @@ private:
 
 } // namespace
 
-CDebugLogWriter::CDebugLogWriter(const KvCommon::KvDbgSettings& settings, const std::wstring& libraryFolder)
+// Empty settings fall back to what the debug-log purge finds: its first folder and its extension, so
+// that no setting can make files that are never purged.
+CDebugLogWriter::CDebugLogWriter(const KvCommon::KvDbgSettings& settings)
     : m_bRobust(settings.bRobust != 0), m_bDebugger(settings.bDebugger != 0),
       m_bOwnFile(settings.dwLogProcess != 0)
 {
     ::InitializeCriticalSection(&m_lock);
     m_strFolder = WithBackslash(FieldText(settings.szLogFolder));
     if (m_strFolder.empty())
-        m_strFolder = WithBackslash(libraryFolder) + L"DebugLog\\";
+        m_strFolder = PurgedLogFolder();
     const std::wstring file = FieldText(settings.szLogFile);
     m_strStem = FieldText(settings.szLogPrefix) + (file.empty() ? FieldText(settings.szModule) : file);
     m_strExtension = FieldText(settings.szLogExtension);
+    if (m_strExtension.empty())
+        m_strExtension = L"log";
 }
 
 CDebugLogWriter::~CDebugLogWriter()
@@ -100,9 +125,7 @@ std::wstring CDebugLogWriter::FileNameFor(const SYSTEMTIME& time, bool ownFile) 
         name += L'_';
         AppendNumber(name, ::GetCurrentProcessId(), 1);
     }
-    // Without an extension, a trailing "." would be dropped by the file system anyway.
-    if (!m_strExtension.empty())
-        name += L'.' + m_strExtension;
+    name += L'.' + m_strExtension;
     return name;
 }
 

@@ -11,15 +11,15 @@
 class CDebugLogWriter
 {
 public:
-    // libraryFolder: the folder of this library, used when the settings name no LogFolder.
-    CDebugLogWriter(const KvCommon::KvDbgSettings& settings, const std::wstring& libraryFolder);
+    // Without LogFolder the files go to the plug-in's log folder; without LogExtension they end in "log".
+    explicit CDebugLogWriter(const KvCommon::KvDbgSettings& settings);
     ~CDebugLogWriter();
     CDebugLogWriter(const CDebugLogWriter&) = delete;
     CDebugLogWriter& operator=(const CDebugLogWriter&) = delete;
 
     // Appends line to the file of time's day; 0 or the Win32 error code of the failure.
     DWORD Write(const SYSTEMTIME& time, const wchar_t* line);
-    // DDMMYYYY_ + prefix + name + "." + extension (no "." without an extension).
+    // DDMMYYYY_ + prefix + name + "." + extension.
     std::wstring FileNameFor(const SYSTEMTIME& time, bool ownFile) const;
 
 private:

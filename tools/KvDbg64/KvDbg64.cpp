@@ -4,23 +4,6 @@
 
 #include <new>
 
-namespace
-{
-std::wstring LibraryFolder()
-{
-    HMODULE self = nullptr;
-    WCHAR path[MAX_PATH] = {};
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&LibraryFolder), &self) ||
-        ::GetModuleFileNameW(self, path, MAX_PATH) == 0)
-        return std::wstring();
-    std::wstring folder = path;
-    const size_t slash = folder.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-} // namespace
-
 extern "C" int WINAPI KvDbgInitialize(void** handle, KvCommon::KvDbgSettings* settings)
 {
     if (!handle)
@@ -35,7 +18,7 @@ extern "C" int WINAPI KvDbgInitialize(void** handle, KvCommon::KvDbgSettings* se
 #else
     try
     {
-        CDebugLogWriter* writer = new (std::nothrow) CDebugLogWriter(*settings, LibraryFolder());
+        CDebugLogWriter* writer = new (std::nothrow) CDebugLogWriter(*settings);
         if (!writer)
             return ERROR_NOT_ENOUGH_MEMORY;
         *handle = writer;

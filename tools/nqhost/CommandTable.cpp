@@ -24,11 +24,37 @@ const std::vector<CommandInfo>& All()
          {},
          Store},
         {L"query",
-         L"query KIND [YYYY-MM-DD]",
+         L"query KIND [YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD]",
          L"Read a day's events of one kind back (QueryData), today by default. A day without a log\n"
-         L"file gives RESULT_FAILED.",
-         {},
+         L"file gives RESULT_FAILED. With --from/--to every day of the range is read, in order, into one\n"
+         L"table; days without a file are counted, not failures. An open --from starts at the oldest\n"
+         L"file, an open --to ends today.",
+         {L"from", L"to"},
          Query},
+        {L"export",
+         L"export [KIND ... | all] [--from D] [--to D] [--format jsonl|csv] [--output FILE]",
+         L"Write the events of a range of days (all of them by default) for other tools, day by day, in\n"
+         L"UTF-8 without a byte-order mark, to standard output or FILE. jsonl: one JSON object a line\n"
+         L"with kind, time (local, ISO 8601) and the fields the log file keeps. csv: RFC 4180 with a\n"
+         L"header line, one kind only. Progress goes to standard error when it is a console; the\n"
+         L"report goes there too when the data goes to standard output.",
+         {L"from", L"to", L"format", L"output"},
+         Export},
+        {L"check",
+         L"check [KIND ... | all] [--from D] [--to D]",
+         L"Read the bytes of every day file in the range (all of them by default) and report, with line\n"
+         L"numbers, what the plug-in's reader would skip or misread: lines without \"|\" or longer than\n"
+         L"2046 characters, a missing or misplaced byte-order mark, a last line without its end, text\n"
+         L"that is not valid UTF-16. Exit code 1 when any file is damaged.",
+         {L"from", L"to"},
+         Check},
+        {L"tail",
+         L"tail KIND [--lines N] [--format text|jsonl|csv] [--for SECONDS] [--max-records N]",
+         L"Print the last N (10) events of today, then every new one as it is stored, following\n"
+         L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed.\n"
+         L"Events go to standard output, everything else to standard error.",
+         {L"lines", L"format", L"for", L"max-records"},
+         Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",
          L"The path of a day's log file, or of the latest one (QueryData 16). KIND is a kind's name,\n"

@@ -1,6 +1,7 @@
 // store, query, path and recent: the data requests of the provider.
 #include "Commands.h"
 
+#include "DayWalk.h"
 #include "RecordKindTable.h"
 #include "Text.h"
 #include "UsageError.h"
@@ -98,10 +99,37 @@ void Store(CommandContext& context, const CommandArgs& args)
     StoreEvent(context, kind, CommandArgs(args.begin() + 1, args.end()));
 }
 
+// --from/--to: one table of every day that has a file; the days without one are counted, not failures.
+void QueryRange(CommandContext& context, const CRecordKind& kind)
+{
+    CDayWalk walk({&kind});
+    if (!walk.Prepare(context))
+        return;
+    walk.SetRange(context.line);
+    std::vector<std::vector<Cell>> rows;
+    walk.ForEachFile(
+        [&](const SYSTEMTIME& day, size_t, const CRecordKind&, const std::wstring&)
+        {
+            ULONG result = kind.Query(context.host.Provider(), day, rows);
+            context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG,
+                                               kind.SubType(), kind.Name().c_str(),
+                                               Text::DateText(day).c_str()),
+                                  result);
+            return true;
+        });
+    walk.Report(context.output);
+    context.output.Table(L"records", kind.Columns(), rows);
+}
+
 void Query(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 1, 2, L"query");
     const CRecordKind& kind = RecordKindTable::Find(args[0]);
+    bool range = context.line.Has(L"from") || context.line.Has(L"to");
+    if (range && args.size() > 1)
+        throw UsageError{L"give either a day or --from/--to, not both"};
+    if (range)
+        return QueryRange(context, kind);
     QueryDay(context, kind, args.size() > 1 ? ParseDay(args[1]) : Text::Today());
 }
 

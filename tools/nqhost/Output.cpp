@@ -3,6 +3,8 @@
 #include "ResultCodes.h"
 #include "Text.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 namespace NqHost
@@ -19,14 +21,18 @@ std::wstring Clip(const std::wstring& text)
     return text.substr(0, kMaxCellWidth - 3) + L"...";
 }
 
+nlohmann::ordered_json JsonText(const std::wstring& text)
+{
+    return Text::ToUtf8(text);
+}
+
 std::wstring Pad(const std::wstring& text, size_t width)
 {
     return text.size() >= width ? text : text + std::wstring(width - text.size(), L' ');
 }
 
-void WriteUtf8(DWORD stdHandle, const std::wstring& text)
+void WriteBytes(DWORD stdHandle, const std::string& bytes)
 {
-    std::string bytes = Text::ToUtf8(text);
     HANDLE handle = GetStdHandle(stdHandle);
     DWORD written = 0;
     if (handle && handle != INVALID_HANDLE_VALUE && !bytes.empty())
@@ -35,7 +41,9 @@ void WriteUtf8(DWORD stdHandle, const std::wstring& text)
 } // namespace
 
 // The console is shared with the shell that started nqhost: its code page is put back on exit.
-COutput::COutput(bool json) : m_json(json), m_consoleCodePage(GetConsoleOutputCP())
+COutput::COutput(bool json)
+    : m_json(json), m_consoleCodePage(GetConsoleOutputCP()),
+      m_root(std::make_unique<nlohmann::ordered_json>(nlohmann::ordered_json::object()))
 {
     if (m_consoleCodePage)
         SetConsoleOutputCP(CP_UTF8);
@@ -49,18 +57,26 @@ COutput::~COutput()
 
 void COutput::SetCommand(const std::wstring& command)
 {
-    m_root.Set(L"command", JsonValue::String(command));
+    (*m_root)["command"] = JsonText(command);
 }
 
-JsonValue& COutput::Current()
+nlohmann::ordered_json& COutput::Current()
 {
-    return m_step ? *m_step : m_root;
+    return m_steps ? (*m_root)["steps"].back() : *m_root;
+}
+
+nlohmann::ordered_json& COutput::List(const char* name)
+{
+    nlohmann::ordered_json& list = Current()[name];
+    if (!list.is_array())
+        list = nlohmann::ordered_json::array();
+    return list;
 }
 
 void COutput::Message(const std::wstring& text)
 {
     if (m_json)
-        Current().Member(L"messages", JsonValue::Kind::Array).Push(JsonValue::String(text));
+        List("messages").push_back(JsonText(text));
     else
         WriteOut(text + L"\n");
 }
@@ -71,13 +87,11 @@ void COutput::Result(const std::wstring& operation, ULONG code)
     m_failed = m_failed || failed;
     if (m_json)
     {
-        JsonValue entry = JsonValue::Object();
-        entry.Set(L"operation", JsonValue::String(operation));
-        entry.Set(L"code", JsonValue::Number(code));
-        entry.Set(L"hex", JsonValue::String(Text::Format(L"0x%08X", code)));
-        entry.Set(L"name", JsonValue::String(ResultCodes::Name(code)));
-        entry.Set(L"failed", JsonValue::Bool(failed));
-        Current().Member(L"results", JsonValue::Kind::Array).Push(std::move(entry));
+        List("results").push_back({{"operation", JsonText(operation)},
+                                   {"code", code},
+                                   {"hex", JsonText(Text::Format(L"0x%08X", code))},
+                                   {"name", JsonText(ResultCodes::Name(code))},
+                                   {"failed", failed}});
         return;
     }
     WriteOut(operation + L": " + ResultCodes::Describe(code) + L"\n");
@@ -86,7 +100,7 @@ void COutput::Result(const std::wstring& operation, ULONG code)
 void COutput::Value(const std::wstring& name, const std::wstring& text)
 {
     if (m_json)
-        Current().Member(L"values", JsonValue::Kind::Object).Set(name, JsonValue::String(text));
+        Current()["values"][Text::ToUtf8(name)] = JsonText(text);
     else
         WriteOut(L"  " + name + L": " + text + L"\n");
 }
@@ -94,7 +108,7 @@ void COutput::Value(const std::wstring& name, const std::wstring& text)
 void COutput::Value(const std::wstring& name, long long number)
 {
     if (m_json)
-        Current().Member(L"values", JsonValue::Kind::Object).Set(name, JsonValue::Number(number));
+        Current()["values"][Text::ToUtf8(name)] = number;
     else
         WriteOut(Text::Format(L"  %s: %lld\n", name.c_str(), number));
 }
@@ -104,16 +118,16 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
 {
     if (m_json)
     {
-        JsonValue list = JsonValue::Array();
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (const auto& row : rows)
         {
-            JsonValue record = JsonValue::Object();
+            nlohmann::ordered_json record = nlohmann::ordered_json::object();
             for (size_t i = 0; i < columns.size() && i < row.size(); ++i)
-                record.Set(columns[i], row[i].numeric ? JsonValue::Number(row[i].number)
-                                                      : JsonValue::String(row[i].text));
-            list.Push(std::move(record));
+                record[Text::ToUtf8(columns[i])] =
+                    row[i].numeric ? nlohmann::ordered_json(row[i].number) : JsonText(row[i].text);
+            list.push_back(std::move(record));
         }
-        Current().Set(name, std::move(list));
+        Current()[Text::ToUtf8(name)] = std::move(list);
         return;
     }
     std::vector<size_t> widths;
@@ -151,11 +165,8 @@ void COutput::HostCall(const std::wstring& who, const std::wstring& call, const 
 {
     if (m_json)
     {
-        JsonValue entry = JsonValue::Object();
-        entry.Set(L"from", JsonValue::String(who));
-        entry.Set(L"call", JsonValue::String(call));
-        entry.Set(L"meaning", JsonValue::String(meaning));
-        Current().Member(L"hostCalls", JsonValue::Kind::Array).Push(std::move(entry));
+        List("hostCalls")
+            .push_back({{"from", JsonText(who)}, {"call", JsonText(call)}, {"meaning", JsonText(meaning)}});
         return;
     }
     WriteOut(who + L": " + call + L" -- " + meaning + L"\n");
@@ -163,15 +174,13 @@ void COutput::HostCall(const std::wstring& who, const std::wstring& call, const 
 
 void COutput::BeginStep(const std::wstring& title)
 {
-    ++m_steps;
     if (m_json)
     {
-        JsonValue step = JsonValue::Object();
-        step.Set(L"step", JsonValue::Number(m_steps));
-        step.Set(L"title", JsonValue::String(title));
-        m_step = &m_root.Member(L"steps", JsonValue::Kind::Array).Push(std::move(step));
+        (*m_root)["steps"].push_back({{"step", m_steps + 1}, {"title", JsonText(title)}});
+        ++m_steps;
         return;
     }
+    ++m_steps;
     WriteOut(Text::Format(L"\n== %d. %s ==\n", m_steps, title.c_str()));
 }
 
@@ -179,7 +188,7 @@ void COutput::Failure(const std::wstring& text)
 {
     m_failed = true;
     if (m_json)
-        Current().Member(L"errors", JsonValue::Kind::Array).Push(JsonValue::String(text));
+        List("errors").push_back(JsonText(text));
     else
         WriteErr(L"nqhost: " + text + L"\n");
 }
@@ -188,7 +197,7 @@ void COutput::UsageError(const std::wstring& message, const std::wstring& hint)
 {
     m_usageError = true;
     if (m_json)
-        m_root.Set(L"usageError", JsonValue::String(message));
+        (*m_root)["usageError"] = JsonText(message);
     else
         WriteErr(L"nqhost: " + message + L"\n" + hint + L"\n");
 }
@@ -196,7 +205,7 @@ void COutput::UsageError(const std::wstring& message, const std::wstring& hint)
 void COutput::Help(const std::wstring& text)
 {
     if (m_json)
-        m_root.Set(L"help", JsonValue::String(text));
+        (*m_root)["help"] = JsonText(text);
     else
         WriteOut(text);
 }
@@ -206,19 +215,20 @@ int COutput::Finish()
     int exitCode = m_usageError ? 2 : m_failed ? 1 : 0;
     if (m_json)
     {
-        m_root.Set(L"exitCode", JsonValue::Number(exitCode));
-        WriteOut(m_root.Serialize() + L"\n");
+        (*m_root)["exitCode"] = exitCode;
+        WriteBytes(m_reportToStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE,
+                   m_root->dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     }
     return exitCode;
 }
 
 void COutput::WriteOut(const std::wstring& text) const
 {
-    WriteUtf8(STD_OUTPUT_HANDLE, text);
+    WriteBytes(m_reportToStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, Text::ToUtf8(text));
 }
 
 void COutput::WriteErr(const std::wstring& text) const
 {
-    WriteUtf8(STD_ERROR_HANDLE, text);
+    WriteBytes(STD_ERROR_HANDLE, Text::ToUtf8(text));
 }
 } // namespace NqHost

@@ -1,10 +1,10 @@
 #pragma once
 // Everything nqhost tells the person (or a script, with --json): results with their names, values,
 // tables of records, and what the plug-in asked of the host's own objects.
-#include "JsonValue.h"
-
+#include <nlohmann/json_fwd.hpp>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +30,8 @@ public:
 
     bool Json() const { return m_json; }
     void SetCommand(const std::wstring& command);
+    // For commands whose standard output carries data: everything else goes to standard error.
+    void ReportToStderr() { m_reportToStderr = true; }
 
     void Message(const std::wstring& text);
     // One call into the plug-in and what it returned; a negative code marks the run as failed.
@@ -54,14 +56,16 @@ public:
 private:
     void WriteOut(const std::wstring& text) const;
     void WriteErr(const std::wstring& text) const;
-    JsonValue& Current();
+    nlohmann::ordered_json& Current();
+    nlohmann::ordered_json& List(const char* name);
 
     bool m_json;
     UINT m_consoleCodePage;
     bool m_failed = false;
     bool m_usageError = false;
+    bool m_reportToStderr = false;
     int m_steps = 0;
-    JsonValue m_root = JsonValue::Object();
-    JsonValue* m_step = nullptr;
+    // The --json document, written once at the end so that it is always complete.
+    std::unique_ptr<nlohmann::ordered_json> m_root;
 };
 } // namespace NqHost

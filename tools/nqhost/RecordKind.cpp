@@ -41,21 +41,39 @@ std::shared_ptr<void> CRecordKind::BuildRecord(const std::vector<std::wstring>& 
     return record;
 }
 
-std::vector<std::wstring> CRecordKind::Columns() const
+std::vector<std::wstring> CRecordKind::FieldNames() const
 {
-    std::vector<std::wstring> columns{L"stTime"};
+    std::vector<std::wstring> names;
     for (const RecordField& field : m_fields)
         if (field.readBack)
-            columns.push_back(field.name);
+            names.push_back(field.name);
+    return names;
+}
+
+std::vector<std::wstring> CRecordKind::Columns() const
+{
+    std::vector<std::wstring> columns = FieldNames();
+    columns.insert(columns.begin(), L"stTime");
     return columns;
 }
 
-std::vector<Cell> CRecordKind::Row(const void* record, const SYSTEMTIME& time) const
+ULONG CRecordKind::Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+                         std::vector<std::vector<Cell>>& rows) const
 {
-    std::vector<Cell> row{Cell::Text(Text::DateTimeText(time))};
+    return Read(provider, day,
+                [&rows](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                {
+                    rows.push_back({Cell::Text(Text::DateTimeText(time))});
+                    rows.back().insert(rows.back().end(), fields.begin(), fields.end());
+                });
+}
+
+std::vector<Cell> CRecordKind::KeptFields(const void* record) const
+{
+    std::vector<Cell> fields;
     for (const RecordField& field : m_fields)
         if (field.readBack)
-            row.push_back(field.show(record));
-    return row;
+            fields.push_back(field.show(record));
+    return fields;
 }
 } // namespace NqHost

@@ -5,12 +5,16 @@
 #include "RecordField.h"
 #include "SrvFrwk_EventLog.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace NqHost
 {
+// One record read back: its time and the fields the day file keeps, in FieldNames() order.
+using RecordSink = std::function<void(const SYSTEMTIME& time, const std::vector<Cell>& fields)>;
+
 class CRecordKind
 {
 public:
@@ -26,15 +30,20 @@ public:
 
     // A zeroed record with the assignments applied; throws UsageError naming the bad word.
     std::shared_ptr<void> BuildRecord(const std::vector<std::wstring>& assignments) const;
-    // The columns of a query table: the time and the fields the day file carries.
+    // The fields the day file carries, so the ones a query gives back.
+    std::vector<std::wstring> FieldNames() const;
+    // The columns of a query table: the time and FieldNames().
     std::vector<std::wstring> Columns() const;
-    // QueryData for one day; rows follow Columns().
-    virtual ULONG Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
-                        std::vector<std::vector<Cell>>& rows) const = 0;
+    // QueryData for one day; the sink sees every record in file order. Only that day's records are held.
+    virtual ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+                       const RecordSink& sink) const = 0;
+    // QueryData for one day; appends rows that follow Columns().
+    ULONG Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+                std::vector<std::vector<Cell>>& rows) const;
 
 protected:
     virtual std::shared_ptr<void> NewRecord() const = 0;
-    std::vector<Cell> Row(const void* record, const SYSTEMTIME& time) const;
+    std::vector<Cell> KeptFields(const void* record) const;
 
 private:
     const RecordField& FindField(const std::wstring& name) const;
@@ -51,14 +60,14 @@ template <class R> class TRecordKind : public CRecordKind
 public:
     using CRecordKind::CRecordKind;
 
-    ULONG Query(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
-                std::vector<std::vector<Cell>>& rows) const override
+    ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const SYSTEMTIME& day,
+               const RecordSink& sink) const override
     {
         SrvFrwk::EventLog::LogQueryData<R> query;
         query.stDay = day;
         ULONG result = provider->QueryData(SrvFrwk::EventLog::TYPE_EVENTLOG, SubType(), &query, 0, 0);
         for (const R& record : query.records)
-            rows.push_back(Row(&record, record.stTime));
+            sink(record.stTime, KeptFields(&record));
         return result;
     }
 

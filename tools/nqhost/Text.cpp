@@ -122,6 +122,32 @@ std::wstring DateTimeText(const SYSTEMTIME& t)
     return Format(L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
+std::wstring IsoTimeText(const SYSTEMTIME& t)
+{
+    return Format(L"%04u-%02u-%02uT%02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+DWORD DayKey(const SYSTEMTIME& t)
+{
+    return t.wYear * 10000u + t.wMonth * 100u + t.wDay;
+}
+
+SYSTEMTIME NextDay(const SYSTEMTIME& day)
+{
+    SYSTEMTIME noon = day;
+    noon.wHour = 12;
+    noon.wMinute = noon.wSecond = noon.wMilliseconds = 0;
+    FILETIME ft;
+    SystemTimeToFileTime(&noon, &ft);
+    ULARGE_INTEGER ticks{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    ticks.QuadPart += 24ull * 60 * 60 * 10000000;
+    ft.dwLowDateTime = ticks.LowPart;
+    ft.dwHighDateTime = ticks.HighPart;
+    SYSTEMTIME next;
+    FileTimeToSystemTime(&ft, &next);
+    return next;
+}
+
 SYSTEMTIME Today()
 {
     SYSTEMTIME t;

@@ -20,6 +20,10 @@ bool ParseInteger(const std::wstring& text, long long min, long long max, long l
 bool ParseDate(const std::wstring& text, SYSTEMTIME& day);
 std::wstring DateText(const SYSTEMTIME& t);     // YYYY-MM-DD
 std::wstring DateTimeText(const SYSTEMTIME& t); // YYYY-MM-DD HH:MM:SS
+std::wstring IsoTimeText(const SYSTEMTIME& t);  // YYYY-MM-DDTHH:MM:SS
+// The day as one sortable number, YYYYMMDD, as day files are named.
+DWORD DayKey(const SYSTEMTIME& t);
+SYSTEMTIME NextDay(const SYSTEMTIME& day);
 SYSTEMTIME Today();
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);

@@ -13,6 +13,11 @@ constexpr DWORD kMutantQueryState = 1;
 
 Mutex::~Mutex()
 {
+    Release();
+}
+
+void Mutex::Release()
+{
     if (m_hMutex && ::CloseHandle(m_hMutex))
         m_hMutex = nullptr;
 }
@@ -43,6 +48,9 @@ bool Mutex::Exists(const std::wstring& name)
 
 bool Mutex::Create(const std::wstring& name)
 {
+    // A mutex held from an earlier Create would otherwise stay open, and every later purge of its kind
+    // would find it "already running" until the process ends.
+    Release();
     std::wstring made;
     if (!MakeName(made, name))
         return false;

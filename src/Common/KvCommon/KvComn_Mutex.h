@@ -20,7 +20,7 @@ public:
     static bool Exists(const std::wstring& name);
 
     // Fails when the name cannot be made, no handle comes back, or the mutex already existed (183);
-    // in that last case the handle obtained is closed.
+    // in that last case the handle obtained is closed. A mutex the object held before is let go first.
     bool Create(const std::wstring& name);
 
     DWORD Lock() override;   // WaitForSingleObject(handle, timeout)
@@ -28,6 +28,8 @@ public:
     HANDLE GetHandle() const { return m_hMutex; }
 
 private:
+    void Release();
+
     HANDLE m_hMutex = nullptr;
     DWORD m_dwTimeout = INFINITE;
 };

@@ -1,6 +1,8 @@
 #include "KvComn_Reg.h"
 #include "KvComn_Registry.h"
 
+#include <utility>
+
 namespace KvCommon
 {
 namespace Storage
@@ -45,6 +47,18 @@ bool Store(HKEY root, const std::wstring& path, const std::wstring& name, const 
     return OneShot(&Registry::CreateKey, root, path, view, error,
                    [&](Registry& registry) { registry.StoreValue(name, value); });
 }
+
+template <class Value>
+bool QueryChecked(HKEY root, const std::wstring& path, const std::wstring& name, Value& value, DWORD view,
+                  DWORD* error)
+{
+    Value read = value;
+    if (!OneShot(&Registry::OpenKey, root, path, view, error,
+                 [&](Registry& registry) { read = registry.QueryValue(name, read); }))
+        return false;
+    value = std::move(read);
+    return true;
+}
 } // namespace
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def)
@@ -56,6 +70,18 @@ std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring&
                         const std::wstring& def)
 {
     return Query(root, path, name, def);
+}
+
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& value, DWORD view,
+                DWORD* error)
+{
+    return QueryChecked(root, path, name, value, view, error);
+}
+
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& value,
+                DWORD view, DWORD* error)
+{
+    return QueryChecked(root, path, name, value, view, error);
 }
 
 bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, ByteArray& data, DWORD view,

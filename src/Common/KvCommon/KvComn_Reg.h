@@ -36,6 +36,11 @@ template <class Call> DWORD ErrorOf(Call&& call)
 }
 
 DWORD QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD def);
+// value is left as it was unless the query succeeds.
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& value, DWORD view,
+                DWORD* error);
+bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& value,
+                DWORD view, DWORD* error);
 std::wstring QueryValue(HKEY root, const std::wstring& path, const std::wstring& name,
                         const std::wstring& def);
 bool QueryValue(HKEY root, const std::wstring& path, const std::wstring& name, ByteArray& data, DWORD view,

@@ -66,6 +66,10 @@ Registry::~Registry()
     {
         delete e;
     }
+    catch (...)
+    {
+        // The exception object itself may not have found memory; a destructor must not throw.
+    }
 }
 
 std::wstring Registry::JoinPath(const wchar_t* path, const wchar_t* subKey)
@@ -238,15 +242,12 @@ bool Registry::StoreValue(const std::wstring& name, const ByteArray& data)
 bool Registry::StoreValue(const std::wstring& name, const std::wstring& value)
 {
     CheckOpen();
-    const size_t chars = value.size() + 1;
-    std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[chars]);
-    if (!buffer)
-        KV_THROW_STORAGE(ERROR_INVALID_HANDLE);
-    const errno_t copied = wcsncpy_s(buffer.get(), chars, value.c_str(), value.size());
-    if (copied != 0)
-        KV_THROW_STORAGE(static_cast<DWORD>(copied));
+    // The text ends at its first NUL, and so does the value: no byte beyond it may reach the registry.
+    const size_t chars = wcsnlen(value.c_str(), value.size()) + 1;
+    if (chars > MAXDWORD / sizeof(wchar_t))
+        KV_THROW_STORAGE(ERROR_INVALID_DATA);
     ThrowIfFailed(::RegSetValueExW(m_hKey, name.c_str(), 0, REG_SZ,
-                                   reinterpret_cast<const BYTE*>(buffer.get()),
+                                   reinterpret_cast<const BYTE*>(value.c_str()),
                                    static_cast<DWORD>(chars * sizeof(wchar_t))));
     return true;
 }

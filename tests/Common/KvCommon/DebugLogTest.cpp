@@ -102,9 +102,10 @@ TEST_F(DebugLogTest, LevelMaskDecidesWhichLinesGoOut)
 
 TEST_F(DebugLogTest, MissingSettingsSwitchTracingOffOrStopReadingAtTheGap)
 {
-    // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty.
+    // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty
+    // and the library fell back to the extension the debug-log purge knows.
     const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
-        {L"Enable", {}}, {L"", {}}, {L"LogPrefix", {L"04032026_Norquill"}}};
+        {L"Enable", {}}, {L"", {}}, {L"LogPrefix", {L"04032026_Norquill.log"}}};
     for (const auto& [missing, files] : cases)
     {
         SCOPED_TRACE(missing);

@@ -61,3 +61,13 @@ TEST(Mutex, CreateFailsOnNameAnotherProcessCreatedAndDropsItsHandle)
     // Had Create kept its handle, the mutex would outlive the other process.
     EXPECT_FALSE(Mutex::Exists(name));
 }
+
+TEST(Mutex, CreateAgainOnOneObjectLetsItsFirstMutexGo)
+{
+    const std::wstring first = UniqueName(L"FIRST"), second = UniqueName(L"SECOND");
+    Mutex mutex;
+    ASSERT_TRUE(mutex.Create(first));
+    ASSERT_TRUE(mutex.Create(second));
+    EXPECT_FALSE(Mutex::Exists(first));
+    EXPECT_TRUE(Mutex::Exists(second));
+}

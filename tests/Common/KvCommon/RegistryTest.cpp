@@ -70,6 +70,9 @@ TEST_F(RegistryTest, ValuesRoundTripWithTheirTypes)
         std::vector<BYTE>(reinterpret_cast<const BYTE*>(&qword), reinterpret_cast<const BYTE*>(&qword + 1)),
         Raw(L"Qword", REG_QWORD));
     EXPECT_EQ(14u, Raw(L"Text", REG_SZ).size()); // the NUL is stored
+    // Nothing after an embedded NUL reaches the registry, not even what the string holds beyond it.
+    ASSERT_TRUE(m_registry.StoreValue(L"Embedded", std::wstring(L"ab\0cdefghijklmnopqrstuvwxyz", 28)));
+    EXPECT_EQ(std::vector<BYTE>({'a', 0, 'b', 0, 0, 0}), Raw(L"Embedded", REG_SZ));
     const wchar_t noNul[] = {L'a', L'b', L'c'}, expand[] = L"%SystemRoot%\\x";
     SetRaw(L"NoNul", REG_SZ, noNul, sizeof(noNul));
     SetRaw(L"Expand", REG_EXPAND_SZ, expand, sizeof(expand));

@@ -22,14 +22,15 @@ struct Library
 {
     explicit Library(const std::wstring& path) : module(::LoadLibraryW(path.c_str())) {}
     ~Library() { ::FreeLibrary(module); }
-    void* Open(const std::wstring& folder, bool robust, DWORD logProcess = 0, const wchar_t* logFile = L"")
+    void* Open(const std::wstring& folder, bool robust, DWORD logProcess = 0, const wchar_t* logFile = L"",
+               const wchar_t* extension = L"log")
     {
         KvCommon::KvDbgSettings s{};
         wcsncpy_s(s.szModule, L"Mod", _TRUNCATE);
         wcsncpy_s(s.szLogFolder, folder.c_str(), _TRUNCATE);
         wcsncpy_s(s.szLogPrefix, L"bsq", _TRUNCATE);
         wcsncpy_s(s.szLogFile, logFile, _TRUNCATE);
-        wcsncpy_s(s.szLogExtension, L"log", _TRUNCATE);
+        wcsncpy_s(s.szLogExtension, extension, _TRUNCATE);
         s.bRobust = robust;
         s.dwLogProcess = logProcess;
         void* handle = nullptr;
@@ -114,15 +115,9 @@ TEST_F(KvDbg64Test, OnlyANonRobustWriterHoldsTheFileAndASecondWriterThenUsesItsO
     EXPECT_EQ(kBom + L"second\r\nthird\r\n", Text(m_own));
 }
 
-TEST_F(KvDbg64Test, EmptyLogFolderMeansDebugLogFolderBesideTheLibrary)
+TEST_F(KvDbg64Test, EmptyFolderAndExtensionFallBackToWhereTheDebugLogPurgeLooks)
 {
-    TestSupport::TempFolder copy;
-    ASSERT_TRUE(::CopyFileW((TestSupport::BinFolder() + L"KvDbg64.dll").c_str(),
-                            (copy.Path() + L"KvDbg64.dll").c_str(), FALSE));
-    {
-        Library lib(copy.Path() + L"KvDbg64.dll");
-        ASSERT_TRUE(lib.init);
-        lib.WriteAll(lib.Open(L"", true), {{kMarch4, L"z\r\n"}});
-    }
-    EXPECT_EQ(kBom + L"z\r\n", TestSupport::ReadUtf16File(copy.Path() + L"DebugLog\\04032026_bsqMod.log"));
+    TestSupport::EventLogSandbox sandbox;
+    m_lib.WriteAll(m_lib.Open(L"", true, 0, L"", L""), {{kMarch4, L"z\r\n"}});
+    EXPECT_EQ(kBom + L"z\r\n", TestSupport::ReadUtf16File(sandbox.LogFolder() + L"04032026_bsqMod.log"));
 }

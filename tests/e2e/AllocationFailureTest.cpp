@@ -1,0 +1,475 @@
+// Every operation of the plug-in, run again and again with its 1st, 2nd, 3rd, ... allocation failing
+// until it runs through without a failure. A test build of the plug-in lets the host pick the failing one.
+#include "E2EHost.h"
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <sstream>
+#include <type_traits>
+
+using namespace E2E;
+using namespace SrvFrwk;
+using namespace SrvFrwk::EventLog;
+using SrvFrwk::Interface::IEnforceProvider;
+using SrvFrwk::Interface::IFrameworkService;
+using TestSupport::FileExists;
+
+namespace
+{
+typedef void(WINAPI* PFN_FailAllocation)(LONG nth, BOOL repeat);
+typedef LONG(WINAPI* PFN_FailedAllocations)();
+
+// NQ_ALLOC_SWEEP=full: every trace level on, and a second pass in which every allocation after the
+// first failing one fails too.
+bool FullSweep()
+{
+    const char* mode = std::getenv("NQ_ALLOC_SWEEP");
+    return mode && std::strcmp(mode, "full") == 0;
+}
+
+// One of the result codes hosts know.
+bool IsKnownResult(ULONG result)
+{
+    switch (result)
+    {
+    case RESULT_SUCCESS:
+    case RESULT_NOT_IMPLEMENTED:
+    case RESULT_FAILED:
+    case RESULT_NO_STORAGE:
+    case RESULT_BAD_TYPE:
+    case RESULT_INVALID_ARG:
+    case RESULT_OUT_OF_MEMORY:
+    case 0x800300FD: // a settings-key operation's unexpected failure, handed through
+        return true;
+    default:
+        return result < 0x10000; // a Win32 code handed through the same way
+    }
+}
+
+// The first result that is not plain success, as one code for a row of calls.
+ULONG FirstNotSuccess(std::initializer_list<ULONG> results)
+{
+    for (ULONG result : results)
+        if (result != RESULT_SUCCESS)
+            return result;
+    return RESULT_SUCCESS;
+}
+
+size_t LineCount(const std::wstring& path)
+{
+    const std::wstring text = TestSupport::ReadUtf16File(path);
+    size_t lines = 0;
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
+        ++lines;
+    return lines;
+}
+
+// Every day file holds the mark and whole lines, nothing else.
+void ExpectWholeDayFiles(const std::wstring& folder)
+{
+    for (const std::wstring& name : TestSupport::ListFiles(folder, L"????????.??G"))
+    {
+        const std::wstring text = TestSupport::ReadUtf16File(folder + name);
+        EXPECT_TRUE(text.size() > 1 && text[0] == 0xFEFF) << name;
+        EXPECT_TRUE(text.size() > 1 && text.compare(text.size() - 2, 2, L"\r\n") == 0)
+            << "torn line in " << name;
+        EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1)) << name;
+    }
+}
+
+std::wstring DebugLogName(const SYSTEMTIME& t)
+{
+    wchar_t date[16];
+    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
+    return std::wstring(date) + L"_bsqNorquill.log";
+}
+
+auto Fields(const UrlFilterLogRecord& r)
+{
+    return std::tie(r.dwNumber, r.dwCode, r.tsText1, r.nValue, r.tsText2, r.tsText3, r.dwExtra1, r.dwExtra2,
+                    r.tsText4);
+}
+auto Fields(const PvyLogRecord& r)
+{
+    return std::tie(r.dwType, r.nValue1, r.tsText1, r.nValue2, r.tsText2, r.tsText3, r.tsText4, r.tsText5,
+                    r.tsText6);
+}
+auto Fields(const PhishAlertLogRecord& r)
+{
+    return std::tie(r.nValue1, r.dwCode, r.nValue2, r.tsText1, r.tsText2, r.tsText3);
+}
+
+template <class R> bool SameRecord(const R& a, const R& b)
+{
+    if constexpr (std::is_trivially_copyable_v<R>)
+        return std::memcmp(&a, &b, sizeof(R)) == 0; // both value-initialized, padding included
+    else
+        return Fields(a) == Fields(b) && std::memcmp(&a.stTime, &b.stTime, sizeof(SYSTEMTIME)) == 0;
+}
+
+struct Operation
+{
+    std::string name;
+    std::function<ULONG()> call;
+    // What a call must have left, given its result and whether an allocation failed in it. The first
+    // call of every operation runs without a failure and gives the reference.
+    std::function<void(ULONG result, bool faulted)> check = [](ULONG, bool) {};
+    std::function<void()> prepare = [] {};
+    std::function<void()> start = [] {}; // before the reference call of each sweep
+};
+
+class AllocationFailureTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dll.Loaded() && m_failAllocation && m_failedAllocations) << "Norquill_failalloc.dll";
+        ASSERT_FALSE(FileExists(m_startupLink)) << "a real shortcut would be lost";
+        m_dll.SfPv_Initialize();
+        m_dll.SfSv_Initialize();
+        ASSERT_EQ(RESULT_SUCCESS, m_dll.SfPv_CreateProvider(&m_provider, CONTROLLER_TYPE,
+                                                            PROVIDER_TYPE_EVENTLOG, &m_controller, 0, 0));
+        ASSERT_EQ(RESULT_SUCCESS, m_dll.SfSv_CreateService(&m_service, LAYER_TYPE_ENFORCE,
+                                                           SERVICE_TYPE_EVENTLOG, &m_manager, 0, 0));
+        m_manager.handler = &m_controller;
+        ASSERT_EQ(RESULT_SUCCESS, m_provider->Install());
+    }
+
+    void TearDown() override
+    {
+        if (m_service)
+            m_dll.SfSv_FreeService(m_service, 0, 0, 0, 0);
+        if (m_provider)
+            m_dll.SfPv_FreeProvider(m_provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
+        m_dll.SfSv_Uninitialize();
+        m_dll.SfPv_Uninitialize();
+    }
+
+    void SetSetting(const wchar_t* name, DWORD value)
+    {
+        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, name, value));
+    }
+
+    // A small day file of yesterday for the reads: its allocations grow with its lines.
+    void WriteYesterday(const wchar_t* extension)
+    {
+        const std::wstring today = TestSupport::ReadUtf16File(DayFile(0, extension));
+        size_t end = 0;
+        for (int line = 0; line < 2 && end != std::wstring::npos; ++line)
+            end = today.find(L"\r\n", end + 2);
+        ASSERT_NE(std::wstring::npos, end) << "no two lines to copy";
+        const std::wstring text = today.substr(0, end + 2);
+        ASSERT_TRUE(TestSupport::WriteFileBytes(DayFile(-1, extension), text.data(), text.size() * 2));
+    }
+
+    std::wstring DayFile(int days, const wchar_t* extension) const
+    {
+        return sandbox.LogFolder() + TestSupport::DateText(NoonInDays(days)) + L"." + extension;
+    }
+
+    template <class R> void AddKind(ULONG subType, const wchar_t* extension, const R& sample)
+    {
+        auto lines = std::make_shared<size_t>();
+        m_stores.push_back({"StoreData " + std::to_string(subType),
+                            [=]
+                            {
+                                R record = sample;
+                                return m_provider->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0);
+                            },
+                            [=](ULONG result, bool)
+                            {
+                                // A failed store leaves no line behind, a successful one exactly one.
+                                const size_t now = LineCount(DayFile(0, extension));
+                                EXPECT_EQ(*lines + (Failed(result) ? 0 : 1), now);
+                                *lines = now;
+                            },
+                            [=] { *lines = LineCount(DayFile(0, extension)); }});
+
+        auto query = std::make_shared<LogQueryData<R>>();
+        auto reference = std::make_shared<std::vector<R>>();
+        m_queries.push_back({"QueryData " + std::to_string(subType),
+                             [=] { return m_provider->QueryData(TYPE_EVENTLOG, subType, query.get(), 0, 0); },
+                             [=](ULONG result, bool)
+                             {
+                                 if (reference->empty())
+                                 {
+                                     *reference = query->records;
+                                     EXPECT_EQ(2u, reference->size());
+                                     return;
+                                 }
+                                 // Whole records only, as far as they go.
+                                 const std::vector<R>& records = query->records;
+                                 ASSERT_LE(records.size(), reference->size());
+                                 if (!Failed(result))
+                                 {
+                                     EXPECT_EQ(reference->size(), records.size());
+                                 }
+                                 for (size_t i = 0; i < records.size(); ++i)
+                                     EXPECT_TRUE(SameRecord(records[i], (*reference)[i])) << "record " << i;
+                             },
+                             [=]
+                             {
+                                 if (reference->empty())
+                                     WriteYesterday(extension);
+                                 *query = LogQueryData<R>();
+                                 query->stDay = NoonInDays(-1);
+                             },
+                             [=] { reference->clear(); }});
+    }
+
+    template <class Record>
+    void AddQuery(const std::string& name, std::function<ULONG(Record&)> call,
+                  std::function<bool(const Record&, const Record&)> same)
+    {
+        auto record = std::make_shared<Record>();
+        auto reference = std::make_shared<Record>();
+        auto referenced = std::make_shared<bool>(false);
+        m_others.push_back(
+            {name, [=] { return call(*record); },
+             [=](ULONG result, bool)
+             {
+                 if (!*referenced)
+                     *reference = *record;
+                 else if (result ==
+                          RESULT_SUCCESS) // a handed-through Win32 code may leave the record as it was
+                 {
+                     EXPECT_TRUE(same(*record, *reference));
+                 }
+                 *referenced = true;
+             },
+             [=] { *record = Record(); }, [=] { *referenced = false; }});
+    }
+
+    void AddOperations();
+
+    // Runs op with its nth allocation failing, n = 1, 2, ... until no allocation fails.
+    void Sweep(const Operation& op, bool repeat)
+    {
+        op.start();
+        op.prepare();
+        const ULONG reference = op.call();
+        op.check(reference, false);
+        for (LONG n = 1;; ++n)
+        {
+            std::ostringstream where;
+            where << op.name << ", allocation " << n << (repeat ? " and all after it" : "") << " failing";
+            SCOPED_TRACE(where.str());
+            op.prepare();
+            ULONG result = 0;
+            bool threw = false;
+            m_failAllocation(n, repeat);
+            try
+            {
+                result = op.call();
+            }
+            catch (...)
+            {
+                threw = true;
+            }
+            const bool faulted = m_failedAllocations() > 0;
+            m_failAllocation(0, FALSE);
+
+            EXPECT_FALSE(threw);
+            EXPECT_TRUE(IsKnownResult(result)) << std::hex << result;
+            if (result == RESULT_OUT_OF_MEMORY && !FullSweep()) // errors are then the only lines
+            {
+                const std::vector<std::wstring> lines = trace.Lines();
+                EXPECT_TRUE(!lines.empty() && lines.back().find(L" !!! ") != std::wstring::npos)
+                    << "no error trace line";
+            }
+            op.check(result, faulted);
+            ExpectWholeDayFiles(sandbox.LogFolder());
+            if (!faulted)
+            {
+                // The run without a failure works as the first one did.
+                EXPECT_EQ(reference, result);
+                return;
+            }
+            if (HasFailure())
+                return; // the first iteration that goes wrong says enough
+            ASSERT_LT(n, 20000) << "never ran through";
+        }
+    }
+
+    TestSupport::TraceSandbox trace{FullSweep() ? 273u : 256u};
+    TestSupport::EventLogSandbox sandbox;
+    TestSupport::RegistryKeyGuard runKey{HKEY_LOCAL_MACHINE,
+                                         L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", false};
+    NorquillDll m_dll{TestSupport::BinFolder() + L"Norquill_failalloc.dll"};
+    PFN_FailAllocation m_failAllocation = m_dll.Entry<PFN_FailAllocation>("NqTest_FailAllocation");
+    PFN_FailedAllocations m_failedAllocations =
+        m_dll.Entry<PFN_FailedAllocations>("NqTest_FailedAllocations");
+    RecordingController m_controller;
+    RecordingSrvManager m_manager;
+    IEnforceProvider* m_provider = nullptr;
+    IFrameworkService* m_service = nullptr;
+    std::wstring m_startupLink = []
+    {
+        wchar_t startup[MAX_PATH] = {};
+        SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
+        return std::wstring(startup) + L"\\qelsetup.lnk";
+    }();
+    std::vector<Operation> m_stores, m_queries, m_others;
+};
+
+void AllocationFailureTest::AddOperations()
+{
+    AddKind(1, L"VLG", VirusLogRecord{12, 0x1A, L"Eicar", 0, 0, 0, -4, {}, L"C:\\v.exe", L"d", {}});
+    AddKind(2, L"SPG",
+            SpyLogRecord{{}, 3, L"", 0, L"P", L"", L"N", L"", L"", 1, 0, 0, {}, L"", 0, {}, 0, {}});
+    AddKind(3, L"VAG", VaLogRecord{L"abc", 12345678, 0, L"xyz", {}});
+    AddKind(4, L"PTG", TscLogRecord{L"abc", 42, {}});
+    AddKind(5, L"UPG", AuLogRecord{1, 0, -1, 7, L"A", L"B", {}});
+    AddKind(6, L"HCG", HisCleanLogRecord{1, {}, 0, {}, 5368709120LL, {}, 3, {}});
+    AddKind(7, L"ULG", UrlFilterLogRecord{0, 0x80, L"http://x", 0, L"", L"", 0, 0, L"t4", {}});
+    AddKind(8, L"PPG", PvyLogRecord{2, 0, L"t1", 0, L"t2", L"", L"", L"", L"t6", {}});
+    AddKind(9, L"HLG", PhishAlertLogRecord{0, 128, 7, L"t1", L"", L"t3", {}});
+    AddKind(10, L"SCG",
+            SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}});
+
+    IEnforceProvider* p = m_provider;
+    m_others.push_back({"Install", [=] { return p->Install(); }});
+    m_others.push_back({"StoreConfig 1", [=]
+                        {
+                            ReportSettings s{0, 1};
+                            return p->StoreConfig(TYPE_EVENTLOG, CONFIG_REPORT, &s, 0, 0);
+                        }});
+    // The user keeps ten years; a fault must never let the default of 30 days decide instead.
+    m_others.push_back({"StoreConfig 2", [=]
+                        {
+                            EventLogSettings s{3650, 1};
+                            return p->StoreConfig(TYPE_EVENTLOG, CONFIG_EVENTLOG_PURGE, &s, 0, 0);
+                        }});
+    for (ULONG option : {0u, 1u})
+        AddQuery<LogPathQuery>(
+            "QueryData 16, option " + std::to_string(option),
+            [=](LogPathQuery& q)
+            {
+                q.stDate = TestSupport::Today();
+                q.dwLogType = LOG_VIRUS;
+                return p->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &q, option, 0);
+            },
+            [](const LogPathQuery& a, const LogPathQuery& b) { return a.tsLogPath == b.tsLogPath; });
+    AddQuery<RecentThreatInfo>(
+        "QueryData 18",
+        [=](RecentThreatInfo& r) { return p->QueryData(TYPE_EVENTLOG, DATA_RECENT_THREAT, &r, 0, 0); },
+        [](const RecentThreatInfo& a, const RecentThreatInfo& b)
+        {
+            return a.VirusName == b.VirusName && a.FileName == b.FileName &&
+                   std::memcmp(&a.stTime, &b.stTime, sizeof(SYSTEMTIME)) == 0;
+        });
+    AddQuery<ReportSettings>(
+        "QueryConfig 1",
+        [=](ReportSettings& s) { return p->QueryConfig(TYPE_EVENTLOG, CONFIG_REPORT, &s, 0, 0); },
+        [](const ReportSettings& a, const ReportSettings& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; });
+    AddQuery<EventLogSettings>(
+        "QueryConfig 2",
+        [=](EventLogSettings& s) { return p->QueryConfig(TYPE_EVENTLOG, CONFIG_EVENTLOG_PURGE, &s, 0, 0); },
+        [](const EventLogSettings& a, const EventLogSettings& b)
+        { return std::memcmp(&a, &b, sizeof(a)) == 0; });
+    const std::wstring logs = sandbox.LogFolder();
+    const std::wstring keptEvents = DayFile(-1000, L"UPG"), oldEvents = DayFile(-4000, L"UPG");
+    const std::wstring keptTrace = logs + DebugLogName(NoonInDays(-1000));
+    const std::wstring oldTrace = logs + DebugLogName(NoonInDays(-4000));
+    const auto writeLog = [](const std::wstring& path)
+    { ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0|\0y\0\r\0\n\0", 12)); };
+    const auto purge = [=](const std::wstring& kept, const std::wstring& old)
+    {
+        return [=](ULONG result, bool)
+        {
+            EXPECT_TRUE(FileExists(kept)) << "a log younger than its age was purged";
+            if (!Failed(result))
+            {
+                EXPECT_FALSE(FileExists(old));
+            }
+        };
+    };
+    // Each purge runs on a file past its age and one within it; setting null: no age to set.
+    const auto addPurge = [&](const char* name, std::function<ULONG()> call, const wchar_t* setting,
+                              const std::wstring& kept, const std::wstring& old)
+    {
+        m_others.push_back({name, call, purge(kept, old),
+                            [=]
+                            {
+                                if (setting)
+                                    SetSetting(setting, 3650);
+                                writeLog(kept);
+                                writeLog(old);
+                            }});
+    };
+    addPurge(
+        "DoAction 3", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0); },
+        L"EventLogPurgeFre", keptEvents, oldEvents);
+    addPurge(
+        "DoAction 4", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0); },
+        L"DebugLogPurgeFre", keptTrace, oldTrace);
+    addPurge(
+        "DoAction 1",
+        [=]
+        {
+            LogDeleteParam param{NoonInDays(-2000), LOG_UPDATE};
+            return p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0);
+        },
+        nullptr, keptEvents, oldEvents);
+    m_others.push_back(
+        {"DoAction 2", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_REPORT, 0, nullptr, 0, 0, 0); }});
+    m_others.push_back({"DoAction 5", [=] {
+                            return p->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0);
+                        }});
+    m_others.push_back({"Initialize", [=] {
+                            return FirstNotSuccess({p->Initialize(), p->Uninitialize(), p->Reserved4()});
+                        }});
+
+    IFrameworkService* s = m_service;
+    m_others.push_back({"service", [=]
+                        {
+                            ULONG state = 0;
+                            return FirstNotSuccess(
+                                {s->Initialize(), s->StartService(1, 2), s->GetServiceState(&state),
+                                 s->QueryValue(0, nullptr, 0, 0), s->StoreValue(0, nullptr, 0, 0),
+                                 s->SendMessage(0, nullptr, 0, 0), s->PostMessage(0, nullptr, 0, 0),
+                                 s->Notify(0, nullptr, 0, 0), s->StopService(), s->Uninitialize()});
+                        }});
+    NorquillDll* dll = &m_dll;
+    RecordingController* controller = &m_controller;
+    RecordingSrvManager* manager = &m_manager;
+    m_others.push_back(
+        {"exports", [=]
+         {
+             IEnforceProvider* provider = nullptr;
+             IFrameworkService* service = nullptr;
+             // A failed creation hands out nothing; what was created is freed again.
+             const ULONG created = dll->SfPv_CreateProvider(&provider, CONTROLLER_TYPE,
+                                                            PROVIDER_TYPE_EVENTLOG, controller, 0, 0);
+             EXPECT_EQ(Failed(created), provider == nullptr);
+             const ULONG freed =
+                 provider ? dll->SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0)
+                          : RESULT_SUCCESS;
+             const ULONG createdService =
+                 dll->SfSv_CreateService(&service, LAYER_TYPE_ENFORCE, SERVICE_TYPE_EVENTLOG, manager, 0, 0);
+             EXPECT_EQ(Failed(createdService), service == nullptr);
+             const ULONG freedService = service ? dll->SfSv_FreeService(service, 0, 0, 0, 0) : RESULT_SUCCESS;
+             return FirstNotSuccess({created, freed, createdService, freedService});
+         }});
+}
+} // namespace
+
+TEST_F(AllocationFailureTest, EveryOperationSurvivesEachFailingAllocationAndWorksAfterwards)
+{
+    AddOperations();
+    for (bool repeat : {false, true})
+    {
+        if (repeat && !FullSweep())
+            break;
+        for (const std::vector<Operation>* ops : {&m_stores, &m_queries, &m_others})
+            for (const Operation& op : *ops)
+            {
+                Sweep(op, repeat);
+                if (HasFailure())
+                    return;
+            }
+    }
+}

@@ -1,0 +1,161 @@
+// Linked into a test build of the plug-in only: every form of the global operator new and delete, with
+// an allocation that fails on request. The host steers it through the two exports below.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
+
+namespace
+{
+std::atomic<LONG> g_countdown{0}; // allocations left until the failing one; 0: disarmed
+std::atomic<bool> g_repeat{false};
+std::atomic<bool> g_failing{false}; // in repeat mode: every allocation since the first failure fails
+std::atomic<LONG> g_failed{0};
+
+bool FailThisOne()
+{
+    if (g_failing.load())
+    {
+        ++g_failed;
+        return true;
+    }
+    LONG left = g_countdown.load();
+    while (left > 0)
+    {
+        if (!g_countdown.compare_exchange_weak(left, left - 1))
+            continue;
+        if (left != 1)
+            return false;
+        ++g_failed;
+        g_failing.store(g_repeat.load());
+        return true;
+    }
+    return false;
+}
+
+// Plain malloc underneath: the host frees what the plug-in put into its containers with its own
+// operator delete, which is free() of the same C runtime.
+void* Allocate(std::size_t size) noexcept
+{
+    return FailThisOne() ? nullptr : std::malloc(size ? size : 1);
+}
+
+void* AllocateAligned(std::size_t size, std::align_val_t alignment) noexcept
+{
+    return FailThisOne() ? nullptr : _aligned_malloc(size ? size : 1, static_cast<std::size_t>(alignment));
+}
+
+void* AllocateOrThrow(std::size_t size)
+{
+    if (void* p = Allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void* AllocateAlignedOrThrow(std::size_t size, std::align_val_t alignment)
+{
+    if (void* p = AllocateAligned(size, alignment))
+        return p;
+    throw std::bad_alloc();
+}
+} // namespace
+
+// nth > 0: the nth allocation from now fails (and with repeat every one after it); 0 disarms.
+extern "C" __declspec(dllexport) void WINAPI NqTest_FailAllocation(LONG nth, BOOL repeat)
+{
+    g_countdown.store(0);
+    g_failing.store(false);
+    g_failed.store(0);
+    g_repeat.store(repeat != FALSE);
+    g_countdown.store(nth > 0 ? nth : 0);
+}
+
+// Allocations that failed since the last NqTest_FailAllocation.
+extern "C" __declspec(dllexport) LONG WINAPI NqTest_FailedAllocations()
+{
+    return g_failed.load();
+}
+
+void* operator new(std::size_t size)
+{
+    return AllocateOrThrow(size);
+}
+void* operator new[](std::size_t size)
+{
+    return AllocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    return AllocateAlignedOrThrow(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment)
+{
+    return AllocateAlignedOrThrow(size, alignment);
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return AllocateAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+    return AllocateAligned(size, alignment);
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept
+{
+    _aligned_free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept
+{
+    _aligned_free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept
+{
+    _aligned_free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
+{
+    _aligned_free(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    _aligned_free(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
+{
+    _aligned_free(p);
+}

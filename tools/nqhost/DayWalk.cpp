@@ -1,0 +1,109 @@
+#include "DayWalk.h"
+
+#include "RecordKindTable.h"
+#include "Text.h"
+#include "UsageError.h"
+
+#include <algorithm>
+
+namespace NqHost
+{
+bool CDayWalk::Prepare(CommandContext& context)
+{
+    m_files.clear();
+    for (const CRecordKind* kind : m_kinds)
+    {
+        CLogLocation location;
+        if (!location.Find(context, *kind))
+            return false;
+        m_files.push_back(location.ListDayFiles());
+    }
+    return true;
+}
+
+void CDayWalk::SetRange(const CCommandLine& line)
+{
+    SYSTEMTIME today = Text::Today();
+    DWORD oldest = 0, newest = 0;
+    for (const auto& files : m_files)
+        if (!files.empty())
+        {
+            oldest = oldest ? std::min(oldest, files.begin()->first) : files.begin()->first;
+            newest = std::max(newest, files.rbegin()->first);
+        }
+    auto fromKey = [](DWORD key)
+    {
+        SYSTEMTIME day{};
+        day.wYear = static_cast<WORD>(key / 10000);
+        day.wMonth = static_cast<WORD>(key / 100 % 100);
+        day.wDay = static_cast<WORD>(key % 100);
+        return day;
+    };
+    m_first = line.Has(L"from") ? Commands::ParseDay(line.Option(L"from")) : oldest ? fromKey(oldest) : today;
+    m_last = line.Has(L"to")                ? Commands::ParseDay(line.Option(L"to"))
+             : newest > Text::DayKey(today) ? fromKey(newest)
+                                            : today;
+    if (Text::DayKey(m_first) > Text::DayKey(m_last))
+        throw UsageError{L"--from " + Text::DateText(m_first) + L" is after --to " + Text::DateText(m_last)};
+    m_days = 0;
+    for (SYSTEMTIME day = m_first; Text::DayKey(day) <= Text::DayKey(m_last); day = Text::NextDay(day))
+        ++m_days;
+}
+
+void CDayWalk::ForEachFile(const Visit& visit)
+{
+    m_filesVisited = m_daysWithoutFile = 0;
+    size_t index = 0;
+    for (SYSTEMTIME day = m_first; index < m_days; day = Text::NextDay(day), ++index)
+    {
+        bool any = false;
+        for (size_t k = 0; k < m_kinds.size(); ++k)
+        {
+            auto file = m_files[k].find(Text::DayKey(day));
+            if (file == m_files[k].end())
+                continue;
+            any = true;
+            ++m_filesVisited;
+            if (!visit(day, index, *m_kinds[k], file->second))
+                return;
+        }
+        m_daysWithoutFile += any ? 0 : 1;
+    }
+}
+
+void CDayWalk::Report(COutput& output) const
+{
+    output.Value(L"from", Text::DateText(m_first));
+    output.Value(L"to", Text::DateText(m_last));
+    output.Value(L"days", static_cast<long long>(m_days));
+    output.Value(L"dayFiles", static_cast<long long>(m_filesVisited));
+    output.Value(L"daysWithoutFile", static_cast<long long>(m_daysWithoutFile));
+}
+
+namespace Commands
+{
+std::vector<const CRecordKind*> ParseKinds(const CommandArgs& words)
+{
+    std::vector<const CRecordKind*> kinds;
+    bool all = words.empty();
+    for (const std::wstring& word : words)
+    {
+        if (Text::EqualsNoCase(word, L"all"))
+        {
+            all = true;
+            continue;
+        }
+        const CRecordKind* kind = &RecordKindTable::Find(word);
+        if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end())
+            kinds.push_back(kind);
+    }
+    if (all)
+    {
+        kinds.clear();
+        for (const auto& kind : RecordKindTable::All())
+            kinds.push_back(kind.get());
+    }
+    return kinds;
+}
+} // namespace Commands
+} // namespace NqHost

@@ -1,0 +1,65 @@
+// export: records of a range of days handed to other tools, one day of one kind in memory at a time.
+#include "Commands.h"
+
+#include "DayWalk.h"
+#include "Progress.h"
+#include "RecordWriter.h"
+#include "ResultCodes.h"
+#include "Text.h"
+
+namespace NqHost
+{
+namespace Commands
+{
+void Export(CommandContext& context, const CommandArgs& args)
+{
+    std::vector<const CRecordKind*> kinds = ParseKinds(args);
+    const std::wstring format = context.line.Has(L"format") ? context.line.Option(L"format") : L"jsonl";
+    CRecordWriter::Check(format, false, kinds);
+    const std::wstring outputPath = context.line.Option(L"output");
+    if (outputPath.empty())
+        context.output.ReportToStderr();
+
+    CDayWalk walk(kinds);
+    if (!walk.Prepare(context))
+        return;
+    walk.SetRange(context.line);
+    COutputStream stream;
+    if (!outputPath.empty() && !stream.Open(outputPath))
+        return context.output.Failure(L"cannot create " + outputPath + L": " +
+                                      ResultCodes::Describe(stream.Error()));
+    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(format, false, stream, kinds);
+
+    auto* provider = context.host.Provider();
+    CProgress progress(L"export", walk.Days());
+    long long records = 0;
+    walk.ForEachFile(
+        [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring&)
+        {
+            progress.Show(dayIndex + 1);
+            ULONG result = kind.Read(provider, day,
+                                     [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                                     {
+                                         writer->Write(kind, time, fields);
+                                         ++records;
+                                     });
+            // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
+            if (SrvFrwk::Failed(result))
+                context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s",
+                                                   SrvFrwk::EventLog::TYPE_EVENTLOG, kind.SubType(),
+                                                   kind.Name().c_str(), Text::DateText(day).c_str()),
+                                      result);
+            return !stream.Failed();
+        });
+    progress.Done();
+    if (!stream.Flush())
+        context.output.Failure(L"writing " +
+                               (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
+                               L" failed: " + ResultCodes::Describe(stream.Error()));
+    walk.Report(context.output);
+    context.output.Value(L"records", records);
+    if (!outputPath.empty())
+        context.output.Value(L"output", outputPath);
+}
+} // namespace Commands
+} // namespace NqHost

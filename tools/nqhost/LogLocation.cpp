@@ -1,0 +1,59 @@
+#include "LogLocation.h"
+
+#include "Text.h"
+
+#include "KvCommon/KvComn_Handle.h"
+
+namespace NqHost
+{
+bool CLogLocation::Find(CommandContext& context, const CRecordKind& kind)
+{
+    auto* provider = context.host.Provider();
+    if (!provider)
+        return false;
+    SrvFrwk::EventLog::LogPathQuery query;
+    query.stDate = Text::Today();
+    query.dwLogType = kind.LogType();
+    ULONG result =
+        provider->QueryData(SrvFrwk::EventLog::TYPE_EVENTLOG, SrvFrwk::EventLog::DATA_LOG_PATH, &query, 0, 0);
+    const std::wstring& path = query.tsLogPath;
+    size_t slash = path.find_last_of(L'\\');
+    size_t dot = path.find_last_of(L'.');
+    if (SrvFrwk::Failed(result) || dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+    {
+        context.output.Result(Text::Format(L"QueryData(%lu, %lu = path) of %s",
+                                           SrvFrwk::EventLog::TYPE_EVENTLOG, SrvFrwk::EventLog::DATA_LOG_PATH,
+                                           kind.Name().c_str()),
+                              SrvFrwk::Failed(result) ? result : SrvFrwk::RESULT_FAILED);
+        return false;
+    }
+    m_folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    m_extension = path.substr(dot + 1);
+    return true;
+}
+
+std::wstring CLogLocation::DayFile(const SYSTEMTIME& day) const
+{
+    return Text::Format(L"%s%08lu.%s", m_folder.c_str(), Text::DayKey(day), m_extension.c_str());
+}
+
+std::map<DWORD, std::wstring> CLogLocation::ListDayFiles() const
+{
+    std::map<DWORD, std::wstring> files;
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(FindFirstFileW((m_folder + L"????????." + m_extension).c_str(), &data));
+    if (!find)
+        return files;
+    do
+    {
+        std::wstring name = data.cFileName;
+        SYSTEMTIME day;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() != 9 + m_extension.size() ||
+            name[8] != L'.' || !Text::EqualsNoCase(name.substr(9), m_extension) ||
+            !Text::ParseDate(name.substr(0, 4) + L"-" + name.substr(4, 2) + L"-" + name.substr(6, 2), day))
+            continue;
+        files[Text::DayKey(day)] = m_folder + name;
+    } while (FindNextFileW(find.get(), &data));
+    return files;
+}
+} // namespace NqHost

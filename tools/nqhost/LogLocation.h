@@ -1,0 +1,27 @@
+#pragma once
+// Where a kind's day files are, as the plug-in itself names them (QueryData 16), and which days have one.
+#include "Commands.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace NqHost
+{
+class CLogLocation
+{
+public:
+    // Asks the provider for today's file of the kind; false after a failure, which has been reported.
+    bool Find(CommandContext& context, const CRecordKind& kind);
+
+    const std::wstring& Folder() const { return m_folder; }
+    std::wstring DayFile(const SYSTEMTIME& day) const;
+    // The kind's day files in the folder by Text::DayKey; names that are no real day are not day files.
+    std::map<DWORD, std::wstring> ListDayFiles() const;
+
+private:
+    std::wstring m_folder; // ends in "\"
+    std::wstring m_extension;
+};
+} // namespace NqHost

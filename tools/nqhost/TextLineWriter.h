@@ -1,0 +1,16 @@
+#pragma once
+// For a person watching: the time, the kind and field=value pairs on one line.
+#include "RecordWriter.h"
+
+namespace NqHost
+{
+class CTextLineWriter : public CRecordWriter
+{
+public:
+    explicit CTextLineWriter(COutputStream& out) : m_out(out) {}
+    void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
+
+private:
+    COutputStream& m_out;
+};
+} // namespace NqHost
