@@ -1,5 +1,7 @@
 #include "LogLineReader.h"
 
+#include "LogScan.h"
+
 #include <algorithm>
 #include <cwchar>
 
@@ -17,10 +19,14 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
         const size_t scan = std::min(available, MaxPiece);
         size_t stop = 0;
         size_t null = scan; // the first U+0000, where the reader's view of the piece ends
-        for (; stop < scan && begin[stop] != L'\n' && begin[stop] != kWeof; ++stop)
+        for (;;)
         {
-            if (begin[stop] == L'\0' && null == scan)
-                null = stop;
+            stop = static_cast<size_t>(LogScan::FindAny(begin + stop, begin + scan, L'\n', kWeof, L'\0') -
+                                       begin);
+            if (stop == scan || begin[stop] != L'\0')
+                break;
+            null = null == scan ? stop : null;
+            ++stop;
         }
         size_t take = 0;
         size_t consumed = 0;
