@@ -85,24 +85,18 @@ TEST_F(ActionsTest, DebugLogPurgeTakesOldTraceFilesFromBothFolders)
     Provider(); // by now the trace library has begun today's file
     const std::vector<std::wstring> written = TestSupport::ListFiles(trace.Folder(), L"*_bsqNorquill.log");
     ASSERT_EQ(1u, written.size());
-    const auto named = [](const std::wstring& folder, int days)
-    {
-        const SYSTEMTIME t = NoonInDays(days);
-        wchar_t date[16];
-        _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-        return folder + date + L"_bsqNorquill.log";
-    };
     CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
     for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
         for (int days : {-31, -29})
-            ASSERT_TRUE(CopyFileW((trace.Folder() + written[0]).c_str(), named(folder, days).c_str(), FALSE));
+            ASSERT_TRUE(CopyFileW((trace.Folder() + written[0]).c_str(),
+                                  (folder + DebugLogName(days)).c_str(), FALSE));
 
     EXPECT_EQ(RESULT_SUCCESS,
               Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
     for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
     {
-        EXPECT_FALSE(FileExists(named(folder, -31))) << folder;
-        EXPECT_TRUE(FileExists(named(folder, -29))) << folder;
+        EXPECT_FALSE(FileExists(folder + DebugLogName(-31))) << folder;
+        EXPECT_TRUE(FileExists(folder + DebugLogName(-29))) << folder;
     }
     EXPECT_TRUE(FileExists(trace.Folder() + written[0]));
 }

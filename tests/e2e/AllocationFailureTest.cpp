@@ -80,13 +80,6 @@ void ExpectWholeDayFiles(const std::wstring& folder)
     }
 }
 
-std::wstring DebugLogName(const SYSTEMTIME& t)
-{
-    wchar_t date[16];
-    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-    return std::wstring(date) + L"_bsqNorquill.log";
-}
-
 auto Fields(const UrlFilterLogRecord& r)
 {
     return std::tie(r.dwNumber, r.dwCode, r.tsText1, r.nValue, r.tsText2, r.tsText3, r.dwExtra1, r.dwExtra2,
@@ -372,8 +365,8 @@ void AllocationFailureTest::AddOperations()
         { return std::memcmp(&a, &b, sizeof(a)) == 0; });
     const std::wstring logs = sandbox.LogFolder();
     const std::wstring keptEvents = DayFile(-1000, L"UPG"), oldEvents = DayFile(-4000, L"UPG");
-    const std::wstring keptTrace = logs + DebugLogName(NoonInDays(-1000));
-    const std::wstring oldTrace = logs + DebugLogName(NoonInDays(-4000));
+    const std::wstring keptTrace = logs + DebugLogName(-1000);
+    const std::wstring oldTrace = logs + DebugLogName(-4000);
     const auto writeLog = [](const std::wstring& path)
     { ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0|\0y\0\r\0\n\0", 12)); };
     const auto purge = [=](const std::wstring& kept, const std::wstring& old)

@@ -123,6 +123,15 @@ inline SYSTEMTIME NoonInDays(int days)
     return t;
 }
 
+// The trace file of that day as the tests' trace settings name it.
+inline std::wstring DebugLogName(int days)
+{
+    const SYSTEMTIME t = NoonInDays(days);
+    wchar_t date[16];
+    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
+    return std::wstring(date) + L"_bsqNorquill.log";
+}
+
 constexpr const wchar_t* kFunc = L".w.";
 constexpr const wchar_t* kError = L"!!!";
 

@@ -244,16 +244,17 @@ EventLogSandbox::~EventLogSandbox() = default;
 
 TraceSandbox::TraceSandbox(DWORD level) : m_key(HKEY_LOCAL_MACHINE, kDebugLogKey, true)
 {
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Enable", 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Level", level);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogProcess", 0);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogUnitType", 0);
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFolder", m_folder.Path());
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogPrefix", L"bsq");
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFile", L"");
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogExtension", L"log");
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Robust", 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Debugger", 0);
+    const std::pair<const wchar_t*, DWORD> dwords[] = {{L"Enable", 1},     {L"Level", level},
+                                                       {L"LogProcess", 0}, {L"LogUnitType", 0},
+                                                       {L"Robust", 1},     {L"Debugger", 0}};
+    for (const auto& [name, value] : dwords)
+        SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, name, value);
+    const std::pair<const wchar_t*, std::wstring> texts[] = {{L"LogFolder", m_folder.Path()},
+                                                             {L"LogPrefix", L"bsq"},
+                                                             {L"LogFile", L""},
+                                                             {L"LogExtension", L"log"}};
+    for (const auto& [name, value] : texts)
+        SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, name, value);
 }
 
 TraceSandbox::~TraceSandbox() = default;
@@ -280,17 +281,92 @@ std::vector<std::wstring> TraceSandbox::Lines() const
     return lines;
 }
 
-MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
+ChildProcess::ChildProcess(std::wstring commandLine, bool capture)
 {
-    std::wstring command = L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (capture && !CreatePipe(&m_read, &write, &sa, 0))
+        return;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    if (capture)
+    {
+        SetHandleInformation(m_read, HANDLE_FLAG_INHERIT, 0);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = write;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return;
-    CloseHandle(pi.hThread);
-    m_process = pi.hProcess;
-    while (!m_holding && WaitForSingleObject(m_process, 10) == WAIT_TIMEOUT)
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, capture, 0, nullptr, nullptr, &si, &pi))
+    {
+        CloseHandle(pi.hThread);
+        m_process = pi.hProcess;
+    }
+    if (write)
+        CloseHandle(write);
+}
+
+bool ChildProcess::ReadSome()
+{
+    char buffer[4096];
+    DWORD read = 0;
+    if (!m_read || !ReadFile(m_read, buffer, sizeof(buffer), &read, nullptr) || read == 0)
+        return false;
+    output.append(buffer, read);
+    return true;
+}
+
+void ChildProcess::ReadAll()
+{
+    while (ReadSome())
+        ;
+}
+
+bool ChildProcess::WaitFor(const std::string& text, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount();; Sleep(20))
+    {
+        DWORD available = 0;
+        while (m_read && PeekNamedPipe(m_read, nullptr, 0, nullptr, &available, nullptr) && available &&
+               ReadSome())
+            ;
+        if (output.find(text) != std::string::npos)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
+}
+
+int ChildProcess::Exit(DWORD timeoutMs)
+{
+    DWORD code = static_cast<DWORD>(-1);
+    if (m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0)
+    {
+        GetExitCodeProcess(m_process, &code);
+        ReadAll();
+    }
+    End();
+    return static_cast<int>(code);
+}
+
+void ChildProcess::End()
+{
+    if (m_process)
+    {
+        TerminateProcess(m_process, 1);
+        WaitForSingleObject(m_process, 30000);
+        CloseHandle(m_process);
+        m_process = nullptr;
+    }
+    if (m_read)
+        CloseHandle(m_read);
+    m_read = nullptr;
+}
+
+MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
+    : m_child(L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName, false)
+{
+    while (!m_holding && !m_child.Ended(10))
     {
         HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, fullName.c_str());
         m_holding = mutex != nullptr;
@@ -301,60 +377,20 @@ MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
 
 void MutexHolderProcess::End()
 {
-    if (!m_process)
-        return;
-    if (TerminateProcess(m_process, 0))
-        WaitForSingleObject(m_process, 30000);
-    CloseHandle(m_process);
-    m_process = nullptr;
+    m_child.End();
     m_holding = false;
 }
 
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* output)
 {
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE readPipe = nullptr, writePipe = nullptr;
-    if (output && !CreatePipe(&readPipe, &writePipe, &sa, 0))
+    ChildProcess child(commandLine, output != nullptr);
+    if (!child.Started())
         return -1;
-    if (readPipe)
-        SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
+    child.ReadAll(); // before waiting: a full pipe would stop the program
+    const int code = child.Exit(timeoutMs);
     if (output)
-    {
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = writePipe;
-        si.hStdError = writePipe;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    }
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = commandLine;
-    BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr,
-                             &si, &pi);
-    if (writePipe)
-        CloseHandle(writePipe);
-    if (!ok)
-    {
-        if (readPipe)
-            CloseHandle(readPipe);
-        return -1;
-    }
-    if (output)
-    {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readPipe, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-            output->append(buffer, read);
-        CloseHandle(readPipe);
-    }
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+        *output = child.output;
+    return code;
 }
 
 std::wstring DateText(const SYSTEMTIME& t)
