@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -30,23 +31,13 @@ bool FullSweep()
     return mode && std::strcmp(mode, "full") == 0;
 }
 
-// One of the result codes hosts know.
+// One of the result codes hosts know, or a Win32 code or a settings-key operation's unexpected failure
+// handed through.
 bool IsKnownResult(ULONG result)
 {
-    switch (result)
-    {
-    case RESULT_SUCCESS:
-    case RESULT_NOT_IMPLEMENTED:
-    case RESULT_FAILED:
-    case RESULT_NO_STORAGE:
-    case RESULT_BAD_TYPE:
-    case RESULT_INVALID_ARG:
-    case RESULT_OUT_OF_MEMORY:
-    case 0x800300FD: // a settings-key operation's unexpected failure, handed through
-        return true;
-    default:
-        return result < 0x10000; // a Win32 code handed through the same way
-    }
+    const ULONG known[] = {RESULT_SUCCESS,  RESULT_NOT_IMPLEMENTED, RESULT_FAILED,        RESULT_NO_STORAGE,
+                           RESULT_BAD_TYPE, RESULT_INVALID_ARG,     RESULT_OUT_OF_MEMORY, 0x800300FD};
+    return result < 0x10000 || std::find(std::begin(known), std::end(known), result) != std::end(known);
 }
 
 // The first result that is not plain success, as one code for a row of calls.
@@ -61,10 +52,7 @@ ULONG FirstNotSuccess(std::initializer_list<ULONG> results)
 size_t LineCount(const std::wstring& path)
 {
     const std::wstring text = TestSupport::ReadUtf16File(path);
-    size_t lines = 0;
-    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
-        ++lines;
-    return lines;
+    return std::count(text.begin(), text.end(), L'\n');
 }
 
 // Every day file holds the mark and whole lines, nothing else.
@@ -324,6 +312,15 @@ void AllocationFailureTest::AddOperations()
             SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}});
 
     IEnforceProvider* p = m_provider;
+    const auto action = [=](ULONG id, LogDeleteParam param = {})
+    {
+        return Operation{"DoAction " + std::to_string(id), [=]
+                         {
+                             LogDeleteParam copy = param;
+                             return p->DoAction(TYPE_EVENTLOG, id, 0, id == ACTION_DELETE ? &copy : nullptr,
+                                                0, 0, 0);
+                         }};
+    };
     m_others.push_back({"Install", [=] { return p->Install(); }});
     m_others.push_back({"StoreConfig 1", [=]
                         {
@@ -381,37 +378,24 @@ void AllocationFailureTest::AddOperations()
         };
     };
     // Each purge runs on a file past its age and one within it; setting null: no age to set.
-    const auto addPurge = [&](const char* name, std::function<ULONG()> call, const wchar_t* setting,
-                              const std::wstring& kept, const std::wstring& old)
+    const auto addPurge =
+        [&](Operation op, const wchar_t* setting, const std::wstring& kept, const std::wstring& old)
     {
-        m_others.push_back({name, call, purge(kept, old),
-                            [=]
-                            {
-                                if (setting)
-                                    SetSetting(setting, 3650);
-                                writeLog(kept);
-                                writeLog(old);
-                            }});
-    };
-    addPurge(
-        "DoAction 3", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0); },
-        L"EventLogPurgeFre", keptEvents, oldEvents);
-    addPurge(
-        "DoAction 4", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0); },
-        L"DebugLogPurgeFre", keptTrace, oldTrace);
-    addPurge(
-        "DoAction 1",
-        [=]
+        op.check = purge(kept, old);
+        op.prepare = [=]
         {
-            LogDeleteParam param{NoonInDays(-2000), LOG_UPDATE};
-            return p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0);
-        },
-        nullptr, keptEvents, oldEvents);
-    m_others.push_back(
-        {"DoAction 2", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_REPORT, 0, nullptr, 0, 0, 0); }});
-    m_others.push_back({"DoAction 5", [=] {
-                            return p->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0);
-                        }});
+            if (setting)
+                SetSetting(setting, 3650);
+            writeLog(kept);
+            writeLog(old);
+        };
+        m_others.push_back(op);
+    };
+    addPurge(action(ACTION_EVENTLOG_PURGE), L"EventLogPurgeFre", keptEvents, oldEvents);
+    addPurge(action(ACTION_DEBUGLOG_PURGE), L"DebugLogPurgeFre", keptTrace, oldTrace);
+    addPurge(action(ACTION_DELETE, {NoonInDays(-2000), LOG_UPDATE}), nullptr, keptEvents, oldEvents);
+    m_others.push_back(action(ACTION_REPORT));
+    m_others.push_back(action(ACTION_SETUP_LINK_REMOVE));
     m_others.push_back({"Initialize", [=] {
                             return FirstNotSuccess({p->Initialize(), p->Uninitialize(), p->Reserved4()});
                         }});

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace TestSupport
 {
 const wchar_t* const kEventLogKey =
@@ -67,14 +70,8 @@ void RemoveTree(const std::wstring& folder)
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = size == 0 || WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == size;
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+    return file.write(static_cast<const char*>(data), size) && file.flush();
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
@@ -84,20 +81,8 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
 
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 {
-    std::vector<BYTE> bytes;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    GetFileSizeEx(h, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(h);
-    return bytes;
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::wstring ReadUtf16File(const std::wstring& path)
