@@ -40,31 +40,37 @@ TempFolder::~TempFolder()
     RemoveTree(m_path);
 }
 
+namespace
+{
+// Calls visit(name, isDirectory) for each matching entry of the folder but "." and "..".
+template <class F> void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, F visit)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            visit(name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+} // namespace
+
 void RemoveTree(const std::wstring& folder)
 {
-    std::wstring base = folder;
-    if (!base.empty() && base.back() != L'\\')
-        base += L'\\';
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = base + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-            {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
+    const std::wstring base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
+    ForEachEntry(base, L"*",
+                 [&](const std::wstring& name, bool directory)
+                 {
+                     const std::wstring path = base + name;
+                     if (directory)
+                         return RemoveTree(path);
+                     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                     DeleteFileW(path.c_str());
+                 });
     RemoveDirectoryW(base.c_str());
 }
 
@@ -103,16 +109,12 @@ bool FileExists(const std::wstring& path)
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(fd.cFileName);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    ForEachEntry(folder, pattern,
+                 [&](const std::wstring& name, bool directory)
+                 {
+                     if (!directory)
+                         names.push_back(name);
+                 });
     return names;
 }
 
@@ -225,8 +227,6 @@ EventLogSandbox::EventLogSandbox()
     SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
 }
 
-EventLogSandbox::~EventLogSandbox() = default;
-
 TraceSandbox::TraceSandbox(DWORD level) : m_key(HKEY_LOCAL_MACHINE, kDebugLogKey, true)
 {
     const std::pair<const wchar_t*, DWORD> dwords[] = {{L"Enable", 1},     {L"Level", level},
@@ -241,8 +241,6 @@ TraceSandbox::TraceSandbox(DWORD level) : m_key(HKEY_LOCAL_MACHINE, kDebugLogKey
     for (const auto& [name, value] : texts)
         SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, name, value);
 }
-
-TraceSandbox::~TraceSandbox() = default;
 
 std::vector<std::wstring> TraceSandbox::Lines() const
 {

@@ -76,7 +76,6 @@ class EventLogSandbox
 {
 public:
     EventLogSandbox();
-    ~EventLogSandbox();
     const std::wstring& InstalledFolder() const { return m_folder.Path(); }
     std::wstring LogFolder() const { return m_folder.Path() + L"Log\\"; }
 
@@ -92,7 +91,6 @@ class TraceSandbox
 {
 public:
     explicit TraceSandbox(DWORD level = 273);
-    ~TraceSandbox();
     const std::wstring& Folder() const { return m_folder.Path(); }
     // Every line of every debug-log file in the folder, in file order.
     std::vector<std::wstring> Lines() const;
