@@ -1,7 +1,5 @@
 #include "E2EHost.h"
 
-#include <shlobj.h>
-
 using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
@@ -61,9 +59,7 @@ TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
     { return Provider()->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0); };
     const wchar_t* runKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     TestSupport::RegistryKeyGuard run(HKEY_LOCAL_MACHINE, runKey, false);
-    wchar_t startup[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
-    const std::wstring link = std::wstring(startup) + L"\\qelsetup.lnk";
+    const std::wstring link = StartupLink();
     ASSERT_FALSE(FileExists(link)) << "a real shortcut would be lost";
     ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", L"C:\\qelsetup.exe"));
     ASSERT_TRUE(TestSupport::WriteFileBytes(link, "x", 1));

@@ -2,8 +2,6 @@
 // until it runs through without a failure. A test build of the plug-in lets the host pick the failing one.
 #include "E2EHost.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -95,9 +93,9 @@ struct Operation
 {
     std::string name;
     std::function<ULONG()> call;
-    // What a call must have left, given its result and whether an allocation failed in it. The first
-    // call of every operation runs without a failure and gives the reference.
-    std::function<void(ULONG result, bool faulted)> check = [](ULONG, bool) {};
+    // What a call must have left, given its result. The first call of every operation runs without a
+    // failure and gives the reference.
+    std::function<void(ULONG result)> check = [](ULONG) {};
     std::function<void()> prepare = [] {};
     std::function<void()> start = [] {}; // before the reference call of each sweep
 };
@@ -108,7 +106,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dll.Loaded() && m_failAllocation && m_failedAllocations) << "Norquill_failalloc.dll";
-        ASSERT_FALSE(FileExists(m_startupLink)) << "a real shortcut would be lost";
+        ASSERT_FALSE(FileExists(StartupLink())) << "a real shortcut would be lost";
         m_dll.SfPv_Initialize();
         m_dll.SfSv_Initialize();
         ASSERT_EQ(RESULT_SUCCESS, m_dll.SfPv_CreateProvider(&m_provider, CONTROLLER_TYPE,
@@ -160,7 +158,7 @@ protected:
                                 R record = sample;
                                 return m_provider->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0);
                             },
-                            [=](ULONG result, bool)
+                            [=](ULONG result)
                             {
                                 // A failed store leaves no line behind, a successful one exactly one.
                                 const size_t now = LineCount(DayFile(0, extension));
@@ -173,7 +171,7 @@ protected:
         auto reference = std::make_shared<std::vector<R>>();
         m_queries.push_back({"QueryData " + std::to_string(subType),
                              [=] { return m_provider->QueryData(TYPE_EVENTLOG, subType, query.get(), 0, 0); },
-                             [=](ULONG result, bool)
+                             [=](ULONG result)
                              {
                                  if (reference->empty())
                                  {
@@ -210,7 +208,7 @@ protected:
         auto referenced = std::make_shared<bool>(false);
         m_others.push_back(
             {name, [=] { return call(*record); },
-             [=](ULONG result, bool)
+             [=](ULONG result)
              {
                  if (!*referenced)
                      *reference = *record;
@@ -232,7 +230,7 @@ protected:
         op.start();
         op.prepare();
         const ULONG reference = op.call();
-        op.check(reference, false);
+        op.check(reference);
         for (LONG n = 1;; ++n)
         {
             std::ostringstream where;
@@ -261,7 +259,7 @@ protected:
                 EXPECT_TRUE(!lines.empty() && lines.back().find(L" !!! ") != std::wstring::npos)
                     << "no error trace line";
             }
-            op.check(result, faulted);
+            op.check(result);
             ExpectWholeDayFiles(sandbox.LogFolder());
             if (!faulted)
             {
@@ -287,12 +285,6 @@ protected:
     RecordingSrvManager m_manager;
     IEnforceProvider* m_provider = nullptr;
     IFrameworkService* m_service = nullptr;
-    std::wstring m_startupLink = []
-    {
-        wchar_t startup[MAX_PATH] = {};
-        SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
-        return std::wstring(startup) + L"\\qelsetup.lnk";
-    }();
     std::vector<Operation> m_stores, m_queries, m_others;
 };
 
@@ -368,7 +360,7 @@ void AllocationFailureTest::AddOperations()
     { ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0|\0y\0\r\0\n\0", 12)); };
     const auto purge = [=](const std::wstring& kept, const std::wstring& old)
     {
-        return [=](ULONG result, bool)
+        return [=](ULONG result)
         {
             EXPECT_TRUE(FileExists(kept)) << "a log younger than its age was purged";
             if (!Failed(result))

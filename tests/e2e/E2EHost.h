@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -88,6 +89,14 @@ inline std::wstring DebugLogName(int days)
     wchar_t date[16];
     _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
     return std::wstring(date) + L"_bsqNorquill.log";
+}
+
+// The shortcut the setup-hook action removes: a test that finds a real one must stop.
+inline std::wstring StartupLink()
+{
+    wchar_t startup[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
+    return std::wstring(startup) + L"\\qelsetup.lnk";
 }
 
 constexpr const wchar_t* kFunc = L".w.";

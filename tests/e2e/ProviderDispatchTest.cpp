@@ -63,12 +63,6 @@ TEST_F(ProviderDispatchTest, RefusalsCheckTypeThenPointerThenSubType)
     EXPECT_EQ(0xAAAAu, report.dwDayFre);
     EXPECT_EQ(0xBBBBu, report.dwAlertFlag);
     EXPECT_TRUE(controller.calls.empty());
-    EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved4());
-    EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved5());
-    EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved6());
-    EXPECT_EQ(RESULT_NOT_IMPLEMENTED, p->Reserved11());
-    EXPECT_EQ(RESULT_SUCCESS, p->Initialize());
-    EXPECT_EQ(RESULT_SUCCESS, p->Uninitialize());
     // Unknown sub-types of data requests are refused without an error line; the purges use the default age.
     ExpectTraces(UnloadAndReadTrace(), {{3, kError, L"type unknown"},
                                         {12, kError, L""},
