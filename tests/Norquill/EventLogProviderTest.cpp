@@ -1,6 +1,7 @@
 #include "LogFileTest.h"
 
 #include "EventLogProvider.h"
+#include "LogTypes.h"
 
 using namespace SrvFrwk;
 using TestSupport::FileExists;
@@ -25,9 +26,8 @@ TEST_F(EventLogProviderTest, InstallStampsTheMomentAndTheReportDayAtNoon)
 {
     s_clock = s_nextClock = {2007, 12, 1, 31, 23, 59, 59, 999};
     ASSERT_EQ(RESULT_SUCCESS, provider.Install());
-    for (const wchar_t* name : {L"MostRecentThreatTime", L"VIRLastDate", L"SPYLastDate", L"TSCLastDate",
-                                L"UPGLastDate", L"PFWLastDate", L"VLNLastDate", L"URLLastDate",
-                                L"PHALastDate", L"PVYLastDate", L"HISLastDate", L"VSTLastDate"})
+    EXPECT_EQ(Bytes(s_clock), Stamp(L"MostRecentThreatTime"));
+    for (const wchar_t* name : Norquill::GetInstallStampNames())
         EXPECT_EQ(Bytes(s_clock), Stamp(name)) << name;
     EXPECT_EQ(Bytes({2007, 12, 1, 31, 12, 0, 0, 0}), Stamp(L"LastReportDate"));
 }

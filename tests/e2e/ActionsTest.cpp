@@ -1,7 +1,5 @@
 #include "E2EHost.h"
 
-#include <shlobj.h>
-
 using namespace E2E;
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
@@ -61,9 +59,7 @@ TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
     { return Provider()->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0); };
     const wchar_t* runKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     TestSupport::RegistryKeyGuard run(HKEY_LOCAL_MACHINE, runKey, false);
-    wchar_t startup[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
-    const std::wstring link = std::wstring(startup) + L"\\qelsetup.lnk";
+    const std::wstring link = StartupLink();
     ASSERT_FALSE(FileExists(link)) << "a real shortcut would be lost";
     ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, runKey, L"qelsetup.exe", L"C:\\qelsetup.exe"));
     ASSERT_TRUE(TestSupport::WriteFileBytes(link, "x", 1));
@@ -85,24 +81,18 @@ TEST_F(ActionsTest, DebugLogPurgeTakesOldTraceFilesFromBothFolders)
     Provider(); // by now the trace library has begun today's file
     const std::vector<std::wstring> written = TestSupport::ListFiles(trace.Folder(), L"*_bsqNorquill.log");
     ASSERT_EQ(1u, written.size());
-    const auto named = [](const std::wstring& folder, int days)
-    {
-        const SYSTEMTIME t = NoonInDays(days);
-        wchar_t date[16];
-        _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-        return folder + date + L"_bsqNorquill.log";
-    };
     CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
     for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
         for (int days : {-31, -29})
-            ASSERT_TRUE(CopyFileW((trace.Folder() + written[0]).c_str(), named(folder, days).c_str(), FALSE));
+            ASSERT_TRUE(CopyFileW((trace.Folder() + written[0]).c_str(),
+                                  (folder + DebugLogName(days)).c_str(), FALSE));
 
     EXPECT_EQ(RESULT_SUCCESS,
               Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
     for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
     {
-        EXPECT_FALSE(FileExists(named(folder, -31))) << folder;
-        EXPECT_TRUE(FileExists(named(folder, -29))) << folder;
+        EXPECT_FALSE(FileExists(folder + DebugLogName(-31))) << folder;
+        EXPECT_TRUE(FileExists(folder + DebugLogName(-29))) << folder;
     }
     EXPECT_TRUE(FileExists(trace.Folder() + written[0]));
 }

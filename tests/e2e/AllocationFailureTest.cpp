@@ -2,8 +2,7 @@
 // until it runs through without a failure. A test build of the plug-in lets the host pick the failing one.
 #include "E2EHost.h"
 
-#include <shlobj.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -30,23 +29,13 @@ bool FullSweep()
     return mode && std::strcmp(mode, "full") == 0;
 }
 
-// One of the result codes hosts know.
+// One of the result codes hosts know, or a Win32 code or a settings-key operation's unexpected failure
+// handed through.
 bool IsKnownResult(ULONG result)
 {
-    switch (result)
-    {
-    case RESULT_SUCCESS:
-    case RESULT_NOT_IMPLEMENTED:
-    case RESULT_FAILED:
-    case RESULT_NO_STORAGE:
-    case RESULT_BAD_TYPE:
-    case RESULT_INVALID_ARG:
-    case RESULT_OUT_OF_MEMORY:
-    case 0x800300FD: // a settings-key operation's unexpected failure, handed through
-        return true;
-    default:
-        return result < 0x10000; // a Win32 code handed through the same way
-    }
+    const ULONG known[] = {RESULT_SUCCESS,  RESULT_NOT_IMPLEMENTED, RESULT_FAILED,        RESULT_NO_STORAGE,
+                           RESULT_BAD_TYPE, RESULT_INVALID_ARG,     RESULT_OUT_OF_MEMORY, 0x800300FD};
+    return result < 0x10000 || std::find(std::begin(known), std::end(known), result) != std::end(known);
 }
 
 // The first result that is not plain success, as one code for a row of calls.
@@ -61,10 +50,7 @@ ULONG FirstNotSuccess(std::initializer_list<ULONG> results)
 size_t LineCount(const std::wstring& path)
 {
     const std::wstring text = TestSupport::ReadUtf16File(path);
-    size_t lines = 0;
-    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 2))
-        ++lines;
-    return lines;
+    return std::count(text.begin(), text.end(), L'\n');
 }
 
 // Every day file holds the mark and whole lines, nothing else.
@@ -78,13 +64,6 @@ void ExpectWholeDayFiles(const std::wstring& folder)
             << "torn line in " << name;
         EXPECT_EQ(std::wstring::npos, text.find(L'\xFEFF', 1)) << name;
     }
-}
-
-std::wstring DebugLogName(const SYSTEMTIME& t)
-{
-    wchar_t date[16];
-    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-    return std::wstring(date) + L"_bsqNorquill.log";
 }
 
 auto Fields(const UrlFilterLogRecord& r)
@@ -114,9 +93,9 @@ struct Operation
 {
     std::string name;
     std::function<ULONG()> call;
-    // What a call must have left, given its result and whether an allocation failed in it. The first
-    // call of every operation runs without a failure and gives the reference.
-    std::function<void(ULONG result, bool faulted)> check = [](ULONG, bool) {};
+    // What a call must have left, given its result. The first call of every operation runs without a
+    // failure and gives the reference.
+    std::function<void(ULONG result)> check = [](ULONG) {};
     std::function<void()> prepare = [] {};
     std::function<void()> start = [] {}; // before the reference call of each sweep
 };
@@ -127,7 +106,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dll.Loaded() && m_failAllocation && m_failedAllocations) << "Norquill_failalloc.dll";
-        ASSERT_FALSE(FileExists(m_startupLink)) << "a real shortcut would be lost";
+        ASSERT_FALSE(FileExists(StartupLink())) << "a real shortcut would be lost";
         m_dll.SfPv_Initialize();
         m_dll.SfSv_Initialize();
         ASSERT_EQ(RESULT_SUCCESS, m_dll.SfPv_CreateProvider(&m_provider, CONTROLLER_TYPE,
@@ -179,7 +158,7 @@ protected:
                                 R record = sample;
                                 return m_provider->StoreData(TYPE_EVENTLOG, subType, &record, 0, 0);
                             },
-                            [=](ULONG result, bool)
+                            [=](ULONG result)
                             {
                                 // A failed store leaves no line behind, a successful one exactly one.
                                 const size_t now = LineCount(DayFile(0, extension));
@@ -192,7 +171,7 @@ protected:
         auto reference = std::make_shared<std::vector<R>>();
         m_queries.push_back({"QueryData " + std::to_string(subType),
                              [=] { return m_provider->QueryData(TYPE_EVENTLOG, subType, query.get(), 0, 0); },
-                             [=](ULONG result, bool)
+                             [=](ULONG result)
                              {
                                  if (reference->empty())
                                  {
@@ -229,7 +208,7 @@ protected:
         auto referenced = std::make_shared<bool>(false);
         m_others.push_back(
             {name, [=] { return call(*record); },
-             [=](ULONG result, bool)
+             [=](ULONG result)
              {
                  if (!*referenced)
                      *reference = *record;
@@ -251,7 +230,7 @@ protected:
         op.start();
         op.prepare();
         const ULONG reference = op.call();
-        op.check(reference, false);
+        op.check(reference);
         for (LONG n = 1;; ++n)
         {
             std::ostringstream where;
@@ -280,7 +259,7 @@ protected:
                 EXPECT_TRUE(!lines.empty() && lines.back().find(L" !!! ") != std::wstring::npos)
                     << "no error trace line";
             }
-            op.check(result, faulted);
+            op.check(result);
             ExpectWholeDayFiles(sandbox.LogFolder());
             if (!faulted)
             {
@@ -306,12 +285,6 @@ protected:
     RecordingSrvManager m_manager;
     IEnforceProvider* m_provider = nullptr;
     IFrameworkService* m_service = nullptr;
-    std::wstring m_startupLink = []
-    {
-        wchar_t startup[MAX_PATH] = {};
-        SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
-        return std::wstring(startup) + L"\\qelsetup.lnk";
-    }();
     std::vector<Operation> m_stores, m_queries, m_others;
 };
 
@@ -331,6 +304,15 @@ void AllocationFailureTest::AddOperations()
             SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}});
 
     IEnforceProvider* p = m_provider;
+    const auto action = [=](ULONG id, LogDeleteParam param = {})
+    {
+        return Operation{"DoAction " + std::to_string(id), [=]
+                         {
+                             LogDeleteParam copy = param;
+                             return p->DoAction(TYPE_EVENTLOG, id, 0, id == ACTION_DELETE ? &copy : nullptr,
+                                                0, 0, 0);
+                         }};
+    };
     m_others.push_back({"Install", [=] { return p->Install(); }});
     m_others.push_back({"StoreConfig 1", [=]
                         {
@@ -372,13 +354,13 @@ void AllocationFailureTest::AddOperations()
         { return std::memcmp(&a, &b, sizeof(a)) == 0; });
     const std::wstring logs = sandbox.LogFolder();
     const std::wstring keptEvents = DayFile(-1000, L"UPG"), oldEvents = DayFile(-4000, L"UPG");
-    const std::wstring keptTrace = logs + DebugLogName(NoonInDays(-1000));
-    const std::wstring oldTrace = logs + DebugLogName(NoonInDays(-4000));
+    const std::wstring keptTrace = logs + DebugLogName(-1000);
+    const std::wstring oldTrace = logs + DebugLogName(-4000);
     const auto writeLog = [](const std::wstring& path)
     { ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0|\0y\0\r\0\n\0", 12)); };
     const auto purge = [=](const std::wstring& kept, const std::wstring& old)
     {
-        return [=](ULONG result, bool)
+        return [=](ULONG result)
         {
             EXPECT_TRUE(FileExists(kept)) << "a log younger than its age was purged";
             if (!Failed(result))
@@ -388,37 +370,24 @@ void AllocationFailureTest::AddOperations()
         };
     };
     // Each purge runs on a file past its age and one within it; setting null: no age to set.
-    const auto addPurge = [&](const char* name, std::function<ULONG()> call, const wchar_t* setting,
-                              const std::wstring& kept, const std::wstring& old)
+    const auto addPurge =
+        [&](Operation op, const wchar_t* setting, const std::wstring& kept, const std::wstring& old)
     {
-        m_others.push_back({name, call, purge(kept, old),
-                            [=]
-                            {
-                                if (setting)
-                                    SetSetting(setting, 3650);
-                                writeLog(kept);
-                                writeLog(old);
-                            }});
-    };
-    addPurge(
-        "DoAction 3", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0); },
-        L"EventLogPurgeFre", keptEvents, oldEvents);
-    addPurge(
-        "DoAction 4", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0); },
-        L"DebugLogPurgeFre", keptTrace, oldTrace);
-    addPurge(
-        "DoAction 1",
-        [=]
+        op.check = purge(kept, old);
+        op.prepare = [=]
         {
-            LogDeleteParam param{NoonInDays(-2000), LOG_UPDATE};
-            return p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0);
-        },
-        nullptr, keptEvents, oldEvents);
-    m_others.push_back(
-        {"DoAction 2", [=] { return p->DoAction(TYPE_EVENTLOG, ACTION_REPORT, 0, nullptr, 0, 0, 0); }});
-    m_others.push_back({"DoAction 5", [=] {
-                            return p->DoAction(TYPE_EVENTLOG, ACTION_SETUP_LINK_REMOVE, 0, nullptr, 0, 0, 0);
-                        }});
+            if (setting)
+                SetSetting(setting, 3650);
+            writeLog(kept);
+            writeLog(old);
+        };
+        m_others.push_back(op);
+    };
+    addPurge(action(ACTION_EVENTLOG_PURGE), L"EventLogPurgeFre", keptEvents, oldEvents);
+    addPurge(action(ACTION_DEBUGLOG_PURGE), L"DebugLogPurgeFre", keptTrace, oldTrace);
+    addPurge(action(ACTION_DELETE, {NoonInDays(-2000), LOG_UPDATE}), nullptr, keptEvents, oldEvents);
+    m_others.push_back(action(ACTION_REPORT));
+    m_others.push_back(action(ACTION_SETUP_LINK_REMOVE));
     m_others.push_back({"Initialize", [=] {
                             return FirstNotSuccess({p->Initialize(), p->Uninitialize(), p->Reserved4()});
                         }});

@@ -11,14 +11,6 @@ namespace
 {
 const int kDays[] = {0, -1, -29, -30, -31, -400};
 
-std::wstring DebugLogName(int days)
-{
-    const SYSTEMTIME t = NoonInDays(days);
-    wchar_t date[16];
-    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-    return std::wstring(date) + L"_bsqNorquill.log";
-}
-
 class PurgeAgesTest : public NorquillTest
 {
 protected:

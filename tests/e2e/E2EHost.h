@@ -1,9 +1,11 @@
 #pragma once
 // The tests' own host: loads the built DLL as a real host does and records what the plug-in asks of it.
+#include "HostObjects.h"
 #include "SrvFrwk_EventLog.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -53,49 +55,6 @@ public:
 };
 #undef E2E_ENTRY
 
-// Slots the plug-in must not call answer a failure, which the tests would see.
-class RecordingSrvManager : public SrvFrwk::Interface::ISrvManager
-{
-public:
-    ULONG Reserved0() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG GetIFrameworkServiceInterface(void** ppInterface, ULONG code1, ULONG code2, ULONG arg,
-                                        ULONG_PTR ulpArg) override
-    {
-        calls.push_back({reinterpret_cast<ULONG_PTR>(ppInterface), code1, code2, arg, ulpArg});
-        if (handler && ppInterface)
-            *ppInterface = handler;
-        return result;
-    }
-
-    std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
-    ULONG result = SrvFrwk::RESULT_SUCCESS;
-    void* handler = nullptr; // what the manager hands out; null leaves the out-pointer untouched
-};
-
-class RecordingController : public SrvFrwk::Interface::IEnforceController
-{
-public:
-    ULONG Reserved0() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved1() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved2() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved3() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved4() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved5() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved6() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved7() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved8() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG Reserved9() override { return SrvFrwk::RESULT_FAILED; }
-    ULONG NotifySessionAgent(ULONG type, ULONG subType, ULONG option, ULONG_PTR reserved, void* scratch,
-                             ULONG providerType, ULONG reserved2, ULONG_PTR reserved3) override
-    {
-        calls.push_back({type, subType, option, reserved, reinterpret_cast<ULONG_PTR>(scratch), providerType,
-                         reserved2, reserved3});
-        return SrvFrwk::RESULT_SUCCESS;
-    }
-
-    std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
-};
-
 // A value of the settings key; empty when missing or of another type.
 inline std::vector<BYTE> SettingBytes(const wchar_t* name, DWORD wantedType = REG_BINARY)
 {
@@ -121,6 +80,23 @@ inline SYSTEMTIME NoonInDays(int days)
     value.QuadPart += days * 864000000000LL;
     FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&value), &t);
     return t;
+}
+
+// The trace file of that day as the tests' trace settings name it.
+inline std::wstring DebugLogName(int days)
+{
+    const SYSTEMTIME t = NoonInDays(days);
+    wchar_t date[16];
+    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
+    return std::wstring(date) + L"_bsqNorquill.log";
+}
+
+// The shortcut the setup-hook action removes: a test that finds a real one must stop.
+inline std::wstring StartupLink()
+{
+    wchar_t startup[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
+    return std::wstring(startup) + L"\\qelsetup.lnk";
 }
 
 constexpr const wchar_t* kFunc = L".w.";

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace TestSupport
 {
 const wchar_t* const kEventLogKey =
@@ -37,44 +40,44 @@ TempFolder::~TempFolder()
     RemoveTree(m_path);
 }
 
+namespace
+{
+// Calls visit(name, isDirectory) for each matching entry of the folder but "." and "..".
+template <class F> void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, F visit)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            visit(name, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+} // namespace
+
 void RemoveTree(const std::wstring& folder)
 {
-    std::wstring base = folder;
-    if (!base.empty() && base.back() != L'\\')
-        base += L'\\';
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = base + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-            {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
+    const std::wstring base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
+    ForEachEntry(base, L"*",
+                 [&](const std::wstring& name, bool directory)
+                 {
+                     const std::wstring path = base + name;
+                     if (directory)
+                         return RemoveTree(path);
+                     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                     DeleteFileW(path.c_str());
+                 });
     RemoveDirectoryW(base.c_str());
 }
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = size == 0 || WriteFile(h, data, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == size;
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+    return file.write(static_cast<const char*>(data), size) && file.flush();
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
@@ -84,20 +87,8 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
 
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 {
-    std::vector<BYTE> bytes;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size{};
-    GetFileSizeEx(h, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(h);
-    return bytes;
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::wstring ReadUtf16File(const std::wstring& path)
@@ -118,16 +109,12 @@ bool FileExists(const std::wstring& path)
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern)
 {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(fd.cFileName);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    ForEachEntry(folder, pattern,
+                 [&](const std::wstring& name, bool directory)
+                 {
+                     if (!directory)
+                         names.push_back(name);
+                 });
     return names;
 }
 
@@ -240,23 +227,20 @@ EventLogSandbox::EventLogSandbox()
     SetRegString(HKEY_LOCAL_MACHINE, kInstallKey, L"InstalledFolder", m_folder.Path());
 }
 
-EventLogSandbox::~EventLogSandbox() = default;
-
 TraceSandbox::TraceSandbox(DWORD level) : m_key(HKEY_LOCAL_MACHINE, kDebugLogKey, true)
 {
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Enable", 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Level", level);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogProcess", 0);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogUnitType", 0);
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFolder", m_folder.Path());
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogPrefix", L"bsq");
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogFile", L"");
-    SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"LogExtension", L"log");
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Robust", 1);
-    SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, L"Debugger", 0);
+    const std::pair<const wchar_t*, DWORD> dwords[] = {{L"Enable", 1},     {L"Level", level},
+                                                       {L"LogProcess", 0}, {L"LogUnitType", 0},
+                                                       {L"Robust", 1},     {L"Debugger", 0}};
+    for (const auto& [name, value] : dwords)
+        SetRegDword(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, name, value);
+    const std::pair<const wchar_t*, std::wstring> texts[] = {{L"LogFolder", m_folder.Path()},
+                                                             {L"LogPrefix", L"bsq"},
+                                                             {L"LogFile", L""},
+                                                             {L"LogExtension", L"log"}};
+    for (const auto& [name, value] : texts)
+        SetRegString(HKEY_LOCAL_MACHINE, kInteractiveTraceKey, name, value);
 }
-
-TraceSandbox::~TraceSandbox() = default;
 
 std::vector<std::wstring> TraceSandbox::Lines() const
 {
@@ -280,17 +264,92 @@ std::vector<std::wstring> TraceSandbox::Lines() const
     return lines;
 }
 
-MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
+ChildProcess::ChildProcess(std::wstring commandLine, bool capture)
 {
-    std::wstring command = L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (capture && !CreatePipe(&m_read, &write, &sa, 0))
+        return;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    if (capture)
+    {
+        SetHandleInformation(m_read, HANDLE_FLAG_INHERIT, 0);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = write;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return;
-    CloseHandle(pi.hThread);
-    m_process = pi.hProcess;
-    while (!m_holding && WaitForSingleObject(m_process, 10) == WAIT_TIMEOUT)
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, capture, 0, nullptr, nullptr, &si, &pi))
+    {
+        CloseHandle(pi.hThread);
+        m_process = pi.hProcess;
+    }
+    if (write)
+        CloseHandle(write);
+}
+
+bool ChildProcess::ReadSome()
+{
+    char buffer[4096];
+    DWORD read = 0;
+    if (!m_read || !ReadFile(m_read, buffer, sizeof(buffer), &read, nullptr) || read == 0)
+        return false;
+    output.append(buffer, read);
+    return true;
+}
+
+void ChildProcess::ReadAll()
+{
+    while (ReadSome())
+        ;
+}
+
+bool ChildProcess::WaitFor(const std::string& text, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount();; Sleep(20))
+    {
+        DWORD available = 0;
+        while (m_read && PeekNamedPipe(m_read, nullptr, 0, nullptr, &available, nullptr) && available &&
+               ReadSome())
+            ;
+        if (output.find(text) != std::string::npos)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
+}
+
+int ChildProcess::Exit(DWORD timeoutMs)
+{
+    DWORD code = static_cast<DWORD>(-1);
+    if (m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0)
+    {
+        GetExitCodeProcess(m_process, &code);
+        ReadAll();
+    }
+    End();
+    return static_cast<int>(code);
+}
+
+void ChildProcess::End()
+{
+    if (m_process)
+    {
+        TerminateProcess(m_process, 1);
+        WaitForSingleObject(m_process, 30000);
+        CloseHandle(m_process);
+        m_process = nullptr;
+    }
+    if (m_read)
+        CloseHandle(m_read);
+    m_read = nullptr;
+}
+
+MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
+    : m_child(L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName, false)
+{
+    while (!m_holding && !m_child.Ended(10))
     {
         HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, fullName.c_str());
         m_holding = mutex != nullptr;
@@ -301,60 +360,20 @@ MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
 
 void MutexHolderProcess::End()
 {
-    if (!m_process)
-        return;
-    if (TerminateProcess(m_process, 0))
-        WaitForSingleObject(m_process, 30000);
-    CloseHandle(m_process);
-    m_process = nullptr;
+    m_child.End();
     m_holding = false;
 }
 
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* output)
 {
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE readPipe = nullptr, writePipe = nullptr;
-    if (output && !CreatePipe(&readPipe, &writePipe, &sa, 0))
+    ChildProcess child(commandLine, output != nullptr);
+    if (!child.Started())
         return -1;
-    if (readPipe)
-        SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
+    child.ReadAll(); // before waiting: a full pipe would stop the program
+    const int code = child.Exit(timeoutMs);
     if (output)
-    {
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = writePipe;
-        si.hStdError = writePipe;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    }
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = commandLine;
-    BOOL ok = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr, nullptr,
-                             &si, &pi);
-    if (writePipe)
-        CloseHandle(writePipe);
-    if (!ok)
-    {
-        if (readPipe)
-            CloseHandle(readPipe);
-        return -1;
-    }
-    if (output)
-    {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readPipe, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-            output->append(buffer, read);
-        CloseHandle(readPipe);
-    }
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+        *output = child.output;
+    return code;
 }
 
 std::wstring DateText(const SYSTEMTIME& t)

@@ -76,7 +76,6 @@ class EventLogSandbox
 {
 public:
     EventLogSandbox();
-    ~EventLogSandbox();
     const std::wstring& InstalledFolder() const { return m_folder.Path(); }
     std::wstring LogFolder() const { return m_folder.Path() + L"Log\\"; }
 
@@ -92,7 +91,6 @@ class TraceSandbox
 {
 public:
     explicit TraceSandbox(DWORD level = 273);
-    ~TraceSandbox();
     const std::wstring& Folder() const { return m_folder.Path(); }
     // Every line of every debug-log file in the folder, in file order.
     std::vector<std::wstring> Lines() const;
@@ -102,21 +100,49 @@ private:
     TempFolder m_folder;
 };
 
+// A program started with the command line as given; with capture, its standard output and error come
+// through a pipe into output. Terminated at destruction if still running.
+class ChildProcess
+{
+public:
+    explicit ChildProcess(std::wstring commandLine, bool capture = true);
+    ~ChildProcess() { End(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    bool Started() const { return m_process != nullptr; }
+    bool Ended(DWORD waitMs) const
+    {
+        return !m_process || WaitForSingleObject(m_process, waitMs) != WAIT_TIMEOUT;
+    }
+    // True once the output holds the text; false after the time is up.
+    bool WaitFor(const std::string& text, DWORD timeoutMs);
+    // Reads until the program closes its end of the pipe.
+    void ReadAll();
+    // The exit code once the program has ended within the time, else -1; the program is gone afterwards.
+    int Exit(DWORD timeoutMs);
+    void End();
+
+    std::string output;
+
+private:
+    bool ReadSome();
+
+    HANDLE m_process = nullptr;
+    HANDLE m_read = nullptr;
+};
+
 // A second process of the session that creates the named mutex (full name, e.g. "Local\\X") and holds it
 // until this object ends it. The constructor returns once the mutex exists, or the process has ended.
 class MutexHolderProcess
 {
 public:
     explicit MutexHolderProcess(const std::wstring& fullName);
-    ~MutexHolderProcess() { End(); }
-    MutexHolderProcess(const MutexHolderProcess&) = delete;
-    MutexHolderProcess& operator=(const MutexHolderProcess&) = delete;
     bool Holding() const { return m_holding; }
     // Terminates the holder and waits for it: the mutex is gone afterwards.
     void End();
 
 private:
-    HANDLE m_process = nullptr;
+    ChildProcess m_child;
     bool m_holding = false;
 };
 

@@ -80,26 +80,6 @@ TEST_F(DebugLogTest, LineCarriesDayFirstDateIdsTagOfTheExactLevelModuleWholeMess
     EXPECT_EQ(expected, TestSupport::ReadUtf16File(m_sandbox->Folder() + kDayFile));
 }
 
-TEST_F(DebugLogTest, LevelMaskDecidesWhichLinesGoOut)
-{
-    const struct
-    {
-        DWORD mask;
-        bool function, info, error;
-    } cases[] = {{256, false, false, true}, {273, true, true, true}, {0, false, false, false}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.mask);
-        Sandbox(c.mask);
-        ASSERT_TRUE(Start());
-        EXPECT_EQ(c.function, m_log.Trace("a.cpp", 1, Level::Function, L"f"));
-        EXPECT_EQ(c.info, m_log.Trace("a.cpp", 2, Level::Info, L"i"));
-        EXPECT_EQ(c.error, m_log.Trace("a.cpp", 3, Level::Error, L"e"));
-        EXPECT_EQ(size_t(c.function) + c.info + c.error, m_sandbox->Lines().size());
-        m_log.Uninitialize();
-    }
-}
-
 TEST_F(DebugLogTest, MissingSettingsSwitchTracingOffOrStopReadingAtTheGap)
 {
     // Enable, Level and LogFolder come before LogPrefix: they were read, prefix and extension stayed empty
@@ -121,20 +101,30 @@ TEST_F(DebugLogTest, MissingSettingsSwitchTracingOffOrStopReadingAtTheGap)
     }
 }
 
-TEST_F(DebugLogTest, TraceWorksOnlyBetweenInitializeAndUninitialize)
+TEST_F(DebugLogTest, LevelMaskDecidesAndTraceWorksOnlyBetweenInitializeAndUninitialize)
 {
+    Sandbox(0);
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(m_log.Trace("a.cpp", 1, Level::Error, L"masked"));
+    m_log.Uninitialize();
     Sandbox(256);
     EXPECT_FALSE(m_log.Trace("a.cpp", 1, Level::Error, L"before"));
     EXPECT_FALSE(m_log.Uninitialize());
     ASSERT_TRUE(Start());
     EXPECT_FALSE(m_log.Trace("a.cpp", 2, Level::Info, L"masked"));
+    EXPECT_FALSE(m_log.Trace("a.cpp", 2, Level::Function, L"masked"));
+    EXPECT_TRUE(m_log.Trace("a.cpp", 2, Level::Error, L"error"));
     // A second Initialize re-reads the mask; reloading the held library would make it fail.
     TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"Level", 273);
     ASSERT_TRUE(Start());
     EXPECT_TRUE(m_log.Trace("a.cpp", 3, Level::Info, L"during"));
+    EXPECT_TRUE(m_log.Trace("a.cpp", 3, Level::Function, L"during"));
     EXPECT_TRUE(m_log.Uninitialize());
     EXPECT_FALSE(m_log.Trace("a.cpp", 4, Level::Error, L"after"));
-    EXPECT_EQ(std::vector<std::wstring>{kStamp + Middle(L"@@@") + L"during - a.cpp(3)"}, m_sandbox->Lines());
+    EXPECT_EQ((std::vector<std::wstring>{kStamp + Middle(L"!!!") + L"error - a.cpp(2)",
+                                         kStamp + Middle(L"@@@") + L"during - a.cpp(3)",
+                                         kStamp + Middle(L".w.") + L"during - a.cpp(3)"}),
+              m_sandbox->Lines());
 }
 
 TEST_F(DebugLogTest, MissingOrBrokenLibraryMakesInitializeAndLaterTracesFail)

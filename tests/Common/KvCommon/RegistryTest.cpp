@@ -145,19 +145,3 @@ TEST_F(RegistryTest, EnumerationAppendsKeysAndValues)
     EXPECT_EQ((std::vector<std::wstring>{L"kept", L"Alpha", L"Beta"}), keys);
     EXPECT_EQ((std::vector<std::wstring>{L"Other", L"Seed"}), values);
 }
-
-TEST_F(RegistryTest, CreatedKeyCarriesTheSevenGroupDacl)
-{
-    const std::wstring path = kScratch + L"\\Secured";
-    ASSERT_TRUE(Registry().CreateKey(HKEY_LOCAL_MACHINE, path, 0));
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL, &key));
-    KvCommon::UniqueHKey owner(key);
-    DWORD size = 4096;
-    std::vector<BYTE> sd(size);
-    ASSERT_EQ(ERROR_SUCCESS, ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, sd.data(), &size));
-    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        GTEST_SKIP()
-            << "Wine gives new keys its own default DACL and drops the one passed to RegCreateKeyExW";
-    Checks::ExpectGroupDacl(sd.data(), KvCommon::AccessControl::KindRegistryKey);
-}

@@ -1,5 +1,5 @@
-// Linked into a test build of the plug-in only: every form of the global operator new and delete, with
-// an allocation that fails on request. The host steers it through the two exports below.
+// Linked into a test build of the plug-in only: the global operator new and delete, with an allocation
+// that fails on request. The host steers it through the two exports below.
 #include <windows.h>
 
 #include <atomic>
@@ -47,19 +47,6 @@ void* AllocateAligned(std::size_t size, std::align_val_t alignment) noexcept
     return FailThisOne() ? nullptr : _aligned_malloc(size ? size : 1, static_cast<std::size_t>(alignment));
 }
 
-void* AllocateOrThrow(std::size_t size)
-{
-    if (void* p = Allocate(size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* AllocateAlignedOrThrow(std::size_t size, std::align_val_t alignment)
-{
-    if (void* p = AllocateAligned(size, alignment))
-        return p;
-    throw std::bad_alloc();
-}
 } // namespace
 
 // nth > 0: the nth allocation from now fails (and with repeat every one after it); 0 disarms.
@@ -78,44 +65,20 @@ extern "C" __declspec(dllexport) LONG WINAPI NqTest_FailedAllocations()
     return g_failed.load();
 }
 
+// The array, nothrow and other sized forms of both runtimes forward to these.
 void* operator new(std::size_t size)
 {
-    return AllocateOrThrow(size);
-}
-void* operator new[](std::size_t size)
-{
-    return AllocateOrThrow(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
+    if (void* p = Allocate(size))
+        return p;
+    throw std::bad_alloc();
 }
 void* operator new(std::size_t size, std::align_val_t alignment)
 {
-    return AllocateAlignedOrThrow(size, alignment);
+    if (void* p = AllocateAligned(size, alignment))
+        return p;
+    throw std::bad_alloc();
 }
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return AllocateAlignedOrThrow(size, alignment);
-}
-void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AllocateAligned(size, alignment);
-}
-void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
-{
-    return AllocateAligned(size, alignment);
-}
-
 void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
 {
     std::free(p);
 }
@@ -123,39 +86,7 @@ void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
 }
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept
-{
-    std::free(p);
-}
 void operator delete(void* p, std::align_val_t) noexcept
-{
-    _aligned_free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept
-{
-    _aligned_free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept
-{
-    _aligned_free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
-{
-    _aligned_free(p);
-}
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept
-{
-    _aligned_free(p);
-}
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept
 {
     _aligned_free(p);
 }

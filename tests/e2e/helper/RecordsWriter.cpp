@@ -3,6 +3,7 @@
 //   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
 //                          prints "<successes> <failures> <torn records>"
 //   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
+#include "../HostObjects.h"
 #include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
 
@@ -14,25 +15,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-class NullController : public Interface::IEnforceController
-{
-public:
-    ULONG Reserved0() override { return RESULT_FAILED; }
-    ULONG Reserved1() override { return RESULT_FAILED; }
-    ULONG Reserved2() override { return RESULT_FAILED; }
-    ULONG Reserved3() override { return RESULT_FAILED; }
-    ULONG Reserved4() override { return RESULT_FAILED; }
-    ULONG Reserved5() override { return RESULT_FAILED; }
-    ULONG Reserved6() override { return RESULT_FAILED; }
-    ULONG Reserved7() override { return RESULT_FAILED; }
-    ULONG Reserved8() override { return RESULT_FAILED; }
-    ULONG Reserved9() override { return RESULT_FAILED; }
-    ULONG NotifySessionAgent(ULONG, ULONG, ULONG, ULONG_PTR, void*, ULONG, ULONG, ULONG_PTR) override
-    {
-        return RESULT_FAILED;
-    }
-};
-
 template <class T> T Entry(HMODULE module, const char* name)
 {
     return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
@@ -105,7 +87,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     auto create = Entry<PFN_SfPv_CreateProvider>(module, "SfPv_CreateProvider");
     auto release = Entry<PFN_SfPv_FreeProvider>(module, "SfPv_FreeProvider");
-    NullController controller;
+    E2E::RecordingController controller;
     Interface::IEnforceProvider* provider = nullptr;
     Entry<PFN_SfPv_Initialize>(module, "SfPv_Initialize")();
     if (Failed(create(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0)) || !provider)

@@ -5,16 +5,6 @@ using namespace NqHostTest;
 
 using NqHostProvider = NqHostFixture;
 
-TEST_F(NqHostProvider, StoreThenQueryRoundTripsEveryKind)
-{
-    for (const KindSample& sample : KindSamples())
-    {
-        SCOPED_TRACE(Utf8(sample.kind));
-        ASSERT_EQ(0, Run(L"store " + sample.kind + L" " + sample.stored).exitCode);
-        ExpectFields(sample, RunJson(L"query " + sample.kind).at("records").at(0));
-    }
-}
-
 TEST_F(NqHostProvider, QueryOfADayWithoutLogExitsOneWithTheResultName)
 {
     NqHostRun run = Run(L"query virus 2001-01-01");
