@@ -77,7 +77,7 @@ void DeleteLogFiles(const std::wstring& logFolder)
     ::FindClose(find);
 }
 
-// The system calls the design gives one stored event, without anything around them. StoreData itself
+// The system calls of one stored event as first written, without anything around them. StoreData itself
 // makes one fewer: it tells a new file by the length of the opened file, not by a directory search.
 double BareStores(const std::wstring& folder, const std::wstring& line, int count, bool lookUpFolder)
 {
@@ -85,7 +85,7 @@ double BareStores(const std::wstring& folder, const std::wstring& line, int coun
     const double start = Now();
     for (int i = 0; i < count; ++i)
     {
-        if (lookUpFolder) // what the design adds to every event: the installation folder, read afresh
+        if (lookUpFolder) // the installation folder, read afresh for every event as it once was
         {
             HKEY key = nullptr;
             wchar_t value[MAX_PATH];
