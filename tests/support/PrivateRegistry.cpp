@@ -16,10 +16,9 @@ const wchar_t* const kPrivateRoot = L"Software\\NorquillTests";
 bool ProcessIsGone(DWORD pid)
 {
     HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process)
-        return true;
-    const bool gone = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    ::CloseHandle(process);
+    const bool gone = !process || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    if (process)
+        ::CloseHandle(process);
     return gone;
 }
 

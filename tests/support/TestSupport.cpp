@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 
 #include <fstream>
+#include <algorithm>
 #include <iterator>
+#include <memory>
+#include <type_traits>
 
 namespace TestSupport
 {
@@ -19,29 +22,19 @@ std::wstring BinFolder()
     return s.substr(0, s.find_last_of(L'\\') + 1);
 }
 
-TempFolder::TempFolder()
-{
-    static LONG counter = 0;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    for (;;)
-    {
-        wchar_t name[64];
-        _snwprintf_s(name, 64, _TRUNCATE, L"nqtest_%lu_%ld_%lu", GetCurrentProcessId(),
-                     InterlockedIncrement(&counter), GetTickCount());
-        m_path = std::wstring(temp) + name + L"\\";
-        if (CreateDirectoryW(m_path.c_str(), nullptr))
-            break;
-    }
-}
-
-TempFolder::~TempFolder()
-{
-    RemoveTree(m_path);
-}
-
 namespace
 {
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)>;
+
+UniqueKey OpenKey(HKEY root, const std::wstring& path, REGSAM access, bool create = false)
+{
+    HKEY key = nullptr;
+    const LONG status =
+        create ? RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+               : RegOpenKeyExW(root, path.c_str(), 0, access, &key);
+    return UniqueKey(status == ERROR_SUCCESS ? key : nullptr, RegCloseKey);
+}
+
 // Calls visit(name, isDirectory) for each matching entry of the folder but "." and "..".
 template <class F> void ForEachEntry(const std::wstring& folder, const std::wstring& pattern, F visit)
 {
@@ -57,21 +50,51 @@ template <class F> void ForEachEntry(const std::wstring& folder, const std::wstr
     } while (FindNextFileW(h, &fd));
     FindClose(h);
 }
-} // namespace
 
-void RemoveTree(const std::wstring& folder)
+void RemoveTree(const std::wstring& folder) // folder ends in "\"
 {
-    const std::wstring base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
-    ForEachEntry(base, L"*",
+    ForEachEntry(folder, L"*",
                  [&](const std::wstring& name, bool directory)
                  {
-                     const std::wstring path = base + name;
                      if (directory)
-                         return RemoveTree(path);
-                     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                     DeleteFileW(path.c_str());
+                         return RemoveTree(folder + name + L"\\");
+                     SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                     DeleteFileW((folder + name).c_str());
                  });
-    RemoveDirectoryW(base.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+                 DWORD size)
+{
+    return RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data, size) == ERROR_SUCCESS;
+}
+
+// Returns at once unless local midnight is less than the margin away; then waits until the new day.
+void WaitOutMidnight(DWORD marginSeconds = 180)
+{
+    const SYSTEMTIME now = Today();
+    if (86400 - (now.wHour * 3600u + now.wMinute * 60u + now.wSecond) > marginSeconds)
+        return;
+    while (Today().wDay == now.wDay)
+        Sleep(500);
+}
+} // namespace
+
+TempFolder::TempFolder()
+{
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    do
+        m_path = std::wstring(temp) + L"nqtest_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                 std::to_wstring(InterlockedIncrement(&counter)) + L"\\";
+    while (!CreateDirectoryW(m_path.c_str(), nullptr));
+}
+
+TempFolder::~TempFolder()
+{
+    RemoveTree(m_path);
 }
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
@@ -93,11 +116,8 @@ std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 
 std::wstring ReadUtf16File(const std::wstring& path)
 {
-    std::vector<BYTE> bytes = ReadFileBytes(path);
-    std::wstring text(bytes.size() / 2, L'\0');
-    if (!text.empty())
-        memcpy(&text[0], bytes.data(), text.size() * 2);
-    return text;
+    const std::vector<BYTE> bytes = ReadFileBytes(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
 bool FileExists(const std::wstring& path)
@@ -122,13 +142,7 @@ bool DeleteRegTree(HKEY root, const std::wstring& path)
 {
     RegDeleteTreeW(root, path.c_str());
     RegDeleteKeyW(root, path.c_str());
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
-    {
-        RegCloseKey(key);
-        return false;
-    }
-    return true;
+    return !OpenKey(root, path, KEY_READ);
 }
 
 RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear)
@@ -137,15 +151,10 @@ RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool cle
     static LONG counter = 0;
     m_backup = L"Software\\NorquillTestBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"_" +
                std::to_wstring(InterlockedIncrement(&counter));
-    HKEY key = nullptr, backup = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+    if (UniqueKey key = OpenKey(root, path, KEY_READ))
     {
-        m_existed = RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                    nullptr, &backup, nullptr) == ERROR_SUCCESS &&
-                    RegCopyTreeW(key, nullptr, backup) == ERROR_SUCCESS;
-        if (backup)
-            RegCloseKey(backup);
-        RegCloseKey(key);
+        UniqueKey backup = OpenKey(HKEY_LOCAL_MACHINE, m_backup, KEY_ALL_ACCESS, true);
+        m_existed = backup && RegCopyTreeW(key.get(), nullptr, backup.get()) == ERROR_SUCCESS;
     }
     if (clear)
         DeleteRegTree(root, path);
@@ -154,36 +163,14 @@ RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool cle
 RegistryKeyGuard::~RegistryKeyGuard()
 {
     DeleteRegTree(m_root, m_path);
-    HKEY backup = nullptr, key = nullptr;
-    if (m_existed &&
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_backup.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS)
-    {
-        if (RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS)
-        {
-            RegCopyTreeW(backup, nullptr, key);
-            RegCloseKey(key);
-        }
-        RegCloseKey(backup);
-    }
+    UniqueKey backup = OpenKey(HKEY_LOCAL_MACHINE, m_backup, KEY_READ);
+    if (m_existed && backup)
+        if (UniqueKey key = OpenKey(m_root, m_path, KEY_ALL_ACCESS, true))
+            RegCopyTreeW(backup.get(), nullptr, key.get());
+    backup.reset();
     DeleteRegTree(HKEY_LOCAL_MACHINE, m_backup);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\NorquillTestBackup"); // only goes once empty
 }
-
-namespace
-{
-bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
-                 DWORD size)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG status = RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-} // namespace
 
 bool SetRegString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value)
 {
@@ -203,19 +190,13 @@ bool SetRegBinary(HKEY root, const std::wstring& path, const std::wstring& name,
 bool GetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
                  std::vector<BYTE>& data)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
+    UniqueKey key = OpenKey(root, path, KEY_QUERY_VALUE);
     DWORD size = 0;
-    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-    if (status == ERROR_SUCCESS)
-    {
-        data.resize(size);
-        status =
-            RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
-        data.resize(size);
-    }
-    RegCloseKey(key);
+    if (!key || RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    data.resize(size + 1); // +1: data() of an empty value is no buffer
+    const LONG status = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+    data.resize(size);
     return status == ERROR_SUCCESS;
 }
 
@@ -247,18 +228,12 @@ std::vector<std::wstring> TraceSandbox::Lines() const
     std::vector<std::wstring> lines;
     for (const std::wstring& name : ListFiles(m_folder.Path()))
     {
-        std::wstring text = ReadUtf16File(m_folder.Path() + name);
-        size_t start = (!text.empty() && text[0] == 0xFEFF) ? 1 : 0;
-        while (start < text.size())
+        const std::wstring text = ReadUtf16File(m_folder.Path() + name);
+        for (size_t start = (!text.empty() && text[0] == 0xFEFF) ? 1 : 0, end; start < text.size();
+             start = end + 2)
         {
-            size_t end = text.find(L"\r\n", start);
-            if (end == std::wstring::npos)
-            {
-                lines.push_back(text.substr(start));
-                break;
-            }
+            end = std::min(text.find(L"\r\n", start), text.size());
             lines.push_back(text.substr(start, end - start));
-            start = end + 2;
         }
     }
     return lines;
@@ -299,12 +274,6 @@ bool ChildProcess::ReadSome()
     return true;
 }
 
-void ChildProcess::ReadAll()
-{
-    while (ReadSome())
-        ;
-}
-
 bool ChildProcess::WaitFor(const std::string& text, DWORD timeoutMs)
 {
     for (DWORD start = GetTickCount();; Sleep(20))
@@ -318,6 +287,12 @@ bool ChildProcess::WaitFor(const std::string& text, DWORD timeoutMs)
         if (GetTickCount() - start >= timeoutMs)
             return false;
     }
+}
+
+void ChildProcess::ReadAll()
+{
+    while (ReadSome())
+        ;
 }
 
 int ChildProcess::Exit(DWORD timeoutMs)
@@ -339,23 +314,18 @@ void ChildProcess::End()
         TerminateProcess(m_process, 1);
         WaitForSingleObject(m_process, 30000);
         CloseHandle(m_process);
-        m_process = nullptr;
     }
     if (m_read)
         CloseHandle(m_read);
-    m_read = nullptr;
+    m_process = m_read = nullptr;
 }
 
 MutexHolderProcess::MutexHolderProcess(const std::wstring& fullName)
     : m_child(L"\"" + BinFolder() + L"mutex_holder.exe\" " + fullName, false)
 {
     while (!m_holding && !m_child.Ended(10))
-    {
-        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, fullName.c_str());
-        m_holding = mutex != nullptr;
-        if (mutex)
-            CloseHandle(mutex);
-    }
+        if (HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, fullName.c_str()))
+            m_holding = CloseHandle(mutex);
 }
 
 void MutexHolderProcess::End()
@@ -367,8 +337,6 @@ void MutexHolderProcess::End()
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* output)
 {
     ChildProcess child(commandLine, output != nullptr);
-    if (!child.Started())
-        return -1;
     child.ReadAll(); // before waiting: a full pipe would stop the program
     const int code = child.Exit(timeoutMs);
     if (output)
@@ -390,13 +358,4 @@ SYSTEMTIME Today()
     return t;
 }
 
-void WaitOutMidnight(DWORD marginSeconds)
-{
-    const SYSTEMTIME now = Today();
-    const DWORD left = 86400 - (now.wHour * 3600u + now.wMinute * 60u + now.wSecond);
-    if (left > marginSeconds)
-        return;
-    while (Today().wDay == now.wDay)
-        Sleep(500);
-}
 } // namespace TestSupport

@@ -1,7 +1,5 @@
 #pragma once
-// What every test needs: temporary folders, registry keys that are restored, file bytes, processes.
-// HKEY_LOCAL_MACHINE is the test process's private key (PrivateRegistry.h): the keys below are never
-// the machine's own.
+// What every test needs. HKEY_LOCAL_MACHINE is the test process's private key (PrivateRegistry.h).
 #include "PrivateRegistry.h"
 
 #include <windows.h>
@@ -10,7 +8,7 @@
 
 namespace TestSupport
 {
-// The folder of the running test binary (where the DLLs are).
+// The folder of the running test binary (where the DLLs are), ending in "\".
 std::wstring BinFolder();
 
 // A fresh folder under %TEMP%, removed with everything in it at destruction. Path ends in "\".
@@ -27,7 +25,6 @@ private:
     std::wstring m_path;
 };
 
-void RemoveTree(const std::wstring& folder);
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size);
 bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);
@@ -36,11 +33,11 @@ std::wstring ReadUtf16File(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern = L"*");
 
-// RegDeleteTreeW + RegDeleteKeyW; true when the key is gone.
+// True when the key is gone.
 bool DeleteRegTree(HKEY root, const std::wstring& path);
 
-// Copies a registry key (with its whole tree) aside and restores it at destruction, so one test's
-// values never reach the next; the key is removed at construction when clear is true.
+// Saves the key's tree and restores it at destruction, so one test's values never reach the next;
+// with clear, the key is removed at construction.
 class RegistryKeyGuard
 {
 public:
@@ -52,7 +49,7 @@ public:
 private:
     HKEY m_root;
     std::wstring m_path;
-    std::wstring m_backup; // copy of the key, beside it in the private registry, while the guard lives
+    std::wstring m_backup;
     bool m_existed = false;
 };
 
@@ -63,15 +60,14 @@ bool SetRegBinary(HKEY root, const std::wstring& path, const std::wstring& name,
 bool GetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD& type,
                  std::vector<BYTE>& data);
 
-// The event-log settings key, the installation key and the trace settings key.
 extern const wchar_t* const kEventLogKey;
 extern const wchar_t* const kInstallKey;
 extern const wchar_t* const kDebugLogKey;
 extern const wchar_t* const kInteractiveTraceKey;
 
 // Points "InstalledFolder" at a fresh temporary folder and clears the event-log settings key; both are
-// restored at destruction. LogFolder() is that folder + "Log\". Tests that read today's date beside the
-// DLL's own clock start here, so the sandbox first waits out the last minutes of a day.
+// restored at destruction. It first waits out the last minutes of a day, so that the tests reading today's
+// date beside the DLL's own clock never see the date change.
 class EventLogSandbox
 {
 public:
@@ -85,14 +81,13 @@ private:
     TempFolder m_folder;
 };
 
-// Switches tracing on for the next DebugLog::Initialize: "Enable" 1, the given level mask, "LogFolder"
-// a fresh temporary folder; the trace settings key is restored at destruction.
+// Switches tracing on for the next DebugLog::Initialize, with the level mask and a fresh "LogFolder";
+// the trace settings key is restored at destruction.
 class TraceSandbox
 {
 public:
     explicit TraceSandbox(DWORD level = 273);
     const std::wstring& Folder() const { return m_folder.Path(); }
-    // Every line of every debug-log file in the folder, in file order.
     std::vector<std::wstring> Lines() const;
 
 private:
@@ -100,8 +95,8 @@ private:
     TempFolder m_folder;
 };
 
-// A program started with the command line as given; with capture, its standard output and error come
-// through a pipe into output. Terminated at destruction if still running.
+// A program started with the command line; with capture, its standard output and error reach output.
+// Terminated at destruction.
 class ChildProcess
 {
 public:
@@ -109,15 +104,13 @@ public:
     ~ChildProcess() { End(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
-    bool Started() const { return m_process != nullptr; }
     bool Ended(DWORD waitMs) const
     {
         return !m_process || WaitForSingleObject(m_process, waitMs) != WAIT_TIMEOUT;
     }
     // True once the output holds the text; false after the time is up.
     bool WaitFor(const std::string& text, DWORD timeoutMs);
-    // Reads until the program closes its end of the pipe.
-    void ReadAll();
+    void ReadAll(); // until the program closes its end of the pipe
     // The exit code once the program has ended within the time, else -1; the program is gone afterwards.
     int Exit(DWORD timeoutMs);
     void End();
@@ -131,28 +124,23 @@ private:
     HANDLE m_read = nullptr;
 };
 
-// A second process of the session that creates the named mutex (full name, e.g. "Local\\X") and holds it
-// until this object ends it. The constructor returns once the mutex exists, or the process has ended.
+// A second process that creates the named mutex (full name, e.g. "Local\\X") and holds it until ended.
+// The constructor returns once the mutex exists, or the process has ended.
 class MutexHolderProcess
 {
 public:
     explicit MutexHolderProcess(const std::wstring& fullName);
     bool Holding() const { return m_holding; }
-    // Terminates the holder and waits for it: the mutex is gone afterwards.
-    void End();
+    void End(); // the mutex is gone afterwards
 
 private:
     ChildProcess m_child;
     bool m_holding = false;
 };
 
-// Starts a program (command line as given) and waits; returns its exit code, or -1.
+// Runs a program to its end; returns its exit code, or -1.
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000, std::string* output = nullptr);
 
-// "YYYYMMDD" of a SYSTEMTIME.
-std::wstring DateText(const SYSTEMTIME& t);
+std::wstring DateText(const SYSTEMTIME& t); // "YYYYMMDD"
 SYSTEMTIME Today();
-// Returns at once unless local midnight is less than the margin away; then waits until the new day.
-// A test that began after it never sees the date change under it (no test runs that long).
-void WaitOutMidnight(DWORD marginSeconds = 180);
 } // namespace TestSupport

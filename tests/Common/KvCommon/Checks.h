@@ -35,9 +35,9 @@ struct KindRights
     DWORD kind;
     DWORD masks[7];
 };
-inline const std::vector<KindRights>& ExpectedRights()
+inline const KindRights* FindRights(DWORD kind)
 {
-    static const std::vector<KindRights> rights = {
+    static const KindRights rights[] = {
         {0, {0x13013F, 0x12002F, 0x13013F, 0x120029, 0x120029, 0x120029, 0x1F01FF}},
         {1, {0x1100C7, 0x100087, 0x1100C7, 0x100081, 0x100081, 0x100081, 0x1F01FF}},
         {2, {0x101F7, 0x18D, 0x1F5, 0x185, 0x185, 0x185, 0xF01FF}},
@@ -49,11 +49,7 @@ inline const std::vector<KindRights>& ExpectedRights()
         {11, {0x100001, 0x100001, 0x100001, 0x100001, 0x100001, 0x100001, 0x100001}}, // SYNCHRONIZE|query
         {12, {0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001}},
     };
-    return rights;
-}
-inline const KindRights* FindRights(DWORD kind)
-{
-    for (const KindRights& r : ExpectedRights())
+    for (const KindRights& r : rights)
         if (r.kind == kind)
             return &r;
     return nullptr;

@@ -1,5 +1,4 @@
 #include "Checks.h"
-#include "KvComn_CreationNames.h"
 #include "KvComn_Mutex.h"
 #include "TestSupport.h"
 
@@ -14,17 +13,6 @@ std::wstring UniqueName(const wchar_t* stem)
     return std::wstring(L"NQTEST_") + stem + L"_" + std::to_wstring(::GetCurrentProcessId());
 }
 } // namespace
-
-TEST(Mutex, NamesTakeTheLocalOrGlobalForm)
-{
-    KvCommon::CreationNames names;
-    std::wstring out;
-    ASSERT_TRUE(names.MakeGlobal(out, L"BRQ16_LOGPURGE_MUTEX"));
-    EXPECT_EQ(L"Global\\BRQ16_LOGPURGE_MUTEX", out);
-    ASSERT_TRUE(Mutex::MakeName(out, L"BRQ16_DEBUGLOGPURGE_MUTEX"));
-    EXPECT_EQ(L"Local\\BRQ16_DEBUGLOGPURGE_MUTEX", out);
-    EXPECT_FALSE(Mutex::MakeName(out, L"") || Mutex().Create(L""));
-}
 
 TEST(Mutex, HeldMutexExistsRefusesASecondCreateAndGrantsWaitAndQueryToAllSevenGroups)
 {
@@ -62,9 +50,11 @@ TEST(Mutex, CreateFailsOnNameAnotherProcessCreatedAndDropsItsHandle)
     EXPECT_FALSE(Mutex::Exists(name));
 }
 
-TEST(Mutex, CreateAgainOnOneObjectLetsItsFirstMutexGo)
+TEST(Mutex, EmptyNameIsRefusedAndCreateAgainLetsTheFirstMutexGo)
 {
     const std::wstring first = UniqueName(L"FIRST"), second = UniqueName(L"SECOND");
+    std::wstring out;
+    EXPECT_FALSE(Mutex::MakeName(out, L"") || Mutex().Create(L""));
     Mutex mutex;
     ASSERT_TRUE(mutex.Create(first));
     ASSERT_TRUE(mutex.Create(second));
