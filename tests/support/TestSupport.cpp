@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include <fstream>
 #include <algorithm>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <type_traits>

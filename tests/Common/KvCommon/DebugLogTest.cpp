@@ -22,11 +22,11 @@ const wchar_t* const kDayFile = L"04032026_bsqNorquill.log";
 const std::wstring kStamp = L"04/03/2026 05:06:07.089";
 
 // " pid:tid tag <module> " as the calling thread prints it.
-std::wstring Middle(const wchar_t* tag, const std::wstring& module = L"Norquill")
+std::wstring Middle(const wchar_t* tag)
 {
     std::wstring ids;
     KvCommon::String::Format(ids, L" %04x:%04x ", ::GetCurrentProcessId(), ::GetCurrentThreadId());
-    return ids + tag + L" <" + module + L"> ";
+    return ids + tag + L" <Norquill> ";
 }
 
 class DebugLogTest : public ::testing::Test
@@ -44,11 +44,11 @@ protected:
         m_sandbox.reset(); // the old guard must restore the key before the new one saves it
         m_sandbox = std::make_unique<TestSupport::TraceSandbox>(level);
     }
-    bool Start(const std::wstring& module = L"Norquill", DebugLog* log = nullptr, std::wstring folder = L"")
+    bool Start(DebugLog& log, const std::wstring& folder)
     {
-        return (log ? *log : m_log)
-            .Initialize(module, m_key, folder.empty() ? TestSupport::BinFolder() : folder);
+        return log.Initialize(L"Norquill", m_key, folder);
     }
+    bool Start() { return Start(m_log, TestSupport::BinFolder()); }
     std::vector<std::wstring> Files() const { return TestSupport::ListFiles(m_sandbox->Folder()); }
 
     KvCommon::Storage::Key m_key{KvCommon::Storage::KindRegistry, HKEY_LOCAL_MACHINE,
@@ -139,11 +139,11 @@ TEST_F(DebugLogTest, MissingOrBrokenLibraryMakesInitializeAndLaterTracesFail)
     {
         SCOPED_TRACE(folder);
         DebugLog log;
-        EXPECT_FALSE(Start(L"Norquill", &log, folder));
+        EXPECT_FALSE(Start(log, folder));
         EXPECT_FALSE(log.Trace("a.cpp", 1, Level::Error, L"e"));
     }
     DebugLog refusing;
-    ASSERT_TRUE(Start(L"Norquill", &refusing, bin + L"kvdbg_failtrace"));
+    ASSERT_TRUE(Start(refusing, bin + L"kvdbg_failtrace"));
     EXPECT_FALSE(refusing.Trace("a.cpp", 1, Level::Error, L"e"));
     EXPECT_TRUE(Files().empty());
 }

@@ -36,8 +36,8 @@ protected:
     {
         DWORD actual = REG_NONE;
         std::vector<BYTE> data;
-        EXPECT_TRUE(TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, kScratch, name, actual, data) &&
-                    actual == type);
+        EXPECT_TRUE(TestSupport::GetRegValue(HKEY_LOCAL_MACHINE, kScratch, name, actual, data));
+        EXPECT_EQ(type, actual);
         return data;
     }
 

@@ -12,16 +12,15 @@ namespace
 const SYSTEMTIME kMarch4{2026, 3, 3, 4, 23, 59, 59, 999};
 const std::wstring kBom = L"\xFEFF";
 
-template <class Pfn> Pfn Entry(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // The library through its exports, as the trace object and other programs see it.
 struct Library
 {
     explicit Library(const std::wstring& path) : module(::LoadLibraryW(path.c_str())) {}
     ~Library() { ::FreeLibrary(module); }
+    template <class Pfn> Pfn Entry(const char* name)
+    {
+        return reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    }
     void* Open(const std::wstring& folder, bool robust, DWORD logProcess = 0, const wchar_t* logFile = L"",
                const wchar_t* extension = L"log")
     {
@@ -37,7 +36,6 @@ struct Library
         EXPECT_EQ(0, init(&handle, &s));
         return handle;
     }
-    // Writes the lines through the handle, then closes it.
     void WriteAll(void* handle, std::initializer_list<std::pair<SYSTEMTIME, const wchar_t*>> lines)
     {
         ASSERT_NE(nullptr, handle);
@@ -47,10 +45,9 @@ struct Library
     }
 
     HMODULE module;
-    KvCommon::PFN_KvDbgInitialize init = Entry<KvCommon::PFN_KvDbgInitialize>(module, "KvDbgInitialize");
-    KvCommon::PFN_KvDbgUninitialize uninit =
-        Entry<KvCommon::PFN_KvDbgUninitialize>(module, "KvDbgUninitialize");
-    KvCommon::PFN_KvDbgTrace trace = Entry<KvCommon::PFN_KvDbgTrace>(module, "KvDbgTrace");
+    KvCommon::PFN_KvDbgInitialize init = Entry<KvCommon::PFN_KvDbgInitialize>("KvDbgInitialize");
+    KvCommon::PFN_KvDbgUninitialize uninit = Entry<KvCommon::PFN_KvDbgUninitialize>("KvDbgUninitialize");
+    KvCommon::PFN_KvDbgTrace trace = Entry<KvCommon::PFN_KvDbgTrace>("KvDbgTrace");
 };
 
 class KvDbg64Test : public ::testing::Test
@@ -76,9 +73,7 @@ protected:
 bool CanOpenExcludingWriters(const std::wstring& path)
 {
     FILE* f = _wfsopen(path.c_str(), L"rb", _SH_DENYWR);
-    if (f)
-        fclose(f);
-    return f != nullptr;
+    return f && fclose(f) == 0;
 }
 } // namespace
 
