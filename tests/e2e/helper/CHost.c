@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #define RESULT_SUCCESS 0x00040200UL
 #define RESULT_NOT_IMPLEMENTED 0x00040203UL
@@ -62,11 +63,9 @@ static ULONG_PTR g_managerArgs[4];
 static ULONG GetServiceInterface(Object* self, void** ppInterface, ULONG code1, ULONG code2, ULONG arg,
                                  ULONG_PTR ulpArg)
 {
+    ULONG_PTR args[4] = {code1, code2, arg, ulpArg};
     (void)self;
-    g_managerArgs[0] = code1;
-    g_managerArgs[1] = code2;
-    g_managerArgs[2] = arg;
-    g_managerArgs[3] = ulpArg;
+    memcpy(g_managerArgs, args, sizeof(args));
     *ppInterface = &g_handler;
     return RESULT_SUCCESS;
 }
