@@ -39,7 +39,6 @@ bool IsKnownResult(ULONG result)
     return result < 0x10000 || std::find(std::begin(known), std::end(known), result) != std::end(known);
 }
 
-// The first result that is not plain success, as one code for a row of calls.
 ULONG FirstNotSuccess(std::initializer_list<ULONG> results)
 {
     for (ULONG result : results)
@@ -220,7 +219,6 @@ protected:
 
     void AddOperations();
 
-    // Runs op with its nth allocation failing, n = 1, 2, ... until no allocation fails.
     void Sweep(const Operation& op, bool repeat)
     {
         op.prepare();

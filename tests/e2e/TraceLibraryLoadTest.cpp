@@ -4,7 +4,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-// The process's current folder for the life of the object.
 struct CurrentFolder
 {
     explicit CurrentFolder(const std::wstring& folder)
