@@ -38,15 +38,13 @@ TEST_F(EventLogProviderTest, PurgesCutOffTheirConfiguredAgeBeforeNowUnlessSwitch
     ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr));
     for (const wchar_t* name : {L"20080214.VLG", L"20080215.VLG", L"05032008_bsq.log", L"06032008_bsq.log"})
         ASSERT_TRUE(TestSupport::WriteFileBytes(logs + name, "x", 1));
+    SetDword(L"EventLogPurgeFre", 30);
+    SetDword(L"DebugLogPurgeFre", 10);
     SetDword(L"EventLogPurgeFlag", 0);
-    EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
-    SetDword(L"EventLogPurgeFlag", 1);
-    SetDword(L"EventLogPurgeFre", 0xFFFFFFFF); // before 1601: nothing to purge
     EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
     EXPECT_TRUE(FileExists(logs + L"20080214.VLG"));
 
-    SetDword(L"EventLogPurgeFre", 30);
-    SetDword(L"DebugLogPurgeFre", 10);
+    SetDword(L"EventLogPurgeFlag", 1);
     EXPECT_EQ(provider.DoEventLogPurge(), RESULT_SUCCESS);
     EXPECT_FALSE(FileExists(logs + L"20080214.VLG"));
     EXPECT_TRUE(FileExists(logs + L"20080215.VLG"));

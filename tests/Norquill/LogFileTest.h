@@ -12,7 +12,6 @@
 class LogFileTest : public ::testing::Test
 {
 public:
-    // 4 March 2026, 09:08:07.006
     static constexpr SYSTEMTIME kNow = {2026, 3, 3, 4, 9, 8, 7, 6};
     static constexpr const wchar_t* kPrefix = L"20260304|090807|";
 
@@ -50,7 +49,6 @@ protected:
         return std::vector<BYTE>(p, p + sizeof(time));
     }
 
-    // A value of the event-log key; empty when missing.
     static std::vector<BYTE> Stamp(const wchar_t* name)
     {
         DWORD type = 0;

@@ -17,14 +17,12 @@ TEST_F(NqHostProvider, DemoStoresAndReadsBackEveryKindAndEndsWithZero)
     Json doc = RunJson(L"demo");
     std::string kinds;
     for (const Json& step : doc.at("steps"))
-    {
-        if (!step.contains("values") || !step["values"].contains("kind"))
-            continue;
-        const std::string kind = step["values"]["kind"];
-        kinds += kind + " ";
-        EXPECT_EQ("RESULT_SUCCESS", step.at("results").at(0).at("name")) << kind;
-        EXPECT_FALSE(step.at("records").empty()) << kind;
-    }
+        if (step.contains("values") && step["values"].contains("kind"))
+        {
+            kinds += step["values"]["kind"].get<std::string>() + " ";
+            EXPECT_EQ("RESULT_SUCCESS", step.at("results").at(0).at("name")) << step.dump();
+            EXPECT_FALSE(step.at("records").empty()) << step.dump();
+        }
     EXPECT_EQ("virus spyware vulnerability tsc update history url privacy phishing change ", kinds);
 }
 
@@ -51,7 +49,6 @@ TEST_F(NqHostProvider, ServiceStartHandsTheManagerItsArgumentsAndRuns)
     Json doc = RunJson(L"service start");
     EXPECT_EQ(2, doc.at("values").at("state"));
     const std::string call = doc.at("hostCalls").at(0).at("call");
-    EXPECT_EQ(0u, call.find("GetIFrameworkServiceInterface(")) << call;
     EXPECT_NE(std::string::npos, call.find(", 4, 64, 0, 0x0)")) << call;
 }
 

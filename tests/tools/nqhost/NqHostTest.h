@@ -26,53 +26,6 @@ struct NqHostRun
     bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
 };
 
-// One stored event of each kind; `back` lists what the day file gives back when that differs from the
-// stored words.
-struct KindSample
-{
-    std::wstring kind;
-    std::wstring stored;
-    const char* back;
-};
-
-inline const std::vector<KindSample>& KindSamples()
-{
-    static const std::vector<KindSample> samples = {
-        {L"virus", L"dwNumber=7 szThreatName=Worm.X nValue2=-2 nValue4=4 szFilePath=C:\\a\\b.exe", nullptr},
-        {L"spyware",
-         L"nType=2 szText1=Adw nValue1=5 szPath=C:\\p szText2=t2 szItem=item szText4=t4 nValue3=-9", nullptr},
-        {L"vulnerability", L"szName=VN nValue1=1 nValue2=0x2 szText1=xyz", nullptr},
-        {L"tsc", L"szText1=Grüße nValue1=42", nullptr},
-        {L"update", L"nValue1=1 nValue3=-1 nValue4=2147483647 szText1=A szText2=B", nullptr},
-        {L"history", L"dwKind=1 dwValue=3 qwAmount=1000", nullptr},
-        {L"url", L"dwCode=0x1a nValue=4 tsText1=http://x/ tsText2=cat", nullptr},
-        {L"privacy", L"dwType=3 nValue1=1 tsText1=t1 nValue2=2 tsText4=t4", nullptr},
-        {L"phishing", L"nValue1=-5 dwCode=128 nValue2=7 tsText1=http://p/", nullptr},
-        {L"change", L"szPath=P szItem=N dwFlag=0 szText2=T2 szText1=T1 nValue1=5 nValue3=9",
-         "szPath=P szText2=T2 szText1=T1 nValue1=5 nValue3=9 szText3=P\\N"},
-    };
-    return samples;
-}
-
-// Every field=value of the sample comes back with its value, numbers (as C reads them) as JSON numbers.
-inline void ExpectFields(const KindSample& sample, const Json& record)
-{
-    std::istringstream words(sample.back ? sample.back : Utf8(sample.stored));
-    for (std::string word; words >> word;)
-    {
-        std::string field = word.substr(0, word.find('=')), value = word.substr(field.size() + 1);
-        char* end = nullptr;
-        long long number = strtoll(value.c_str(), &end, 0);
-        if (*end == '\0')
-        {
-            EXPECT_TRUE(record.at(field).is_number_integer()) << field << " in " << record.dump();
-            EXPECT_EQ(number, record.at(field).get<long long>()) << field;
-        }
-        else
-            EXPECT_EQ(value, record.at(field).get<std::string>()) << field;
-    }
-}
-
 class NqHostFixture : public ::testing::Test
 {
 protected:
