@@ -19,7 +19,6 @@ TEST_F(ActionsTest, ReportIsDueByFrequencyFlagAndStampAndMovesTheStampToTodayNoo
         ULONG result;
         bool due;
     } cases[] = {
-        {"today", 7, 1, 0, 0, 16, RESULT_SUCCESS, false},
         {"one day short", 7, 1, -6, 0, 16, RESULT_SUCCESS, false},
         {"exactly the frequency", 7, 1, -7, 0, 16, RESULT_SUCCESS, true},
         {"frequency 0", 0, 1, 0, 0, 16, RESULT_SUCCESS, true},
@@ -74,25 +73,4 @@ TEST_F(ActionsTest, SetupHooksGoAndAMissingShortcutFails)
     EXPECT_EQ(RESULT_SUCCESS, removeHooks());
     EXPECT_FALSE(FileExists(link));
     EXPECT_EQ(RESULT_FAILED, removeHooks());
-}
-
-TEST_F(ActionsTest, DebugLogPurgeTakesOldTraceFilesFromBothFolders)
-{
-    Provider(); // by now the trace library has begun today's file
-    const std::vector<std::wstring> written = TestSupport::ListFiles(trace.Folder(), L"*_bsqNorquill.log");
-    ASSERT_EQ(1u, written.size());
-    CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-    for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
-        for (int days : {-31, -29})
-            ASSERT_TRUE(CopyFileW((trace.Folder() + written[0]).c_str(),
-                                  (folder + DebugLogName(days)).c_str(), FALSE));
-
-    EXPECT_EQ(RESULT_SUCCESS,
-              Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
-    for (const std::wstring& folder : {sandbox.LogFolder(), trace.Folder()})
-    {
-        EXPECT_FALSE(FileExists(folder + DebugLogName(-31))) << folder;
-        EXPECT_TRUE(FileExists(folder + DebugLogName(-29))) << folder;
-    }
-    EXPECT_TRUE(FileExists(trace.Folder() + written[0]));
 }

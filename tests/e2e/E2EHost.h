@@ -128,7 +128,6 @@ protected:
     void TearDown() override { Unload(); }
 
     NorquillDll& Dll() { return *m_dll; }
-
     SrvFrwk::Interface::IEnforceProvider* Provider()
     {
         if (!m_provider)
@@ -153,11 +152,7 @@ protected:
         }
         m_dll.reset();
     }
-    std::vector<std::wstring> UnloadAndReadTrace()
-    {
-        Unload();
-        return trace.Lines();
-    }
+    std::vector<std::wstring> UnloadAndReadTrace() { return Unload(), trace.Lines(); }
 
     TestSupport::TraceSandbox trace;
     TestSupport::EventLogSandbox sandbox;

@@ -3,6 +3,7 @@
 #include "KvComn_SharingRetry.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -31,10 +32,8 @@ HelperRun RunHelper(const std::wstring& arguments)
 // NQ_STRESS=<factor> multiplies the counts for a stress run.
 long Scaled(long count)
 {
-    wchar_t factor[16] = {};
-    const DWORD got = ::GetEnvironmentVariableW(L"NQ_STRESS", factor, 16);
-    const long f = got > 0 && got < 16 ? std::wcstol(factor, nullptr, 10) : 1;
-    return count * (f > 1 ? f : 1);
+    const char* factor = std::getenv("NQ_STRESS");
+    return count * std::max(1L, factor ? std::atol(factor) : 1L);
 }
 
 bool HeldByAWriter(const std::wstring& path)

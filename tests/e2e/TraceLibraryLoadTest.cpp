@@ -5,27 +5,16 @@ using namespace SrvFrwk;
 namespace
 {
 // The process's current folder for the life of the object.
-class CurrentFolder
+struct CurrentFolder
 {
-public:
     explicit CurrentFolder(const std::wstring& folder)
     {
-        wchar_t previous[MAX_PATH] = {};
         GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous = previous;
         EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
     }
-    ~CurrentFolder() { SetCurrentDirectoryW(m_previous.c_str()); }
-
-private:
-    std::wstring m_previous;
+    ~CurrentFolder() { SetCurrentDirectoryW(previous); }
+    wchar_t previous[MAX_PATH] = {};
 };
-
-std::wstring ModulePath(HMODULE module)
-{
-    wchar_t path[MAX_PATH] = {};
-    return module && GetModuleFileNameW(module, path, MAX_PATH) ? path : L"";
-}
 
 // A copy of Norquill.dll in a folder of its own, loaded by a host whose current folder holds a planted
 // KvDbg64.dll that leaves a mark when anything loads it.
@@ -52,15 +41,16 @@ protected:
         E2E::NorquillDll dll(plugin.Path() + L"Norquill.dll");
         if (!dll.Loaded())
             return L"Norquill.dll not loaded";
-        const std::wstring traceLibrary = ModulePath(GetModuleHandleW(L"KvDbg64.dll"));
+        wchar_t traceLibrary[MAX_PATH] = {}; // empty when none was loaded
+        if (HMODULE loaded = GetModuleHandleW(L"KvDbg64.dll"))
+            GetModuleFileNameW(loaded, traceLibrary, MAX_PATH);
         E2E::RecordingController controller;
         Interface::IEnforceProvider* provider = nullptr;
         EXPECT_EQ(RESULT_SUCCESS, dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG,
                                                           &controller, 0, 0));
         if (!provider)
             return traceLibrary;
-        EventLog::TscLogRecord record{};
-        wcscpy_s(record.szText1, L"from a foreign folder");
+        EventLog::TscLogRecord record{L"from a foreign folder", 0, {}};
         EXPECT_EQ(RESULT_SUCCESS, provider->Install());
         EXPECT_EQ(RESULT_SUCCESS,
                   provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
@@ -84,8 +74,8 @@ private:
 TEST_F(TraceLibraryLoadTest, LibraryBesideThePluginIsUsedAndTheOneInTheHostFolderNeverLoaded)
 {
     CopyFromBin(L"KvDbg64.dll", plugin);
-    const std::wstring traceLibrary = RunHost();
-    EXPECT_EQ(0, _wcsicmp((plugin.Path() + L"KvDbg64.dll").c_str(), traceLibrary.c_str())) << traceLibrary;
+    const std::wstring used = RunHost();
+    EXPECT_EQ(0, _wcsicmp((plugin.Path() + L"KvDbg64.dll").c_str(), used.c_str())) << used;
     EXPECT_EQ(1u, E2E::CountTrace(trace.Lines(), L"@@@", L"***Norquill.dll was loaded as process attach."));
     EXPECT_FALSE(PlantedWasLoaded());
 }

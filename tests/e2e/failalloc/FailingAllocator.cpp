@@ -37,16 +37,15 @@ bool FailThisOne()
 
 // Plain malloc underneath: the host frees what the plug-in put into its containers with its own
 // operator delete, which is free() of the same C runtime.
-void* Allocate(std::size_t size) noexcept
+void* Allocate(std::size_t size, std::size_t alignment = 0)
 {
-    return FailThisOne() ? nullptr : std::malloc(size ? size : 1);
+    void* p = FailThisOne() ? nullptr
+              : alignment   ? _aligned_malloc(size ? size : 1, alignment)
+                            : std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    return p;
 }
-
-void* AllocateAligned(std::size_t size, std::align_val_t alignment) noexcept
-{
-    return FailThisOne() ? nullptr : _aligned_malloc(size ? size : 1, static_cast<std::size_t>(alignment));
-}
-
 } // namespace
 
 // nth > 0: the nth allocation from now fails (and with repeat every one after it); 0 disarms.
@@ -68,15 +67,11 @@ extern "C" __declspec(dllexport) LONG WINAPI NqTest_FailedAllocations()
 // The array, nothrow and other sized forms of both runtimes forward to these.
 void* operator new(std::size_t size)
 {
-    if (void* p = Allocate(size))
-        return p;
-    throw std::bad_alloc();
+    return Allocate(size);
 }
 void* operator new(std::size_t size, std::align_val_t alignment)
 {
-    if (void* p = AllocateAligned(size, alignment))
-        return p;
-    throw std::bad_alloc();
+    return Allocate(size, static_cast<std::size_t>(alignment));
 }
 void operator delete(void* p) noexcept
 {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #define RESULT_SUCCESS 0x00040200UL
 #define RESULT_NOT_IMPLEMENTED 0x00040203UL
@@ -18,12 +19,6 @@ typedef struct TscLogRecord
     LONG nValue1;
     SYSTEMTIME stTime;
 } TscLogRecord;
-
-typedef struct ReportSettings
-{
-    DWORD dwDayFre;
-    DWORD dwAlertFlag;
-} ReportSettings;
 
 /* Every object is a pointer to its table; every slot takes the object first. */
 typedef struct Object
@@ -68,11 +63,9 @@ static ULONG_PTR g_managerArgs[4];
 static ULONG GetServiceInterface(Object* self, void** ppInterface, ULONG code1, ULONG code2, ULONG arg,
                                  ULONG_PTR ulpArg)
 {
+    ULONG_PTR args[4] = {code1, code2, arg, ulpArg};
     (void)self;
-    g_managerArgs[0] = code1;
-    g_managerArgs[1] = code2;
-    g_managerArgs[2] = arg;
-    g_managerArgs[3] = ulpArg;
+    memcpy(g_managerArgs, args, sizeof(args));
     *ppInterface = &g_handler;
     return RESULT_SUCCESS;
 }
@@ -86,27 +79,22 @@ static void* Export(HMODULE module, const char* name)
 {
     void* entry = (void*)GetProcAddress(module, name);
     if (!entry)
-    {
-        printf("export %s missing\n", name);
         ExitProcess(102);
-    }
     return entry;
 }
 
 static void DriveProvider(Object* p)
 {
     TscLogRecord event;
-    ReportSettings stored = {5, 1};
-    ReportSettings read = {0, 0};
+    DWORD stored[2] = {5, 1}, read[2] = {0, 0}; /* report days and alert flag */
     Expect("Initialize (1)", RESULT_SUCCESS, SLOT(p, 1, PlainSlot)(p));
     Expect("Install (3)", RESULT_SUCCESS, SLOT(p, 3, PlainSlot)(p));
     Expect("Reserved4 (4)", RESULT_NOT_IMPLEMENTED, SLOT(p, 4, PlainSlot)(p));
     Expect("Reserved5 (5)", RESULT_NOT_IMPLEMENTED, SLOT(p, 5, PlainSlot)(p));
     Expect("Reserved6 (6)", RESULT_NOT_IMPLEMENTED, SLOT(p, 6, PlainSlot)(p));
-    Expect("StoreConfig (8)", RESULT_SUCCESS, SLOT(p, 8, DataSlot)(p, TYPE_EVENTLOG, 1, &stored, 0, 0));
-    Expect("QueryConfig (7)", RESULT_SUCCESS, SLOT(p, 7, DataSlot)(p, TYPE_EVENTLOG, 1, &read, 0, 0));
-    Expect("QueryConfig (7) days", stored.dwDayFre, read.dwDayFre);
-    Expect("QueryConfig (7) alert", stored.dwAlertFlag, read.dwAlertFlag);
+    Expect("StoreConfig (8)", RESULT_SUCCESS, SLOT(p, 8, DataSlot)(p, TYPE_EVENTLOG, 1, stored, 0, 0));
+    Expect("QueryConfig (7)", RESULT_SUCCESS, SLOT(p, 7, DataSlot)(p, TYPE_EVENTLOG, 1, read, 0, 0));
+    Expect("QueryConfig (7) days and alert", 1, stored[0] == read[0] && stored[1] == read[1]);
     Expect("QueryData (9) of type 21", RESULT_BAD_TYPE, SLOT(p, 9, DataSlot)(p, 21, 4, &event, 0, 0));
 
     ZeroMemory(&event, sizeof(event));
@@ -126,10 +114,8 @@ static void DriveService(Object* s)
     ULONG state = 99;
     Expect("Initialize (1)", RESULT_SUCCESS, SLOT(s, 1, PlainSlot)(s));
     Expect("StartService (3)", RESULT_SUCCESS, SLOT(s, 3, StartSlot)(s, 7, 9));
-    Expect("manager code 1", 4, (ULONG)g_managerArgs[0]);
-    Expect("manager code 2", 64, (ULONG)g_managerArgs[1]);
-    Expect("manager argument", 7, (ULONG)g_managerArgs[2]);
-    Expect("manager pointer-sized argument", 9, (ULONG)g_managerArgs[3]);
+    Expect("manager's codes and arguments", 1,
+           g_managerArgs[0] == 4 && g_managerArgs[1] == 64 && g_managerArgs[2] == 7 && g_managerArgs[3] == 9);
     Expect("GetServiceState (5)", RESULT_SUCCESS, SLOT(s, 5, StateSlot)(s, &state));
     Expect("state after start", 2, state);
     Expect("Notify (10)", RESULT_SUCCESS, SLOT(s, 10, NotifySlot)(s, 1, NULL, 0, 0));

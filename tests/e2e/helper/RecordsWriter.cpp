@@ -50,9 +50,7 @@ void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wcha
     {
         EventLog::TscLogQuery query;
         const long date = std::wcstol(day, nullptr, 10);
-        query.stDay.wYear = static_cast<WORD>(date / 10000);
-        query.stDay.wMonth = static_cast<WORD>(date / 100 % 100);
-        query.stDay.wDay = static_cast<WORD>(date % 100);
+        query.stDay = {WORD(date / 10000), WORD(date / 100 % 100), 0, WORD(date % 100), 0, 0, 0, 0};
         const ULONG result = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
         ++results[result == RESULT_SUCCESS ? 0 : 1];
         for (const auto& record : query.records)
@@ -63,13 +61,9 @@ void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wcha
 
 int Hold(const wchar_t* path, DWORD ms)
 {
-    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 4;
-    ::Sleep(ms);
-    ::CloseHandle(file);
-    return 0;
+    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ::Sleep(file == INVALID_HANDLE_VALUE ? 0 : ms);
+    return file == INVALID_HANDLE_VALUE ? 4 : (::CloseHandle(file), 0);
 }
 } // namespace
 
