@@ -43,15 +43,7 @@ template <class Store> bool StoreStamp(const wchar_t* name, const SYSTEMTIME& ti
         return false;
     }
 }
-} // namespace
 
-DWORD QueryDword(const std::wstring& name, DWORD def)
-{
-    return Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, def);
-}
-
-namespace
-{
 template <class Value> bool QueryChecked(const std::wstring& name, Value& value)
 {
     DWORD error = 0;
@@ -62,6 +54,11 @@ template <class Value> bool QueryChecked(const std::wstring& name, Value& value)
     return false;
 }
 } // namespace
+
+DWORD QueryDword(const std::wstring& name, DWORD def)
+{
+    return Reg::QueryValue(HKEY_LOCAL_MACHINE, KeyPath, name, def);
+}
 
 bool QuerySetting(const std::wstring& name, DWORD def, DWORD& value)
 {
@@ -86,11 +83,6 @@ bool QueryBinary(const std::wstring& name, KvCommon::ByteArray& data, DWORD* err
 }
 
 bool StoreDword(const std::wstring& name, DWORD value, DWORD* error)
-{
-    return Reg::StoreValue(HKEY_LOCAL_MACHINE, KeyPath, name, value, DefaultView, error);
-}
-
-bool StoreString(const std::wstring& name, const std::wstring& value, DWORD* error)
 {
     return Reg::StoreValue(HKEY_LOCAL_MACHINE, KeyPath, name, value, DefaultView, error);
 }

@@ -21,7 +21,6 @@ bool QuerySetting(const std::wstring& name, std::wstring& value);
 std::wstring QueryString(const std::wstring& keyPath, const std::wstring& name);
 bool QueryBinary(const std::wstring& name, KvCommon::ByteArray& data, DWORD* error);
 bool StoreDword(const std::wstring& name, DWORD value, DWORD* error);
-bool StoreString(const std::wstring& name, const std::wstring& value, DWORD* error);
 bool StoreBinary(const std::wstring& name, const KvCommon::ByteArray& data, DWORD* error);
 
 // One open of the key for several stores (created when missing).

@@ -39,7 +39,6 @@ bool IsKnownResult(ULONG result)
     return result < 0x10000 || std::find(std::begin(known), std::end(known), result) != std::end(known);
 }
 
-// The first result that is not plain success, as one code for a row of calls.
 ULONG FirstNotSuccess(std::initializer_list<ULONG> results)
 {
     for (ULONG result : results)
@@ -220,7 +219,6 @@ protected:
 
     void AddOperations();
 
-    // Runs op with its nth allocation failing, n = 1, 2, ... until no allocation fails.
     void Sweep(const Operation& op, bool repeat)
     {
         op.prepare();
@@ -374,26 +372,23 @@ void AllocationFailureTest::AddOperations()
                                  s->SendMessage(0, nullptr, 0, 0), s->PostMessage(0, nullptr, 0, 0),
                                  s->Notify(0, nullptr, 0, 0), s->StopService(), s->Uninitialize()});
                         }});
-    NorquillDll* dll = &m_dll;
-    RecordingController* controller = &m_controller;
-    RecordingSrvManager* manager = &m_manager;
     m_others.push_back(
-        {"exports", [=]
+        {"exports", [this]
          {
+             // A failed creation hands out nothing; what was created is freed again.
              IEnforceProvider* provider = nullptr;
              IFrameworkService* service = nullptr;
-             // A failed creation hands out nothing; what was created is freed again.
-             const ULONG created = dll->SfPv_CreateProvider(&provider, CONTROLLER_TYPE,
-                                                            PROVIDER_TYPE_EVENTLOG, controller, 0, 0);
+             const ULONG created = m_dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE,
+                                                             PROVIDER_TYPE_EVENTLOG, &m_controller, 0, 0),
+                         createdService = m_dll.SfSv_CreateService(&service, LAYER_TYPE_ENFORCE,
+                                                                   SERVICE_TYPE_EVENTLOG, &m_manager, 0, 0);
              EXPECT_EQ(Failed(created), provider == nullptr);
-             const ULONG freed =
-                 provider ? dll->SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0)
-                          : RESULT_SUCCESS;
-             const ULONG createdService =
-                 dll->SfSv_CreateService(&service, LAYER_TYPE_ENFORCE, SERVICE_TYPE_EVENTLOG, manager, 0, 0);
              EXPECT_EQ(Failed(createdService), service == nullptr);
-             const ULONG freedService = service ? dll->SfSv_FreeService(service, 0, 0, 0, 0) : RESULT_SUCCESS;
-             return FirstNotSuccess({created, freed, createdService, freedService});
+             return FirstNotSuccess(
+                 {created, createdService,
+                  provider ? m_dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0)
+                           : RESULT_SUCCESS,
+                  service ? m_dll.SfSv_FreeService(service, 0, 0, 0, 0) : RESULT_SUCCESS});
          }});
 }
 } // namespace

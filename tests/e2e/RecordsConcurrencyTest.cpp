@@ -13,7 +13,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-// The exit code and the three numbers a records_writer run prints.
 struct HelperRun
 {
     long exitCode = -1, counts[3] = {-1, -1, -1};

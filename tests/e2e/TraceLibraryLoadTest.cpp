@@ -4,7 +4,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-// The process's current folder for the life of the object.
 struct CurrentFolder
 {
     explicit CurrentFolder(const std::wstring& folder)
@@ -48,15 +47,16 @@ protected:
         Interface::IEnforceProvider* provider = nullptr;
         EXPECT_EQ(RESULT_SUCCESS, dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG,
                                                           &controller, 0, 0));
-        if (!provider)
-            return traceLibrary;
         EventLog::TscLogRecord record{L"from a foreign folder", 0, {}};
-        EXPECT_EQ(RESULT_SUCCESS, provider->Install());
-        EXPECT_EQ(RESULT_SUCCESS,
-                  provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
-        EXPECT_EQ(1u, TestSupport::ListFiles(sandbox.LogFolder(), L"*.PTG").size());
-        EXPECT_EQ(RESULT_SUCCESS,
-                  dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0));
+        if (provider)
+        {
+            EXPECT_EQ(RESULT_SUCCESS, provider->Install());
+            EXPECT_EQ(RESULT_SUCCESS,
+                      provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
+            EXPECT_EQ(1u, TestSupport::ListFiles(sandbox.LogFolder(), L"*.PTG").size());
+            EXPECT_EQ(RESULT_SUCCESS,
+                      dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0));
+        }
         return traceLibrary;
     }
 

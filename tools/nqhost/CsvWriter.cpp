@@ -4,7 +4,7 @@
 
 namespace NqHost
 {
-CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind) : m_out(out)
+CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind) : CRecordWriter(out)
 {
     std::string header = "time";
     for (const std::wstring& name : kind.FieldNames())

@@ -10,8 +10,5 @@ public:
     CCsvWriter(COutputStream& out, const CRecordKind& kind);
     void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
     static std::string Quote(const std::string& text);
-
-private:
-    COutputStream& m_out;
 };
 } // namespace NqHost

@@ -31,17 +31,11 @@ void CDayWalk::SetRange(const CCommandLine& line)
             oldest = oldest ? std::min(oldest, files.begin()->first) : files.begin()->first;
             newest = std::max(newest, files.rbegin()->first);
         }
-    auto fromKey = [](DWORD key)
-    {
-        SYSTEMTIME day{};
-        day.wYear = static_cast<WORD>(key / 10000);
-        day.wMonth = static_cast<WORD>(key / 100 % 100);
-        day.wDay = static_cast<WORD>(key % 100);
-        return day;
-    };
-    m_first = line.Has(L"from") ? Commands::ParseDay(line.Option(L"from")) : oldest ? fromKey(oldest) : today;
+    m_first = line.Has(L"from") ? Commands::ParseDay(line.Option(L"from"))
+              : oldest          ? Text::DayFromKey(oldest)
+                                : today;
     m_last = line.Has(L"to")                ? Commands::ParseDay(line.Option(L"to"))
-             : newest > Text::DayKey(today) ? fromKey(newest)
+             : newest > Text::DayKey(today) ? Text::DayFromKey(newest)
                                             : today;
     if (Text::DayKey(m_first) > Text::DayKey(m_last))
         throw UsageError{L"--from " + Text::DateText(m_first) + L" is after --to " + Text::DateText(m_last)};

@@ -10,7 +10,7 @@ void CJsonLinesWriter::Write(const CRecordKind& kind, const SYSTEMTIME& time, co
 {
     nlohmann::ordered_json record{{"kind", Text::ToUtf8(kind.Name())},
                                   {"time", Text::ToUtf8(Text::IsoTimeText(time))}};
-    const std::vector<std::wstring> names = kind.FieldNames();
+    const std::vector<std::wstring>& names = kind.FieldNames();
     for (size_t i = 0; i < names.size() && i < fields.size(); ++i)
         record[Text::ToUtf8(names[i])] = fields[i].numeric
                                              ? nlohmann::ordered_json(fields[i].number)

@@ -7,10 +7,7 @@ namespace NqHost
 class CJsonLinesWriter : public CRecordWriter
 {
 public:
-    explicit CJsonLinesWriter(COutputStream& out) : m_out(out) {}
+    explicit CJsonLinesWriter(COutputStream& out) : CRecordWriter(out) {}
     void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
-
-private:
-    COutputStream& m_out;
 };
 } // namespace NqHost

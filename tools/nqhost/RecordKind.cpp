@@ -9,6 +9,9 @@ CRecordKind::CRecordKind(const wchar_t* name, const wchar_t* description, ULONG 
     : m_name(name), m_description(description), m_subType(subType), m_logType(logType),
       m_fields(std::move(fields))
 {
+    for (const RecordField& field : m_fields)
+        if (field.readBack)
+            m_fieldNames.push_back(field.name);
 }
 
 const RecordField& CRecordKind::FindField(const std::wstring& name) const
@@ -41,18 +44,9 @@ std::shared_ptr<void> CRecordKind::BuildRecord(const std::vector<std::wstring>& 
     return record;
 }
 
-std::vector<std::wstring> CRecordKind::FieldNames() const
-{
-    std::vector<std::wstring> names;
-    for (const RecordField& field : m_fields)
-        if (field.readBack)
-            names.push_back(field.name);
-    return names;
-}
-
 std::vector<std::wstring> CRecordKind::Columns() const
 {
-    std::vector<std::wstring> columns = FieldNames();
+    std::vector<std::wstring> columns = m_fieldNames;
     columns.insert(columns.begin(), L"stTime");
     return columns;
 }

@@ -31,7 +31,7 @@ public:
     // A zeroed record with the assignments applied; throws UsageError naming the bad word.
     std::shared_ptr<void> BuildRecord(const std::vector<std::wstring>& assignments) const;
     // The fields the day file carries, so the ones a query gives back.
-    std::vector<std::wstring> FieldNames() const;
+    const std::vector<std::wstring>& FieldNames() const { return m_fieldNames; }
     // The columns of a query table: the time and FieldNames().
     std::vector<std::wstring> Columns() const;
     // QueryData for one day; the sink sees every record in file order. Only that day's records are held.
@@ -53,6 +53,7 @@ private:
     ULONG m_subType;
     ULONG m_logType;
     std::vector<RecordField> m_fields;
+    std::vector<std::wstring> m_fieldNames; // of the fields read back: writers ask for every record
 };
 
 template <class R> class TRecordKind : public CRecordKind

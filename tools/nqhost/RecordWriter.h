@@ -23,5 +23,10 @@ public:
     static std::unique_ptr<CRecordWriter> Create(const std::wstring& format, bool allowText,
                                                  COutputStream& out,
                                                  const std::vector<const CRecordKind*>& kinds);
+
+protected:
+    explicit CRecordWriter(COutputStream& out) : m_out(out) {}
+
+    COutputStream& m_out;
 };
 } // namespace NqHost

@@ -132,6 +132,15 @@ DWORD DayKey(const SYSTEMTIME& t)
     return t.wYear * 10000u + t.wMonth * 100u + t.wDay;
 }
 
+SYSTEMTIME DayFromKey(DWORD key)
+{
+    SYSTEMTIME day{};
+    day.wYear = static_cast<WORD>(key / 10000);
+    day.wMonth = static_cast<WORD>(key / 100 % 100);
+    day.wDay = static_cast<WORD>(key % 100);
+    return day;
+}
+
 SYSTEMTIME NextDay(const SYSTEMTIME& day)
 {
     SYSTEMTIME noon = day;

@@ -23,6 +23,8 @@ std::wstring DateTimeText(const SYSTEMTIME& t); // YYYY-MM-DD HH:MM:SS
 std::wstring IsoTimeText(const SYSTEMTIME& t);  // YYYY-MM-DDTHH:MM:SS
 // The day as one sortable number, YYYYMMDD, as day files are named.
 DWORD DayKey(const SYSTEMTIME& t);
+// The day of a DayKey, its time zero.
+SYSTEMTIME DayFromKey(DWORD key);
 SYSTEMTIME NextDay(const SYSTEMTIME& day);
 SYSTEMTIME Today();
 

@@ -7,10 +7,7 @@ namespace NqHost
 class CTextLineWriter : public CRecordWriter
 {
 public:
-    explicit CTextLineWriter(COutputStream& out) : m_out(out) {}
+    explicit CTextLineWriter(COutputStream& out) : CRecordWriter(out) {}
     void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
-
-private:
-    COutputStream& m_out;
 };
 } // namespace NqHost

@@ -58,7 +58,6 @@ extern "C" __declspec(dllexport) void WINAPI NqTest_FailAllocation(LONG nth, BOO
     g_countdown.store(nth > 0 ? nth : 0);
 }
 
-// Allocations that failed since the last NqTest_FailAllocation.
 extern "C" __declspec(dllexport) LONG WINAPI NqTest_FailedAllocations()
 {
     return g_failed.load();
