@@ -11,6 +11,7 @@
 #include "LogLineReader.h"
 #include "LogScan.h"
 #include "LogTypes.h"
+#include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
 #include <share.h>
@@ -213,10 +214,10 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
         size_t lineEnds = 0;
         if (!LogLineReader::CountLineEnds(file.get(), buffer.get(), kLineBufferChars, lineEnds))
             return RESULT_FAILED;
-        reserve(query, lineEnds);
-
+        const RecordRoom room = reserve(query, lineEnds);
+        PageToucher toucher(room.begin, room.bytes);
         LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
-        ReadLines(reader, query);
+        ReadLines(reader, query, toucher);
     }
     catch (KvCommon::Exception::Base* e)
     {
@@ -231,8 +232,13 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
     return RESULT_SUCCESS;
 }
 
-void CLogBase::ReadLines(LogLineReader& reader, void* query)
+void CLogBase::ReadLines(LogLineReader& reader, void* query, PageToucher& toucher)
 {
+    struct Lend // the toucher lives only as long as this read
+    {
+        PageToucher*& slot;
+        ~Lend() { slot = nullptr; }
+    } lend{m_pageToucher = &toucher};
     bool complete = true;
     const wchar_t* piece = nullptr;
     size_t length = 0;

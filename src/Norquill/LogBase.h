@@ -5,6 +5,7 @@
 #include <vector>
 
 class LogLineReader;
+class PageToucher;
 
 // The constants that tell one kind of daily file from another.
 struct LogKindInfo
@@ -36,8 +37,14 @@ public:
 protected:
     // The shared write flow: MakeRecode, then one append to today's file of the kind.
     ULONG WriteDayFile(const LogKindInfo& kind, void* record);
+    // The room made for new records: raw storage right after the list's last record.
+    struct RecordRoom
+    {
+        void* begin;
+        size_t bytes;
+    };
     // Makes room in the query's list for lines more records, keeping those it holds.
-    using ReserveRecords = void (*)(void* query, size_t lines);
+    using ReserveRecords = RecordRoom (*)(void* query, size_t lines);
     // The shared read flow: one reserve for the whole file, then PutRecode for every whole line of the
     // day's file. day null: no query.
     ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day, ReserveRecords reserve);
@@ -67,10 +74,12 @@ protected:
 
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};
+    // While a day is read: claim each new record's storage from it before writing the record.
+    PageToucher* m_pageToucher = nullptr;
 
 private:
     // PutRecode for every whole line; stops at the first line it refuses.
-    void ReadLines(LogLineReader& reader, void* query);
+    void ReadLines(LogLineReader& reader, void* query, PageToucher& toucher);
 };
 
 // A new, empty record object for data sub-types 1 to 10; null for any other sub-type or when memory

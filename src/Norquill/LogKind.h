@@ -2,6 +2,7 @@
 #include "KvComn_Clock.h"
 #include "KvComn_DebugLog.h"
 #include "LogBase.h"
+#include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
 // What the ten kinds share beyond CLogBase: the write and read flows bound to the kind's constants, and
@@ -49,6 +50,8 @@ public:
         }
         // Filled in place: a record can be several kilobytes, and a day many thousand lines.
         std::vector<TRecord>& records = static_cast<Query*>(_pPropertyData)->records;
+        if (m_pageToucher)
+            m_pageToucher->Claim(records.data() + records.size() + 1);
         TRecord& record = records.emplace_back();
         try
         {
@@ -75,10 +78,11 @@ public:
     }
 
 private:
-    static void Reserve(void* query, size_t lines)
+    static RecordRoom Reserve(void* query, size_t lines)
     {
         std::vector<TRecord>& records = static_cast<Query*>(query)->records;
         records.reserve(records.size() + lines);
+        return {records.data() + records.size(), lines * sizeof(TRecord)};
     }
     // The line of one record, "\r\n" included, stamped with now.
     virtual std::wstring MakeLine(const TRecord& record, const SYSTEMTIME& now) = 0;
