@@ -9,30 +9,31 @@
 
 namespace
 {
-constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kChunkBytes = 16 * 1024;
 // Below this a thread costs about what it saves.
 constexpr size_t kMinimumBytes = 4 * 1024 * 1024;
 constexpr uint64_t kMaxChunks = 0x7FFFFFFF;
-// The shared word: bit 63 set while the thread touches the chunk it claimed last; bits 32-62 "front",
-// the writer's chunks [0, front); bits 0-31 "back", the thread's chunks [back, count).
-constexpr uint64_t kBusy = uint64_t(1) << 63;
-// Any address inside this module, to take a reference on it.
-const char kInThisModule = 0;
-
-uint64_t Front(uint64_t state)
-{
-    return (state >> 32) & kMaxChunks;
-}
-
-uint64_t Back(uint64_t state)
+// How far the thread may run ahead of the writer: pages it touched a moment ago are still in the cache.
+constexpr uint64_t kLeadChunks = 64;
+// The shared word: bits 0-31 the next chunk nobody has claimed; bits 32-62 one more than the chunk the
+// thread is touching now, 0 when it touches none.
+uint64_t Next(uint64_t state)
 {
     return state & 0xFFFFFFFF;
 }
 
-uint64_t Pack(uint64_t busy, uint64_t front, uint64_t back)
+uint64_t Busy(uint64_t state)
 {
-    return busy | (front << 32) | back;
+    return state >> 32;
 }
+
+uint64_t Pack(uint64_t next, uint64_t busy)
+{
+    return (busy << 32) | next;
+}
+
+// Any address inside this module, to take a reference on it.
+const char kInThisModule = 0;
 
 size_t PageSize()
 {
@@ -46,9 +47,10 @@ struct PageToucher::Shared
 {
     char* begin;
     size_t bytes;
-    size_t chunks;
+    uint64_t chunks;
     std::atomic<uint64_t> state;
-    std::atomic<int> references{2}; // the writer's and the thread's
+    std::atomic<uint64_t> writer{0}; // the chunk the writer is in
+    std::atomic<int> references{2};  // the writer's and the thread's
     HMODULE module = nullptr;
 
     void Release()
@@ -74,8 +76,7 @@ PageToucher::PageToucher(void* begin, size_t bytes)
     const uint64_t chunks = (static_cast<uint64_t>(bytes) + kChunkBytes - 1) / kChunkBytes;
     if (!begin || bytes < kMinimumBytes || chunks > kMaxChunks)
         return;
-    Shared* shared =
-        new (std::nothrow) Shared{static_cast<char*>(begin), bytes, chunks, {Pack(0, 0, chunks)}};
+    Shared* shared = new (std::nothrow) Shared{static_cast<char*>(begin), bytes, chunks, {Pack(0, 0)}};
     if (!shared)
         return;
     // The thread may still be ending when the host unloads the plug-in: it holds the module till it exits.
@@ -105,16 +106,27 @@ PageToucher::~PageToucher()
 unsigned long __stdcall PageToucher::Run(void* parameter)
 {
     Shared* shared = static_cast<Shared*>(parameter);
+    unsigned waits = 0;
     for (;;)
     {
         uint64_t state = shared->state.load();
-        const uint64_t front = Front(state), back = Back(state);
-        if (back <= front)
+        const uint64_t next = Next(state);
+        if (next >= shared->chunks)
             break;
-        if (!shared->state.compare_exchange_weak(state, Pack(kBusy, front, back - 1)))
+        if (next > shared->writer.load(std::memory_order_relaxed) + kLeadChunks)
+        {
+            // A writer held up by lines it skips should not cost a busy core.
+            if (++waits < 64)
+                ::SwitchToThread();
+            else
+                ::Sleep(1);
             continue;
-        shared->Touch(back - 1);
-        shared->state.fetch_and(~kBusy);
+        }
+        waits = 0;
+        if (!shared->state.compare_exchange_weak(state, Pack(next + 1, next + 1)))
+            continue;
+        shared->Touch(next);
+        shared->state.fetch_and(0xFFFFFFFF);
     }
     const HMODULE module = shared->module;
     shared->Release();
@@ -132,18 +144,26 @@ void PageToucher::ClaimSlow(uintptr_t end)
         Stop(); // the writer left the block: it may be about to free it
         return;
     }
-    const uint64_t need = (end - begin + kChunkBytes - 1) / kChunkBytes;
-    uint64_t state = m_shared->state.load();
-    for (;;)
+    const uint64_t need = (end - begin + kChunkBytes - 1) / kChunkBytes; // chunks [0, need)
+    uint64_t owned = (m_ownedEnd - begin) / kChunkBytes;
+    m_shared->writer.store(owned, std::memory_order_relaxed);
+    for (; owned < need; ++owned)
     {
-        const uint64_t front = Front(state), back = Back(state);
-        if (need > back)
+        uint64_t state = m_shared->state.load();
+        for (;;)
         {
-            Stop(); // the two met: the rest is touched, or is being touched now
-            return;
+            if (Next(state) == owned)
+            {
+                // Nobody has it yet: the writer takes it and meets its faults itself.
+                if (m_shared->state.compare_exchange_weak(state, Pack(owned + 1, Busy(state))))
+                    break;
+                continue;
+            }
+            if (Busy(state) != owned + 1)
+                break; // touched already
+            ::SwitchToThread();
+            state = m_shared->state.load();
         }
-        if (need <= front || m_shared->state.compare_exchange_weak(state, Pack(state & kBusy, need, back)))
-            break;
     }
     m_ownedEnd = need == m_shared->chunks ? UINTPTR_MAX : begin + need * kChunkBytes;
 }
@@ -153,10 +173,10 @@ void PageToucher::Stop()
     if (!m_shared)
         return;
     uint64_t state = m_shared->state.load();
-    while (!m_shared->state.compare_exchange_weak(state, Pack(state & kBusy, Back(state), Back(state))))
+    while (!m_shared->state.compare_exchange_weak(state, Pack(m_shared->chunks, Busy(state))))
     {
     }
-    while (m_shared->state.load() & kBusy)
+    while (Busy(m_shared->state.load()) != 0)
         ::SwitchToThread();
     m_shared->Release();
     m_shared = nullptr;

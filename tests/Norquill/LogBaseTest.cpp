@@ -3,6 +3,7 @@
 #include "AuLog.h"
 #include "KvComn_FileBase.h"
 #include "TscLog.h"
+#include "VirusLog.h"
 
 #include <share.h>
 #include <cstdio>
@@ -93,6 +94,39 @@ TEST_F(LogReadTest, HeldRecordsStayAndTheListGrowsOnceForTheWholeDay)
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(std::to_wstring(i), query.records[2 + i].szText1);
     EXPECT_LE(query.records.capacity(), 2 + lineEnds);
+}
+
+TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLinesAmongThem)
+{
+    // Tens of megabytes of records: their pages are brought in by a second thread while they are filled.
+    const int count = 12000;
+    std::wstring day;
+    for (int i = 0; i < count; ++i)
+    {
+        day += std::wstring(kPrefix) + L"0000002a|0|0|0|Threat." + std::to_wstring(i) + L"|C:\\f" +
+               std::to_wstring(i) + L"|1|2|3|" + std::to_wstring(i) + L"\r\n";
+        if (i % 1000 == 7)
+            day += L"damaged line without a separator\r\n";
+    }
+    WriteDay(L"VLG", day);
+
+    VirusLogQuery query;
+    query.stDay = kNow;
+    query.records.resize(3);
+    wcscpy_s(query.records[2].szThreatName, L"held");
+    ASSERT_EQ(RESULT_SUCCESS, CVirusLog().ReadLog(&query, 0, 0));
+
+    ASSERT_EQ(3u + count, query.records.size());
+    EXPECT_STREQ(L"held", query.records[2].szThreatName);
+    for (int i = 0; i < count; ++i)
+    {
+        const VirusLogRecord& r = query.records[3 + i];
+        ASSERT_EQ(L"Threat." + std::to_wstring(i), r.szThreatName) << i;
+        ASSERT_EQ(L"C:\\f" + std::to_wstring(i), r.szFilePath) << i;
+        ASSERT_EQ(42, r.dwNumber) << i;
+        ASSERT_EQ(i, r.nValue4) << i;
+        ASSERT_EQ(2026, r.stTime.wYear) << i;
+    }
 }
 
 TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
