@@ -348,7 +348,7 @@ void QueryFigures(const std::wstring& logFolder, std::string& ratios)
         // Alternated, best of each: a busy machine slows both alike.
         double bareRead = 1e9, fresh = 1e9;
         times[s] = 1e9;
-        for (int round = 0; round < (s == 0 ? 5 : 3); ++round)
+        for (int round = 0; round < 5; ++round)
         {
             bareRead = std::min(bareRead, BareRead(name, lines));
             times[s] = std::min(times[s], LogRead(day, records));
