@@ -234,11 +234,12 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
 
 void CLogBase::ReadLines(LogLineReader& reader, void* query, PageToucher& toucher)
 {
-    struct Lend // the toucher lives only as long as this read
+    m_pageToucher = &toucher;
+    struct Unlend // the toucher lives only as long as this read
     {
         PageToucher*& slot;
-        ~Lend() { slot = nullptr; }
-    } lend{m_pageToucher = &toucher};
+        ~Unlend() { slot = nullptr; }
+    } unlend{m_pageToucher};
     bool complete = true;
     const wchar_t* piece = nullptr;
     size_t length = 0;

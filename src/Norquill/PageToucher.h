@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Brings in the pages of a large block of fresh memory on a second thread, a little ahead of the one
+// Brings in the pages of a large block of fresh memory on a second thread, up to 16 MB ahead of the one
 // writer that fills the block from its front. A day of a million records makes a list of gigabytes, and
 // first touching its pages costs more than reading the file: two cores share those faults, and the
 // writer finds the lines the kernel just zeroed still in the cache. The two claim 16 KB chunks in order

@@ -1,5 +1,6 @@
 #include "VirusLog.h"
 
+#include "KeptStoresKey.h"
 #include "LogTypes.h"
 
 #include "KvComn_DebugLog.h"
@@ -12,7 +13,8 @@ namespace
 // The detection also becomes the most recent threat, even if its line then fails to reach the file.
 void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const SYSTEMTIME& now)
 {
-    KvCommon::Storage::Reg::Writer key = EventLogKey::OpenForStores();
+    KeptStoresKey kept;
+    KvCommon::Storage::Reg::Writer& key = kept.Key();
     DWORD error = 0;
     if (!key.StoreValue(L"MostRecentThreatName", name, &error))
         KV_TRACE_ERROR(L"KvCommon::Storage::Reg::StoreValue() failed: 0x%08X", error);

@@ -128,6 +128,25 @@ TEST_F(LogKindsTest, LinesFollowTheLayoutTheRecordChooses)
               EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatFile"));
 }
 
+TEST_F(LogKindsTest, MostRecentThreatFollowsEveryEventWhenTheKeptSettingsKeyIsDeletedBetweenThem)
+{
+    auto store = [](const wchar_t* name)
+    {
+        VirusLogRecord r = Virus(name, L"C:\\f.exe", L"");
+        return CVirusLog().WriteLog(&r, 0, 0);
+    };
+    auto recent = [] { return EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatName"); };
+    ASSERT_EQ(SrvFrwk::RESULT_SUCCESS, store(L"First"));
+    EXPECT_EQ(L"First", recent());
+    // The key kept open since the first event now names a deleted key.
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey));
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey);
+    ASSERT_EQ(L"", recent());
+    ASSERT_EQ(SrvFrwk::RESULT_SUCCESS, store(L"Second"));
+    EXPECT_EQ(L"Second", recent());
+    EXPECT_EQ(L"C:\\f.exe", EventLogKey::QueryString(TestSupport::kEventLogKey, L"MostRecentThreatFile"));
+}
+
 TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
 {
     const std::wstring t500 = X(500) + L"|";
