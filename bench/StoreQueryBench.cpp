@@ -326,8 +326,8 @@ void StoreFigures(const std::wstring& logFolder, std::string& ratios)
     char text[256];
     std::snprintf(text, sizeof(text),
                   "RATIO store.tsc %.2f 1.15\nRATIO store.virus %.2f 1.5\nRATIO store.contended.lost %d 0\n"
-                  "RATIO store.contended.rate %.2f 0.5\n",
-                  tscStore / bare, virusStore / bare, lost, rate / rateAlone);
+                  "RATIO store.contended.cost %.2f 2.0\n",
+                  tscStore / bare, virusStore / bare, lost, rateAlone / rate);
     ratios += text;
 }
 
