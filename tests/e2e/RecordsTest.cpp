@@ -110,3 +110,35 @@ TEST_F(RecordsTest, VirusEventOutlivesAnUnwritableSettingsKeyAndEachThreatValueI
     E2E::ExpectTraces(UnloadAndReadTrace(),
                       {{4, E2E::kError, L"KvCommon::Storage::Reg::StoreValue() failed: 0x000003FD"}});
 }
+
+// A read of many records runs a thread inside the plug-in, which holds a reference on the DLL of its own: the
+// host's reference must stay as it was, and the thread's must be gone once it has ended.
+TEST_F(RecordsTest, LargeReadsLeaveThePluginLoadedForTheHostAndUnloadedAfterIt)
+{
+    const size_t lines = 5000; // 12 MB of records
+    std::wstring day(1, L'\xFEFF');
+    for (size_t i = 0; i < lines; ++i)
+        day += L"20260304|090807|0000002a|0|1|1|Threat|C:\\f.exe|1|2|3|4\r\n";
+    ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
+    ASSERT_TRUE(TestSupport::WriteFileBytes(sandbox.LogFolder() +
+                                                TestSupport::DateText(TestSupport::Today()) + L".VLG",
+                                            day.data(), day.size() * sizeof(wchar_t)));
+
+    for (int read = 0; read < 3; ++read)
+    {
+        VirusLogQuery query;
+        query.stDay = TestSupport::Today();
+        ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &query, 0, 0));
+        ASSERT_EQ(lines, query.records.size());
+    }
+    ::Sleep(200); // the threads have ended
+    ASSERT_NE(nullptr, GetModuleHandleW(L"Norquill.dll"));
+    VirusLogQuery again;
+    again.stDay = TestSupport::Today();
+    EXPECT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &again, 0, 0));
+
+    Unload();
+    for (int i = 0; i < 500 && GetModuleHandleW(L"Norquill.dll"); ++i)
+        ::Sleep(10);
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"Norquill.dll"));
+}
