@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <type_traits>
 
 using namespace E2E;
@@ -226,9 +225,8 @@ protected:
         op.check(reference);
         for (LONG n = 1;; ++n)
         {
-            std::ostringstream where;
-            where << op.name << ", allocation " << n << (repeat ? " and all after it" : "") << " failing";
-            SCOPED_TRACE(where.str());
+            SCOPED_TRACE(op.name + ", allocation " + std::to_string(n) + (repeat ? " and all after it" : "") +
+                         " failing");
             op.prepare();
             ULONG result = 0;
             bool threw = false;
@@ -281,18 +279,8 @@ protected:
 
 void AllocationFailureTest::AddOperations()
 {
-    AddKind(1, L"VLG", VirusLogRecord{12, 0x1A, L"Eicar", 0, 0, 0, -4, {}, L"C:\\v.exe", L"d", {}});
-    AddKind(2, L"SPG",
-            SpyLogRecord{{}, 3, L"", 0, L"P", L"", L"N", L"", L"", 1, 0, 0, {}, L"", 0, {}, 0, {}});
-    AddKind(3, L"VAG", VaLogRecord{L"abc", 12345678, 0, L"xyz", {}});
-    AddKind(4, L"PTG", TscLogRecord{L"abc", 42, {}});
-    AddKind(5, L"UPG", AuLogRecord{1, 0, -1, 7, L"A", L"B", {}});
-    AddKind(6, L"HCG", HisCleanLogRecord{1, {}, 0, {}, 5368709120LL, {}, 3, {}});
-    AddKind(7, L"ULG", UrlFilterLogRecord{0, 0x80, L"http://x", 0, L"", L"", 0, 0, L"t4", {}});
-    AddKind(8, L"PPG", PvyLogRecord{2, 0, L"t1", 0, L"t2", L"", L"", L"", L"t6", {}});
-    AddKind(9, L"HLG", PhishAlertLogRecord{0, 128, 7, L"t1", L"", L"t3", {}});
-    AddKind(10, L"SCG",
-            SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}});
+    ForEachKind([this](ULONG subType, const wchar_t* extension, const wchar_t*, const auto& sample,
+                       const wchar_t*) { AddKind(subType, extension, sample); });
 
     IEnforceProvider* p = m_provider;
     const auto action = [=](ULONG id, LogDeleteParam param = {})

@@ -69,6 +69,32 @@ template <class T> std::vector<BYTE> Bytes(const T& t)
     return std::vector<BYTE>(reinterpret_cast<const BYTE*>(&t), reinterpret_cast<const BYTE*>(&t + 1));
 }
 
+// A sample event of every kind: sub-type, day-file extension, the stamp a day's first event sets (null:
+// none), the record and its line's fields.
+template <class Visit> void ForEachKind(Visit&& visit)
+{
+    using namespace SrvFrwk::EventLog;
+    visit(1, L"VLG", L"VIRLastDate",
+          VirusLogRecord{12, 0x1A, L"Eicar", 0, 0, 0, -4, {}, L"C:\\v.exe", L"d", {}},
+          L"00000012|0000001a|2|1|Eicar|C:\\v.exe (d)|0|0|0|-4");
+    visit(2, L"SPG", L"SPYLastDate",
+          SpyLogRecord{{}, 3, L"", 0, L"P", L"", L"N", L"", L"", 1, 0, 0, {}, L"", 0, {}, 0, {}},
+          L"0x00000001|0|P||N|||3||0|0|");
+    visit(3, L"VAG", L"VLNLastDate", VaLogRecord{L"abc", 12345678, 0, L"xyz", {}}, L"abc|1234567|0|xyz");
+    visit(4, L"PTG", L"TSCLastDate", TscLogRecord{L"abc", 42, {}}, L"abc|42");
+    visit(5, L"UPG", L"UPGLastDate", AuLogRecord{1, 0, -1, 7, L"A", L"B", {}}, L"1|0|-1|7|A|B");
+    visit(6, L"HCG", L"HISLastDate", HisCleanLogRecord{1, {}, 0, {}, 5368709120LL, {}, 3, {}},
+          L"3|1|1073741824");
+    visit(7, L"ULG", L"URLLastDate", UrlFilterLogRecord{0, 0x80, L"http://x", 0, L"", L"", 0, 0, L"t4", {}},
+          L"00000000|00000080|http://x|t4||");
+    visit(8, L"PPG", L"PVYLastDate", PvyLogRecord{2, 0, L"t1", 0, L"t2", L"", L"", L"", L"t6", {}},
+          L"2|0|t1|0|t2|t6");
+    visit(9, L"HLG", L"PHALastDate", PhishAlertLogRecord{0, 128, 7, L"t1", L"", L"t3", {}}, L"0|128|7|t1|");
+    visit(10, L"SCG", nullptr,
+          SpyLogRecord{{}, 16, L"", 0, L"", L"", L"N", L"", L"", 0, 0, 0, {}, L"", 1, {}, 0, {}},
+          L"0x00000000|0|||16|N||||0|0|");
+}
+
 // Today by the real clock, as the DLL reads it, at 12:00:00.000, moved by whole days.
 inline SYSTEMTIME NoonInDays(int days)
 {
