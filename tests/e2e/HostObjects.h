@@ -1,6 +1,7 @@
 #pragma once
-// The host's side of the plug-in's calls: they record what the plug-in asks of them.
+// The host's side: the loaded plug-in, and objects that record what the plug-in asks of them.
 #include "SrvFrwk_Interface.h"
+#include "TestSupport.h"
 
 #include <vector>
 
@@ -49,4 +50,45 @@ public:
     std::vector<std::vector<ULONG_PTR>> calls; // the arguments in order
 };
 
+#define E2E_ENTRY(name) PFN_##name name = Entry<PFN_##name>(#name)
+class NorquillDll
+{
+public:
+    explicit NorquillDll(const std::wstring& path = TestSupport::BinFolder() + L"Norquill.dll")
+        : m_module(LoadLibraryW(path.c_str()))
+    {
+    }
+    ~NorquillDll()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+
+    bool Loaded() const
+    {
+        return SfSv_Initialize && SfSv_Uninitialize && SfSv_CreateService && SfSv_FreeService &&
+               SfPv_Initialize && SfPv_Uninitialize && SfPv_CreateProvider && SfPv_FreeProvider;
+    }
+
+    // Also the extra entries of a test build of the plug-in.
+    template <class T> T Entry(const char* name)
+    {
+        return m_module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(m_module, name)))
+                        : nullptr;
+    }
+
+private:
+    HMODULE m_module;
+
+public:
+    E2E_ENTRY(SfSv_Initialize);
+    E2E_ENTRY(SfSv_Uninitialize);
+    E2E_ENTRY(SfSv_CreateService);
+    E2E_ENTRY(SfSv_FreeService);
+    E2E_ENTRY(SfPv_Initialize);
+    E2E_ENTRY(SfPv_Uninitialize);
+    E2E_ENTRY(SfPv_CreateProvider);
+    E2E_ENTRY(SfPv_FreeProvider);
+};
+#undef E2E_ENTRY
 } // namespace E2E

@@ -15,11 +15,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-template <class T> T Entry(HMODULE module, const char* name)
-{
-    return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // A record whose text is not "<tag>-<its value>" was torn or glued on its way through the file.
 bool Whole(const EventLog::TscLogRecord& record)
 {
@@ -76,23 +71,22 @@ int wmain(int argc, wchar_t** argv)
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
         return 3;
-    HMODULE module = ::LoadLibraryW(L"Norquill.dll");
-    if (!(store || query) || !module)
+    E2E::NorquillDll dll(L"Norquill.dll");
+    if (!(store || query) || !dll.Loaded())
         return 2;
-    auto create = Entry<PFN_SfPv_CreateProvider>(module, "SfPv_CreateProvider");
-    auto release = Entry<PFN_SfPv_FreeProvider>(module, "SfPv_FreeProvider");
     E2E::RecordingController controller;
     Interface::IEnforceProvider* provider = nullptr;
-    Entry<PFN_SfPv_Initialize>(module, "SfPv_Initialize")();
-    if (Failed(create(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0)) || !provider)
+    dll.SfPv_Initialize();
+    if (Failed(
+            dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0)) ||
+        !provider)
         return 5;
 
     if (store)
         Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
     else
         Query(provider, argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
-    release(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
-    Entry<PFN_SfPv_Uninitialize>(module, "SfPv_Uninitialize")();
-    ::FreeLibrary(module);
+    dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
+    dll.SfPv_Uninitialize();
     return 0;
 }
