@@ -317,10 +317,7 @@ void AllocationFailureTest::AddOperations()
                              { return p->QueryConfig(TYPE_EVENTLOG, CONFIG_REPORT, &s, 0, 0); });
     AddQuery<EventLogSettings>("QueryConfig 2", [=](EventLogSettings& s)
                                { return p->QueryConfig(TYPE_EVENTLOG, CONFIG_EVENTLOG_PURGE, &s, 0, 0); });
-    const std::wstring logs = sandbox.LogFolder();
     const std::wstring keptEvents = DayFile(-1000, L"UPG"), oldEvents = DayFile(-4000, L"UPG");
-    const std::wstring keptTrace = logs + DebugLogName(-1000);
-    const std::wstring oldTrace = logs + DebugLogName(-4000);
     const auto writeLog = [](const std::wstring& path)
     { ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0|\0y\0\r\0\n\0", 12)); };
     // Each purge runs on a file past its age and one within it; setting null: no age to set.
@@ -342,7 +339,8 @@ void AllocationFailureTest::AddOperations()
         m_others.push_back(op);
     };
     addPurge(action(ACTION_EVENTLOG_PURGE), L"EventLogPurgeFre", keptEvents, oldEvents);
-    addPurge(action(ACTION_DEBUGLOG_PURGE), L"DebugLogPurgeFre", keptTrace, oldTrace);
+    addPurge(action(ACTION_DEBUGLOG_PURGE), L"DebugLogPurgeFre", sandbox.LogFolder() + DebugLogName(-1000),
+             sandbox.LogFolder() + DebugLogName(-4000));
     addPurge(action(ACTION_DELETE, {NoonInDays(-2000), LOG_UPDATE}), nullptr, keptEvents, oldEvents);
     m_others.push_back(action(ACTION_REPORT));
     m_others.push_back(action(ACTION_SETUP_LINK_REMOVE));

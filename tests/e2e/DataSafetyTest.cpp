@@ -95,10 +95,8 @@ TEST_F(PurgeAgesTest, AbsurdlyLongInstalledFolderGivesResultCodesOnly)
     ASSERT_TRUE(
         TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder", folder));
     // Writer, reader and path query are pinned in the unit tests; the purges and delete only here.
-    TscLogRecord record{L"abc", 42, {}};
     LogDeleteParam param{TestSupport::Today(), LOG_ALL};
     IEnforceProvider* p = Provider();
-    EXPECT_EQ(RESULT_FAILED, p->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
     for (ULONG action : {ACTION_EVENTLOG_PURGE, ACTION_DEBUGLOG_PURGE})
         EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
     EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0));

@@ -29,7 +29,7 @@ protected:
     void CopyFromBin(const std::wstring& name, const TestSupport::TempFolder& folder)
     {
         const std::wstring target = folder.Path() + name.substr(name.find_last_of(L'\\') + 1);
-        ASSERT_TRUE(CopyFileW((m_bin + name).c_str(), target.c_str(), FALSE)) << name;
+        ASSERT_TRUE(CopyFileW((TestSupport::BinFolder() + name).c_str(), target.c_str(), FALSE)) << name;
     }
 
     // Installs and stores one event through the copy, run from the host folder; returns the path of the
@@ -65,9 +65,6 @@ protected:
     TestSupport::TraceSandbox trace;
     TestSupport::EventLogSandbox sandbox;
     TestSupport::TempFolder plugin, host;
-
-private:
-    const std::wstring m_bin = TestSupport::BinFolder();
 };
 } // namespace
 
