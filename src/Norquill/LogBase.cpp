@@ -216,8 +216,14 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
             return RESULT_FAILED;
         const RecordRoom room = reserve(query, lineEnds);
         PageToucher toucher(room.begin, room.bytes);
+        m_pageToucher = &toucher;
+        struct Unlend // the toucher lives only as long as this read
+        {
+            PageToucher*& slot;
+            ~Unlend() { slot = nullptr; }
+        } unlend{m_pageToucher};
         LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
-        ReadLines(reader, query, toucher);
+        ReadLines(reader, query);
     }
     catch (KvCommon::Exception::Base* e)
     {
@@ -232,14 +238,8 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
     return RESULT_SUCCESS;
 }
 
-void CLogBase::ReadLines(LogLineReader& reader, void* query, PageToucher& toucher)
+void CLogBase::ReadLines(LogLineReader& reader, void* query)
 {
-    m_pageToucher = &toucher;
-    struct Unlend // the toucher lives only as long as this read
-    {
-        PageToucher*& slot;
-        ~Unlend() { slot = nullptr; }
-    } unlend{m_pageToucher};
     bool complete = true;
     const wchar_t* piece = nullptr;
     size_t length = 0;

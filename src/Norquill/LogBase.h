@@ -79,7 +79,7 @@ protected:
 
 private:
     // PutRecode for every whole line; stops at the first line it refuses.
-    void ReadLines(LogLineReader& reader, void* query, PageToucher& toucher);
+    void ReadLines(LogLineReader& reader, void* query);
 };
 
 // A new, empty record object for data sub-types 1 to 10; null for any other sub-type or when memory

@@ -131,11 +131,8 @@ TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLine
 
 TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
 {
-    TscLogQuery query;
-    query.stDay = kNow;
-    EXPECT_EQ(RESULT_FAILED, CTscLog().ReadLog(&query, 0, 0)); // no day file yet
     WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().ReadLog(&query, 0, 0));
+    const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(2u, query.records.size());
     EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
     EXPECT_STREQ(L"one", query.records[0].szText1);
