@@ -16,23 +16,18 @@ std::atomic<LONG> g_failed{0};
 
 bool FailThisOne()
 {
-    if (g_failing.load())
+    if (!g_failing.load())
     {
-        ++g_failed;
-        return true;
-    }
-    LONG left = g_countdown.load();
-    while (left > 0)
-    {
-        if (!g_countdown.compare_exchange_weak(left, left - 1))
-            continue;
+        LONG left = g_countdown.load();
+        while (left > 0 && !g_countdown.compare_exchange_weak(left, left - 1))
+        {
+        }
         if (left != 1)
             return false;
-        ++g_failed;
         g_failing.store(g_repeat.load());
-        return true;
     }
-    return false;
+    ++g_failed;
+    return true;
 }
 
 // Plain malloc underneath: the host frees what the plug-in put into its containers with its own
