@@ -6,6 +6,7 @@
 #include "KvComn_Handle.h"
 #include "KvComn_Reg.h"
 #include "LogPurge.h"
+#include "LogPurgeRules.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -55,18 +56,6 @@ bool ToFileTimeValue(const SYSTEMTIME& time, ULONGLONG& value)
         return false;
     value = (static_cast<ULONGLONG>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     return true;
-}
-
-// now minus the given number of days; false when the result is no valid date. An age reaching back
-// past the earliest file time must not wrap round to a cut-off near today.
-bool DaysBefore(const SYSTEMTIME& now, DWORD days, SYSTEMTIME& result)
-{
-    ULONGLONG value = 0;
-    if (!ToFileTimeValue(now, value) || days > value / kDayInFileTime)
-        return false;
-    value -= static_cast<ULONGLONG>(days) * kDayInFileTime;
-    FILETIME fileTime{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-    return ::FileTimeToSystemTime(&fileTime, &result) != FALSE;
 }
 
 // Whole days from last to today; a later stored date wraps to a huge count, and a stored date that is
@@ -149,7 +138,7 @@ ULONG CEventLogProvider::DoEventLogPurge()
         return RESULT_SUCCESS;
     }
     SYSTEMTIME purgeTime{};
-    if (!DaysBefore(now, age, purgeTime))
+    if (!Norquill::LogPurgeRules::DaysBefore(now, age, purgeTime))
     {
         // An age reaching back before 1601: no file can be that old.
         KV_TRACE_FUNC(L"[Leave] CEventLogProvider::DoEventLogPurge()...");
@@ -176,7 +165,7 @@ ULONG CEventLogProvider::DoDebugLogPurge()
     if (!EventLogKey::QuerySetting(L"DebugLogPurgeFre", 30, age))
         return RESULT_FAILED;
     SYSTEMTIME purgeTime{};
-    if (!DaysBefore(now, age, purgeTime))
+    if (!Norquill::LogPurgeRules::DaysBefore(now, age, purgeTime))
     {
         KV_TRACE_FUNC(L"[Leave] CEventLogProvider::DoDebugLogPurge()...");
         return RESULT_SUCCESS;

@@ -5,6 +5,7 @@
 #include "KvComn_DebugLog.h"
 #include "KvComn_Handle.h"
 #include "KvComn_Mutex.h"
+#include "LogPurgeRules.h"
 #include "LogTypes.h"
 #include "SrvFrwk_EventLog.h"
 
@@ -17,60 +18,11 @@ const wchar_t* const kDebugLogPurgeMutex = L"BRQ16_DEBUGLOGPURGE_MUTEX";
 const wchar_t* const kInteractiveDebugLogKey =
     L"Software\\Kelvanor\\Brisqual\\16\\DebugLog\\InteractiveSession";
 
-constexpr size_t kEventLogNameLength = 12;
-constexpr size_t kDateLength = 8;
-constexpr size_t kExtensionLength = 3;
-constexpr size_t kDebugLogMinLength = 9;
+using namespace Norquill::LogPurgeRules;
 
-// The cut-off day as the eight characters that a file name's date is compared with.
-class CutOffText
+void TraceCompare(const wchar_t* format, const std::wstring& date, const SYSTEMTIME& cutOff)
 {
-public:
-    explicit CutOffText(const SYSTEMTIME& cutOff)
-    {
-        // At most eight characters: a year beyond four digits is cut.
-        _snwprintf_s(m_text, kDateLength + 1, kDateLength, L"%04d%02d%02d", cutOff.wYear, cutOff.wMonth,
-                     cutOff.wDay);
-    }
-    const wchar_t* c_str() const { return m_text; }
-
-private:
-    wchar_t m_text[kDateLength + 1] = L"YYYYMMDD";
-};
-
-// Calls visit(name, length) for every entry of the folder that is not a directory.
-template <class Visit> void ForEachFile(const std::wstring& folder, Visit visit)
-{
-    WIN32_FIND_DATAW data;
-    KvCommon::UniqueFindHandle find(::FindFirstFileW((folder + L"*.*").c_str(), &data));
-    if (!find)
-        return;
-    do
-    {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            visit(data.cFileName, wcslen(data.cFileName));
-    } while (::FindNextFileW(find.get(), &data));
-}
-
-bool HasListedExtension(const wchar_t* name, size_t length, const std::vector<std::wstring>& extensions)
-{
-    const wchar_t* extension = name + length - kExtensionLength;
-    for (const std::wstring& candidate : extensions)
-    {
-        if (_wcsicmp(extension, candidate.c_str()) == 0)
-            return true;
-    }
-    return false;
-}
-
-bool IsDebugLogName(const wchar_t* name, size_t length, const std::vector<std::wstring>& extensions)
-{
-    if (length < kDebugLogMinLength)
-    {
-        KV_TRACE_INFO(L"not debug log filename: %s", name);
-        return false;
-    }
-    return name[kDebugLogMinLength - 1] == L'_' && HasListedExtension(name, length, extensions);
+    KV_TRACE_INFO(format, date.c_str(), CutOffText(cutOff).c_str());
 }
 
 // Read-only files must go too, so the attributes are cleared first. 0 or the Win32 error.
@@ -114,13 +66,13 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
     ForEachFile(folder,
                 [&](const wchar_t* name, size_t length)
                 {
-                    if (length != kEventLogNameLength)
-                    {
+                    const Verdict verdict = JudgeEventLog(name, length, extensions, *_pstDate);
+                    if (verdict == Verdict::WrongName)
                         KV_TRACE_INFO(L"invalid log filename: %s", name);
-                        return;
-                    }
-                    if (!HasListedExtension(name, length, extensions) ||
-                        !IsOlderOrEqualEventLog(std::wstring(name, length), *_pstDate))
+                    if (verdict == Verdict::Newer || verdict == Verdict::Remove)
+                        TraceCompare(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s",
+                                     EventLogDate(name), *_pstDate);
+                    if (verdict != Verdict::Remove)
                         return;
                     path.assign(folder).append(name, length);
                     if (DWORD error = DeleteLogFile(path))
@@ -151,7 +103,7 @@ bool CLogPurge::PurgeDebugLogs(const SYSTEMTIME* _pstDate)
     if (!_pstDate)
         return false;
 
-    const std::vector<std::wstring> extensions{L"log"};
+    const std::vector<std::wstring> extensions = DebugLogExtensions();
     bool result = PurgeDebugLogFolder(Frwk::Utility::GetLogFolder(), extensions, *_pstDate, false);
 
     // Without a configured folder the pass is skipped: a relative pattern would search the host's
@@ -177,8 +129,13 @@ bool CLogPurge::PurgeDebugLogFolder(const std::wstring& folder, const std::vecto
     ForEachFile(folder,
                 [&](const wchar_t* name, size_t length)
                 {
-                    if (!IsDebugLogName(name, length, extensions) ||
-                        !IsOlderOrEqualDebugLog(std::wstring(name, length), cutOff))
+                    const Verdict verdict = JudgeDebugLog(name, length, extensions, cutOff);
+                    if (verdict == Verdict::WrongName)
+                        KV_TRACE_INFO(L"not debug log filename: %s", name);
+                    if (verdict == Verdict::Newer || verdict == Verdict::Remove)
+                        TraceCompare(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s",
+                                     DebugLogDate(name), cutOff);
+                    if (verdict != Verdict::Remove)
                         return;
                     path.assign(folder).append(name, length);
                     if (sessionFolder)
@@ -195,28 +152,21 @@ bool CLogPurge::PurgeDebugLogFolder(const std::wstring& folder, const std::vecto
 
 bool CLogPurge::GetExtensionStringList(std::vector<std::wstring>& list, DWORD _dwTargetLogType)
 {
-    return Norquill::GetPurgeExtensions(_dwTargetLogType, list);
+    return PurgeExtensions(_dwTargetLogType, list);
 }
 
 bool CLogPurge::IsOlderOrEqualEventLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
     if (fileName.size() < kDateLength)
         return false;
-    const std::wstring date = fileName.substr(0, kDateLength);
-    const CutOffText cutOffText(cutOff);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", date.c_str(),
-                  cutOffText.c_str());
-    return _wcsicmp(date.c_str(), cutOffText.c_str()) <= 0;
+    TraceCompare(L"CLogPurge::IsOlderOrEqualEventLog() Compare date: %s, %s", EventLogDate(fileName), cutOff);
+    return IsOnOrBefore(EventLogDate(fileName), cutOff);
 }
 
 bool CLogPurge::IsOlderOrEqualDebugLog(const std::wstring& fileName, const SYSTEMTIME& cutOff)
 {
     if (fileName.size() < kDateLength)
         return false;
-    // Day first: DDMMYYYY becomes YYYYMMDD.
-    const std::wstring date = fileName.substr(4, 4) + fileName.substr(2, 2) + fileName.substr(0, 2);
-    const CutOffText cutOffText(cutOff);
-    KV_TRACE_INFO(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", date.c_str(),
-                  cutOffText.c_str());
-    return _wcsicmp(date.c_str(), cutOffText.c_str()) <= 0;
+    TraceCompare(L"CLogPurge::IsOlderOrEqualDebugLog() Compare date: %s, %s", DebugLogDate(fileName), cutOff);
+    return IsOnOrBefore(DebugLogDate(fileName), cutOff);
 }

@@ -1,6 +1,7 @@
 #include "LogTypes.h"
 
 #include "KvComn_String.h"
+#include "LogPurgeRules.h"
 
 #include <algorithm>
 
@@ -33,18 +34,7 @@ const wchar_t* GetPathQueryExtension(DWORD logType)
 
 bool GetPurgeExtensions(DWORD logType, std::vector<std::wstring>& list)
 {
-    list.clear();
-    if (logType == SrvFrwk::EventLog::LOG_ALL)
-    {
-        for (const LogKindRow* row : RowsBy([](const LogKindRow& r) { return r.purgeRank; }))
-            list.push_back(row->extension);
-        return true;
-    }
-    const LogKindRow* row = FindLogType(logType);
-    if (!row)
-        return false;
-    list.push_back(row->extension);
-    return true;
+    return LogPurgeRules::PurgeExtensions(logType, list);
 }
 
 std::vector<const wchar_t*> GetInstallStampNames()

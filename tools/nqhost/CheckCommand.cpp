@@ -38,6 +38,33 @@ bool ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error)
     return true;
 }
 
+// The log folder must be a folder that can be listed; false, with the reason said, otherwise.
+bool CheckFolder(CommandContext& context, const std::wstring& folder)
+{
+    std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
+    DWORD attributes = GetFileAttributesW(bare.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        context.output.Failure(L"the log folder " + folder + L" cannot be used: " +
+                               ResultCodes::Describe(GetLastError()));
+        return false;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        context.output.Failure(L"the log folder " + folder + L" is a file, not a folder");
+        return false;
+    }
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find && GetLastError() != ERROR_FILE_NOT_FOUND)
+    {
+        context.output.Failure(L"the log folder " + folder + L" cannot be listed: " +
+                               ResultCodes::Describe(GetLastError()));
+        return false;
+    }
+    return true;
+}
+
 std::wstring FileName(const std::wstring& path)
 {
     return path.substr(path.find_last_of(L'\\') + 1);
@@ -50,6 +77,8 @@ void Check(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    if (!CheckFolder(context, walk.Folder()))
+        return;
     std::vector<std::vector<Cell>> files, problems;
     size_t damaged = 0;
     walk.ForEachFile(
@@ -79,13 +108,20 @@ void Check(CommandContext& context, const CommandArgs& args)
         });
     walk.Report(context.output);
     context.output.Table(L"files", {L"file", L"kind", L"day", L"lines", L"problems"}, files);
-    if (context.output.Json() || !problems.empty())
+    // Whole problem texts, one a line, as compilers name a file and line.
+    if (context.output.Json())
         context.output.Table(L"problems", {L"path", L"line", L"problem"}, problems);
+    else
+        for (const auto& problem : problems)
+            context.output.Message(problem[0].text + L":" + problem[1].text + L": " + problem[2].text);
+    if (!walk.Misnamed().empty())
+        context.output.Failure(Text::Format(L"%llu files are named like day files but are no day",
+                                            static_cast<unsigned long long>(walk.Misnamed().size())));
     if (damaged)
         context.output.Failure(Text::Format(L"damage found in %llu of %llu day files",
                                             static_cast<unsigned long long>(damaged),
                                             static_cast<unsigned long long>(files.size())));
-    else
+    else if (walk.Misnamed().empty())
         context.output.Message(
             Text::Format(L"%llu day files, all clean", static_cast<unsigned long long>(files.size())));
 }

@@ -24,9 +24,12 @@ SYSTEMTIME ParseDay(const std::wstring& text)
     if (Text::EqualsNoCase(text, L"today"))
         return Text::Today();
     SYSTEMTIME day;
-    if (!Text::ParseDate(text, day))
-        throw UsageError{L"'" + text + L"' is not a day of the form YYYY-MM-DD"};
-    return day;
+    if (Text::ParseDate(text, day))
+        return day;
+    if (text.size() == 10 && text[4] == L'-' && text[7] == L'-' &&
+        text.find_first_not_of(L"0123456789-") == std::wstring::npos)
+        throw UsageError{L"'" + text + L"' is no day of the calendar"};
+    throw UsageError{L"'" + text + L"' is not a day of the form YYYY-MM-DD"};
 }
 
 DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max)
@@ -52,6 +55,28 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder)
     } while (FindNextFileW(find.get(), &data));
     std::sort(names.begin(), names.end());
     return names;
+}
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW data;
+    {
+        KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+        if (find)
+            do
+            {
+                std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(folder + name + L"\\");
+                else
+                {
+                    SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW((folder + name).c_str());
+                }
+            } while (FindNextFileW(find.get(), &data));
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 } // namespace Commands
 } // namespace NqHost

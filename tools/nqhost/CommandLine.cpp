@@ -9,8 +9,8 @@ namespace NqHost
 namespace
 {
 const wchar_t* const kValueOptions[] = {L"dll", L"days",   L"alert",  L"level", L"folder",      L"from",
-                                        L"to",  L"format", L"output", L"lines", L"max-records", L"for"};
-const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off"};
+                                        L"to",  L"format", L"output", L"lines", L"max-records", L"for", L"jsonl"};
+const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off", L"dry-run", L"unset"};
 const wchar_t* const kGlobal[] = {L"dll", L"json", L"help"};
 
 template <size_t N> bool Contains(const wchar_t* const (&list)[N], const std::wstring& name)

@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "RecordKindTable.h"
+#include "StoreFacts.h"
 #include "Text.h"
 
 namespace NqHost
@@ -17,11 +18,15 @@ const std::vector<CommandInfo>& All()
          {},
          Install},
         {L"store",
-         L"store KIND field=value ...",
+         L"store KIND field=value ...\n  nqhost store [KIND] --jsonl FILE|-",
          L"Record one event (StoreData). Numbers are decimal or 0x hexadecimal; a text longer than its\n"
-         L"member or a field the record does not have is refused. 'nqhost store KIND --help' lists the "
-         L"fields.",
-         {},
+         L"member or a field the record does not have is refused. A given field that the log file will\n"
+         L"drop, cut or change is warned about on standard error (the exit code stays 0).\n"
+         L"'nqhost store KIND --help' lists the fields and what the log file does with each.\n"
+         L"--jsonl stores one event per line of FILE (or standard input): a JSON object with \"kind\"\n"
+         L"(or the KIND given) and the fields, numbers as numbers or texts; each refused or failed\n"
+         L"line is reported with its number and the others are stored.",
+         {L"jsonl"},
          Store},
         {L"query",
          L"query KIND [YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD]",
@@ -63,15 +68,19 @@ const std::vector<CommandInfo>& All()
          Path},
         {L"recent", L"recent", L"The most recent threat (QueryData 18).", {}, Recent},
         {L"config",
-         L"config report [--days N] [--alert 0|1]\n  nqhost config purge [--days N] [--on|--off]",
+         L"config report [--days N] [--alert 0|1]\n  nqhost config purge [--days N] [--on|--off]\n"
+         L"  nqhost config folder [DIR | --unset]",
          L"Show the report or event-log purge settings (QueryConfig), or set them first (StoreConfig).\n"
-         L"Setting the report settings restarts the report interval from today.",
-         {L"days", L"alert", L"on", L"off"},
+         L"Setting the report settings restarts the report interval from today. 'config folder' shows\n"
+         L"InstalledFolder, the folder the plug-in keeps its logs under; DIR sets it (creating the\n"
+         L"folder), --unset removes it; either says what it was.",
+         {L"days", L"alert", L"on", L"off", L"unset"},
          Config},
         {L"delete",
-         L"delete KIND|all YYYY-MM-DD",
-         L"Delete the log files of one kind (or all) dated on or before the day (DoAction 1).",
-         {},
+         L"delete KIND|all YYYY-MM-DD [--dry-run]",
+         L"Delete the log files of one kind (or all) dated on or before the day (DoAction 1), and list\n"
+         L"them. --dry-run lists the files the plug-in's rules select and removes nothing.",
+         {L"dry-run"},
          Delete},
         {L"report",
          L"report",
@@ -79,9 +88,10 @@ const std::vector<CommandInfo>& All()
          {},
          Report},
         {L"purge",
-         L"purge events|debug",
-         L"Delete event logs (DoAction 3) or debug logs (DoAction 4) older than the configured age.",
-         {},
+         L"purge events|debug [--dry-run]",
+         L"Delete event logs (DoAction 3) or debug logs (DoAction 4) older than the configured age, and\n"
+         L"list them. --dry-run lists the files the plug-in's rules select today and removes nothing.",
+         {L"dry-run"},
          Purge},
         {L"remove-setup-link",
          L"remove-setup-link",
@@ -104,8 +114,11 @@ const std::vector<CommandInfo>& All()
         {L"demo",
          L"demo [--folder DIR]",
          L"A guided run: install, store and read back one event of each kind, paths, the recent\n"
-         L"threat, the settings, the report, both purges, and where every file went. Sets\n"
-         L"InstalledFolder first when it is unset (C:\\ProgramData\\Norquill\\) or when --folder is given.",
+         L"threat, the settings, the report, both purges (each previewed first), and where every file\n"
+         L"went. It runs in an installation of its own: settings in a fresh registry key that only this\n"
+         L"run sees as HKLM, files in a fresh folder under %TEMP%; both are removed at the end. With\n"
+         L"--folder the files go to DIR (whose Log folder must hold no files) and stay there. Your\n"
+         L"settings, logs and most recent threat are never touched.",
          {L"folder"},
          Demo},
     };
@@ -144,13 +157,20 @@ std::wstring CommandHelp(const CommandInfo& command)
 
 std::wstring KindHelp(const CRecordKind& kind)
 {
-    std::wstring text =
-        Text::Format(L"usage: nqhost store %s field=value ...\n\n%s, data sub-type %lu, LogType %lu.\n"
-                     L"fields (* = kept in the log file and shown by query):\n",
-                     kind.Name().c_str(), kind.Description().c_str(), kind.SubType(), kind.LogType());
+    std::wstring text = Text::Format(
+        L"usage: nqhost store %s field=value ...\n\n%s, data sub-type %lu, LogType %lu.\n"
+        L"fields (* = a column of query; then what it is, and what the log file does with it):\n",
+        kind.Name().c_str(), kind.Description().c_str(), kind.SubType(), kind.LogType());
     for (const RecordField& field : kind.Fields())
-        text += Text::Format(L"  %s%-14s %s\n", field.readBack ? L"*" : L" ", field.name.c_str(),
+    {
+        const FieldFact* fact = StoreFacts::Find(kind.Name(), field.name);
+        text += Text::Format(L"  %s%-13s %s\n", field.readBack ? L"*" : L" ", field.name.c_str(),
                              field.type.c_str());
+        if (fact)
+            text += Text::Format(L"                 %s; %s\n", fact->meaning,
+                                 StoreFacts::Condition(*fact).c_str());
+    }
+    text += L"\nstore warns on standard error for each given field the log file drops, cuts or changes.\n";
     return text;
 }
 } // namespace Commands

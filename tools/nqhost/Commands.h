@@ -39,6 +39,7 @@ std::wstring KindHelp(const CRecordKind& kind);
 
 void Install(CommandContext& context, const CommandArgs& args);
 void Store(CommandContext& context, const CommandArgs& args);
+void StoreBatch(CommandContext& context, const CommandArgs& args);
 void Query(CommandContext& context, const CommandArgs& args);
 void Export(CommandContext& context, const CommandArgs& args);
 void Check(CommandContext& context, const CommandArgs& args);
@@ -65,8 +66,13 @@ ULONG ShowReportSettings(CommandContext& context, SrvFrwk::EventLog::ReportSetti
 ULONG ShowPurgeSettings(CommandContext& context, SrvFrwk::EventLog::EventLogSettings* settings = nullptr);
 ULONG StoreReportSettings(CommandContext& context, const SrvFrwk::EventLog::ReportSettings& settings);
 ULONG RunAction(CommandContext& context, ULONG subType, const wchar_t* label, void* param = nullptr);
+// The purges; a dry run lists what the plug-in's rules select today and removes nothing.
+void PurgeEvents(CommandContext& context, bool dryRun);
+void PurgeDebug(CommandContext& context, bool dryRun);
 // The files of a folder (names only), for showing what an operation added or removed.
 std::vector<std::wstring> ListFiles(const std::wstring& folder);
+// Removes the folder with everything in it.
+void RemoveTree(const std::wstring& folder);
 
 // Argument helpers that throw UsageError.
 void ExpectArgs(const CommandArgs& args, size_t min, size_t max, const wchar_t* command);

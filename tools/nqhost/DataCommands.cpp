@@ -3,8 +3,12 @@
 
 #include "DayWalk.h"
 #include "RecordKindTable.h"
+#include "ResultCodes.h"
+#include "StoreFacts.h"
 #include "Text.h"
 #include "UsageError.h"
+
+#include "KvCommon/KvComn_Handle.h"
 
 namespace NqHost
 {
@@ -12,10 +16,47 @@ namespace Commands
 {
 using namespace SrvFrwk::EventLog;
 
+namespace
+{
+// The plug-in only says RESULT_FAILED; the folder and the system's reason come from looking at them.
+void ExplainStoreFailure(CommandContext& context, const CRecordKind& kind)
+{
+    LogPathQuery query;
+    query.stDate = Text::Today();
+    query.dwLogType = kind.LogType();
+    if (SrvFrwk::Failed(context.host.Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, 0, 0)) ||
+        query.tsLogPath.empty())
+        return context.output.Failure(L"the day file's name cannot be made (is InstalledFolder too long?)");
+    const std::wstring& path = query.tsLogPath;
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    const std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
+    DWORD attributes = GetFileAttributesW(bare.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return context.output.Failure(L"the log folder " + folder + L" cannot be made or used: " +
+                                      ResultCodes::Describe(GetLastError()));
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return context.output.Failure(L"the log folder " + folder + L" is a file, not a folder");
+    // Opening for appending shares as the writer does, and creates nothing.
+    KvCommon::UniqueFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD error = file ? 0 : GetLastError();
+    if (error && error != ERROR_FILE_NOT_FOUND)
+        return context.output.Failure(L"the day file " + path + L" cannot be written: " +
+                                      ResultCodes::Describe(error));
+    context.output.Failure(L"the store into " + path +
+                           L" failed; 'nqhost trace on' makes the plug-in say why");
+}
+} // namespace
+
 ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
                  const std::vector<std::wstring>& assignments)
 {
     std::shared_ptr<void> record = kind.BuildRecord(assignments);
+    std::vector<std::wstring> given;
+    for (const std::wstring& word : assignments)
+        given.push_back(word.substr(0, word.find(L'=')));
+    for (const std::wstring& warning : StoreFacts::Warnings(kind, record.get(), given))
+        context.output.Warning(warning);
     auto* provider = context.host.Provider();
     if (!provider)
         return SrvFrwk::RESULT_FAILED;
@@ -23,6 +64,8 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
     context.output.Result(
         Text::Format(L"StoreData(%lu, %lu = %s)", TYPE_EVENTLOG, kind.SubType(), kind.Name().c_str()),
         result);
+    if (SrvFrwk::Failed(result))
+        ExplainStoreFailure(context, kind);
     return result;
 }
 
@@ -68,6 +111,10 @@ ULONG QueryPath(CommandContext& context, ULONG logType, const SYSTEMTIME* day, s
         return result;
     }
     context.output.Value(L"tsLogPath", query.tsLogPath);
+    if (!query.tsLogPath.empty() && query.tsLogPath.find(L':') == std::wstring::npos &&
+        query.tsLogPath.compare(0, 2, L"\\\\") != 0)
+        context.output.Message(L"(InstalledFolder is not set: a relative path, taken from the host's current "
+                               L"folder; 'nqhost config folder DIR' sets it)");
     if (query.tsLogPath.empty())
         context.output.Message(L"(no log file of this kind yet)");
     return result;
@@ -94,6 +141,8 @@ ULONG QueryRecent(CommandContext& context)
 
 void Store(CommandContext& context, const CommandArgs& args)
 {
+    if (context.line.Has(L"jsonl"))
+        return StoreBatch(context, args);
     ExpectArgs(args, 1, static_cast<size_t>(-1), L"store");
     const CRecordKind& kind = RecordKindTable::Find(args[0]);
     StoreEvent(context, kind, CommandArgs(args.begin() + 1, args.end()));

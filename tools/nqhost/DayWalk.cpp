@@ -11,13 +11,16 @@ namespace NqHost
 bool CDayWalk::Prepare(CommandContext& context)
 {
     m_files.clear();
+    m_misnamed.clear();
     for (const CRecordKind* kind : m_kinds)
     {
         CLogLocation location;
         if (!location.Find(context, *kind))
             return false;
-        m_files.push_back(location.ListDayFiles());
+        m_folder = location.Folder();
+        m_files.push_back(location.ListDayFiles(&m_misnamed));
     }
+    std::sort(m_misnamed.begin(), m_misnamed.end());
     return true;
 }
 
@@ -72,6 +75,16 @@ void CDayWalk::Report(COutput& output) const
     output.Value(L"days", static_cast<long long>(m_days));
     output.Value(L"dayFiles", static_cast<long long>(m_filesVisited));
     output.Value(L"daysWithoutFile", static_cast<long long>(m_daysWithoutFile));
+    if (output.Json())
+    {
+        std::vector<std::vector<Cell>> rows;
+        for (const std::wstring& path : m_misnamed)
+            rows.push_back({Cell::Text(path)});
+        output.Table(L"misnamedFiles", {L"path"}, rows);
+    }
+    else
+        for (const std::wstring& path : m_misnamed)
+            output.Message(L"not a day's name, so never read by the plug-in: " + path);
 }
 
 namespace Commands

@@ -31,12 +31,18 @@ public:
     void ForEachFile(const Visit& visit);
     size_t FilesVisited() const { return m_filesVisited; }
     size_t DaysWithoutFile() const { return m_daysWithoutFile; }
-    // Days, day files and days without one, as values of the output.
+    // Days, day files and days without one, as values of the output, and the misnamed files.
     void Report(COutput& output) const;
+    // The log folder the plug-in names, ending in "\\".
+    const std::wstring& Folder() const { return m_folder; }
+    // Files with a kind's extension whose names are no day, which the plug-in never reads.
+    const std::vector<std::wstring>& Misnamed() const { return m_misnamed; }
 
 private:
     std::vector<const CRecordKind*> m_kinds;
     std::vector<std::map<DWORD, std::wstring>> m_files; // per kind, by day
+    std::vector<std::wstring> m_misnamed;
+    std::wstring m_folder;
     SYSTEMTIME m_first{};
     SYSTEMTIME m_last{};
     size_t m_days = 0;

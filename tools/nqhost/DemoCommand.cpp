@@ -1,11 +1,15 @@
-// demo: a guided run through everything the plug-in does, on a real installation folder.
+// demo: a guided run through everything the plug-in does, in an installation of its own.
 #include "Commands.h"
 
 #include "HostRegistry.h"
+#include "LogPurgeRules.h"
+#include "RegistryRoot.h"
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
 #include "Text.h"
 #include "UsageError.h"
+
+#include "KvCommon/KvComn_Handle.h"
 
 namespace NqHost
 {
@@ -14,8 +18,6 @@ namespace Commands
 namespace
 {
 using namespace SrvFrwk::EventLog;
-
-const wchar_t* const kDefaultFolder = L"C:\\ProgramData\\Norquill\\";
 
 struct Sample
 {
@@ -54,33 +56,66 @@ const std::vector<Sample>& Samples()
     return samples;
 }
 
-bool PrepareFolder(CommandContext& context)
+// The demo's installation folder: a fresh one under %TEMP%, removed afterwards, or --folder, kept.
+std::wstring DemoFolder(CommandContext& context)
 {
     std::wstring folder = context.line.Option(L"folder");
-    std::wstring current = HostRegistry::InstalledFolder();
-    if (folder.empty() && !current.empty())
-    {
-        context.output.Message(L"InstalledFolder is " + current);
-        return true;
-    }
     if (folder.empty())
-        folder = kDefaultFolder;
+    {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, temp);
+        folder = Text::Format(L"%sNorquillDemo-%lu\\", temp, GetCurrentProcessId());
+    }
     if (folder.back() != L'\\')
         folder += L'\\';
+    return folder;
+}
+
+// The demo's purge removes what is old in its folder, so a folder that already holds logs is refused.
+bool PrepareFolder(CommandContext& context, const std::wstring& folder)
+{
+    if (!ListFiles(HostRegistry::LogFolder(folder)).empty())
+    {
+        context.output.Failure(L"the demo needs a folder of its own, and " + HostRegistry::LogFolder(folder) +
+                               L" already holds files");
+        return false;
+    }
     if (!HostRegistry::CreateFolderTree(folder))
     {
-        context.output.Failure(L"cannot create the folder " + folder);
+        context.output.Failure(L"cannot create the folder " + folder + L": " +
+                               ResultCodes::Describe(GetLastError()));
         return false;
     }
     LONG status = HostRegistry::WriteString(HostRegistry::kInstallKey, L"InstalledFolder", folder);
     if (status != ERROR_SUCCESS)
     {
-        context.output.Failure(L"cannot set InstalledFolder: " + ResultCodes::Describe(status));
+        context.output.Failure(L"cannot set the demo's InstalledFolder: " + ResultCodes::Describe(status));
         return false;
     }
-    context.output.Message(std::wstring(L"set InstalledFolder (HKLM\\") + HostRegistry::kInstallKey +
-                           L") to " + folder + (current.empty() ? L"" : L", was " + current));
+    context.output.Value(L"installedFolder", folder);
     return true;
+}
+
+// Two day files of older days, so that the purge has something of the demo's own to remove.
+void PlantOldDays(CommandContext& context, const std::wstring& logFolder)
+{
+    SYSTEMTIME now = Text::Today();
+    for (DWORD age : {45u, 10u})
+    {
+        SYSTEMTIME day{};
+        Norquill::LogPurgeRules::DaysBefore(now, age, day);
+        std::wstring key = Text::Format(L"%08lu", Text::DayKey(day));
+        std::wstring body = L"\xFEFF" + key + L"|120000|Demo scan of an older day|7\r\n";
+        std::wstring path = logFolder + key + L".PTG";
+        KvCommon::UniqueFileHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        if (!file ||
+            !WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size() * 2), &written, nullptr))
+            context.output.Failure(L"cannot write " + path + L": " + ResultCodes::Describe(GetLastError()));
+        else
+            context.output.Message(Text::Format(L"wrote %s, %lu days old", path.c_str(), age));
+    }
 }
 
 void StoreAndReadBack(CommandContext& context, const Sample& sample)
@@ -132,12 +167,32 @@ void RunReport(CommandContext& context)
 
 void RunPurges(CommandContext& context)
 {
-    context.output.BeginStep(L"Purge old event logs and old debug logs");
+    context.output.BeginStep(L"Purge old event logs: first a dry run, then the purge itself");
+    PlantOldDays(context, HostRegistry::LogFolder(HostRegistry::InstalledFolder()));
+    PurgeEvents(context, true);
+    PurgeEvents(context, false);
+    context.output.Message(L"(files younger than the purge age stay)");
+    context.output.BeginStep(L"Purge old debug logs");
+    PurgeDebug(context, false);
+}
+
+void ShowFiles(CommandContext& context);
+
+void RunSteps(CommandContext& context)
+{
+    context.output.BeginStep(L"Install: write every default setting");
+    Install(context, {});
+    for (const Sample& sample : Samples())
+        StoreAndReadBack(context, sample);
+    ShowPaths(context);
+    context.output.BeginStep(L"The most recent threat (the virus event above)");
+    QueryRecent(context);
+    context.output.BeginStep(L"The report and purge settings");
+    ShowReportSettings(context);
     ShowPurgeSettings(context);
-    CommandArgs events{L"events"}, debug{L"debug"};
-    Purge(context, events);
-    Purge(context, debug);
-    context.output.Message(L"(today's files are younger than the purge age, so they stay)");
+    RunReport(context);
+    RunPurges(context);
+    ShowFiles(context);
 }
 
 void ShowFiles(CommandContext& context)
@@ -169,29 +224,27 @@ void ShowFiles(CommandContext& context)
 void Demo(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 0, 0, L"demo");
-    context.line.AllowOnly({L"folder"}, L"demo");
     if (context.line.Has(L"folder") && context.line.Option(L"folder").empty())
         throw UsageError{L"--folder needs a folder"};
 
-    context.output.BeginStep(L"Prepare the installation folder and load the plug-in");
-    if (!PrepareFolder(context) || !context.host.Provider())
-        return;
-    context.output.BeginStep(L"Install: write every default setting");
-    Install(context, {});
-    for (const Sample& sample : Samples())
-        StoreAndReadBack(context, sample);
-    ShowPaths(context);
-    context.output.BeginStep(L"The most recent threat (the virus event above)");
-    QueryRecent(context);
-    context.output.BeginStep(L"The report and purge settings");
-    ShowReportSettings(context);
-    ShowPurgeSettings(context);
-    RunReport(context);
-    RunPurges(context);
-    ShowFiles(context);
+    context.output.BeginStep(L"Make an installation of the demo's own and load the plug-in");
+    const std::wstring folder = DemoFolder(context);
+    const bool keepFolder = context.line.Has(L"folder");
+    CRegistryRoot registry(Text::Format(L"Software\\NorquillDemo\\%lu", GetCurrentProcessId()));
+    if (!registry.Active())
+        return context.output.Failure(L"cannot make the demo's own registry key HKCU\\" + registry.Path());
+    context.output.Message(L"settings go to HKCU\\" + registry.Path() +
+                           L" (seen as HKLM by this run only) and " + L"logs to " + folder +
+                           L"; your own settings and logs are not touched");
+    if (PrepareFolder(context, folder) && context.host.Provider())
+        RunSteps(context);
     context.output.BeginStep(
         L"Free the provider, uninitialize and unload the plug-in, as the framework does");
     context.host.Release();
+    if (!keepFolder)
+        RemoveTree(folder);
+    context.output.Message(keepFolder ? L"the demo's files stay in " + folder
+                                      : L"removed the demo's folder " + folder + L" and its registry key");
 }
 } // namespace Commands
 } // namespace NqHost

@@ -43,7 +43,7 @@ bool FollowRegistryRoot()
     wchar_t path[512] = {};
     const DWORD length = GetEnvironmentVariableW(L"NQ_REGISTRY_ROOT", path, 512);
     if (length == 0)
-        return true;
+        return RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr) == ERROR_SUCCESS;
     KvCommon::UniqueHKey key;
     return length < 512 &&
            RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
@@ -74,6 +74,18 @@ bool ReadDword(const std::wstring& path, const std::wstring& name, DWORD& value)
     return true;
 }
 
+bool ReadSetting(const std::wstring& path, const std::wstring& name, DWORD& value)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!ReadRaw(path, name, type, data))
+        return true;
+    if (type != REG_DWORD || data.size() != sizeof(DWORD))
+        return false;
+    value = *reinterpret_cast<const DWORD*>(data.data());
+    return true;
+}
+
 LONG WriteString(const std::wstring& path, const std::wstring& name, const std::wstring& value)
 {
     return WriteRaw(path, name, REG_SZ, value.c_str(),
@@ -83,6 +95,13 @@ LONG WriteString(const std::wstring& path, const std::wstring& name, const std::
 LONG WriteDword(const std::wstring& path, const std::wstring& name, DWORD value)
 {
     return WriteRaw(path, name, REG_DWORD, &value, sizeof(value));
+}
+
+LONG DeleteValue(const std::wstring& path, const std::wstring& name)
+{
+    KvCommon::UniqueHKey key;
+    LONG status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.put());
+    return status == ERROR_SUCCESS ? RegDeleteValueW(key.get(), name.c_str()) : status;
 }
 
 std::wstring InstalledFolder()

@@ -4,6 +4,8 @@
 
 #include "KvCommon/KvComn_Handle.h"
 
+#include <algorithm>
+
 namespace NqHost
 {
 bool CLogLocation::Find(CommandContext& context, const CRecordKind& kind)
@@ -37,22 +39,26 @@ std::wstring CLogLocation::DayFile(const SYSTEMTIME& day) const
     return Text::Format(L"%s%08lu.%s", m_folder.c_str(), Text::DayKey(day), m_extension.c_str());
 }
 
-std::map<DWORD, std::wstring> CLogLocation::ListDayFiles() const
+std::map<DWORD, std::wstring> CLogLocation::ListDayFiles(std::vector<std::wstring>* misnamed) const
 {
     std::map<DWORD, std::wstring> files;
     WIN32_FIND_DATAW data;
-    KvCommon::UniqueFindHandle find(FindFirstFileW((m_folder + L"????????." + m_extension).c_str(), &data));
+    KvCommon::UniqueFindHandle find(FindFirstFileW((m_folder + L"*." + m_extension).c_str(), &data));
     if (!find)
         return files;
     do
     {
         std::wstring name = data.cFileName;
-        SYSTEMTIME day;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() != 9 + m_extension.size() ||
-            name[8] != L'.' || !Text::EqualsNoCase(name.substr(9), m_extension) ||
-            !Text::ParseDate(name.substr(0, 4) + L"-" + name.substr(4, 2) + L"-" + name.substr(6, 2), day))
+        const size_t stem = name.size() - std::min(name.size(), m_extension.size() + 1);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !Text::EqualsNoCase(name.substr(stem), L"." + m_extension))
             continue;
-        files[Text::DayKey(day)] = m_folder + name;
+        SYSTEMTIME day;
+        if (stem == 8 &&
+            Text::ParseDate(name.substr(0, 4) + L"-" + name.substr(4, 2) + L"-" + name.substr(6, 2), day))
+            files[Text::DayKey(day)] = m_folder + name;
+        else if (misnamed)
+            misnamed->push_back(m_folder + name);
     } while (FindNextFileW(find.get(), &data));
     return files;
 }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace NqHost
 {
@@ -17,8 +18,9 @@ public:
 
     const std::wstring& Folder() const { return m_folder; }
     std::wstring DayFile(const SYSTEMTIME& day) const;
-    // The kind's day files in the folder by Text::DayKey; names that are no real day are not day files.
-    std::map<DWORD, std::wstring> ListDayFiles() const;
+    // The kind's day files in the folder by Text::DayKey; names that are no real day are not day files:
+    // those with the kind's extension go to misnamed (full paths), since the plug-in never reads them.
+    std::map<DWORD, std::wstring> ListDayFiles(std::vector<std::wstring>* misnamed = nullptr) const;
 
 private:
     std::wstring m_folder; // ends in "\"

@@ -14,8 +14,10 @@ namespace
 // Long texts keep a table readable; --json carries them whole.
 constexpr size_t kMaxCellWidth = 60;
 
-std::wstring Clip(const std::wstring& text)
+// Shown escaped, so that a text from outside cannot act on the terminal or break the table's lines.
+std::wstring Clip(const std::wstring& raw)
 {
+    const std::wstring text = Text::Visible(raw);
     if (text.size() <= kMaxCellWidth)
         return text;
     return text.substr(0, kMaxCellWidth - 3) + L"...";
@@ -102,7 +104,7 @@ void COutput::Value(const std::wstring& name, const std::wstring& text)
     if (m_json)
         Current()["values"][Text::ToUtf8(name)] = JsonText(text);
     else
-        WriteOut(L"  " + name + L": " + text + L"\n");
+        WriteOut(L"  " + name + L": " + Text::Visible(text) + L"\n");
 }
 
 void COutput::Value(const std::wstring& name, long long number)
@@ -184,6 +186,14 @@ void COutput::BeginStep(const std::wstring& title)
     WriteOut(Text::Format(L"\n== %d. %s ==\n", m_steps, title.c_str()));
 }
 
+void COutput::Warning(const std::wstring& text)
+{
+    if (m_json)
+        List("warnings").push_back(JsonText(text));
+    else
+        WriteErr(L"nqhost: warning: " + text + L"\n");
+}
+
 void COutput::Failure(const std::wstring& text)
 {
     m_failed = true;
@@ -222,13 +232,15 @@ int COutput::Finish()
     return exitCode;
 }
 
+// Every text line goes out with its control characters escaped, whatever it quotes.
 void COutput::WriteOut(const std::wstring& text) const
 {
-    WriteBytes(m_reportToStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, Text::ToUtf8(text));
+    WriteBytes(m_reportToStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE,
+               Text::ToUtf8(Text::Visible(text, true)));
 }
 
 void COutput::WriteErr(const std::wstring& text) const
 {
-    WriteBytes(STD_ERROR_HANDLE, Text::ToUtf8(text));
+    WriteBytes(STD_ERROR_HANDLE, Text::ToUtf8(Text::Visible(text, true)));
 }
 } // namespace NqHost

@@ -44,6 +44,8 @@ public:
     void HostCall(const std::wstring& who, const std::wstring& call, const std::wstring& meaning);
     // The demo's numbered steps; later output belongs to the step.
     void BeginStep(const std::wstring& title);
+    // Something the person should know that is no failure: standard error, or "warnings" in --json.
+    void Warning(const std::wstring& text);
     // Marks the run as failed without a plug-in result (e.g. the DLL did not load).
     void Failure(const std::wstring& text);
     void UsageError(const std::wstring& message, const std::wstring& hint);

@@ -30,6 +30,8 @@ public:
 
     // A zeroed record with the assignments applied; throws UsageError naming the bad word.
     std::shared_ptr<void> BuildRecord(const std::vector<std::wstring>& assignments) const;
+    // A field's value in a record of this kind; throws UsageError for a field it does not have.
+    Cell Show(const void* record, const std::wstring& field) const { return FindField(field).show(record); }
     // The fields the day file carries, so the ones a query gives back.
     const std::vector<std::wstring>& FieldNames() const { return m_fieldNames; }
     // The columns of a query table: the time and FieldNames().

@@ -171,10 +171,12 @@ std::wstring KindNames()
 
 const CRecordKind& Find(const std::wstring& name)
 {
+    long long logType = -1;
+    Text::ParseInteger(name, 0, 0xFFFFFFFFLL, logType);
     for (const auto& kind : All())
-        if (Text::EqualsNoCase(kind->Name(), name))
+        if (Text::EqualsNoCase(kind->Name(), name) || static_cast<long long>(kind->LogType()) == logType)
             return *kind;
-    throw UsageError{L"unknown kind '" + name + L"' (kinds: " + KindNames() + L")"};
+    throw UsageError{L"unknown kind '" + name + L"' (kinds: " + KindNames() + L"; or their LogType numbers)"};
 }
 
 ULONG ParseLogType(const std::wstring& text)

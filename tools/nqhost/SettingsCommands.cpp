@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "HostRegistry.h"
+#include "ResultCodes.h"
 #include "Text.h"
 #include "UsageError.h"
 
@@ -83,6 +84,43 @@ void ConfigPurge(CommandContext& context)
     }
     ShowPurgeSettings(context);
 }
+
+// The one command that changes where the plug-in keeps its logs, for good.
+void ConfigFolder(CommandContext& context, const CommandArgs& args)
+{
+    const bool unset = context.line.Has(L"unset");
+    if (unset && args.size() > 1)
+        throw UsageError{L"'config folder' takes a folder or --unset, not both"};
+    std::wstring current = HostRegistry::InstalledFolder();
+    const std::wstring was = current.empty() ? L"unset" : current;
+    if (unset)
+    {
+        LONG status = HostRegistry::DeleteValue(HostRegistry::kInstallKey, L"InstalledFolder");
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            return context.output.Failure(L"cannot unset InstalledFolder: " + ResultCodes::Describe(status));
+        context.output.Message(L"InstalledFolder unset (was " + was + L")");
+        current.clear();
+    }
+    else if (args.size() > 1)
+    {
+        std::wstring folder = args[1];
+        if (folder.back() != L'\\')
+            folder += L'\\';
+        if (!HostRegistry::CreateFolderTree(folder))
+            return context.output.Failure(L"cannot create the folder " + folder + L": " +
+                                          ResultCodes::Describe(GetLastError()));
+        LONG status = HostRegistry::WriteString(HostRegistry::kInstallKey, L"InstalledFolder", folder);
+        if (status != ERROR_SUCCESS)
+            return context.output.Failure(L"cannot set InstalledFolder: " + ResultCodes::Describe(status));
+        context.output.Message(L"InstalledFolder set to " + folder + L" (was " + was + L")");
+        current = folder;
+    }
+    context.output.Value(L"InstalledFolder", current);
+    context.output.Value(L"logFolder", current.empty()
+                                           ? std::wstring(L"(none: the relative Log\\ of the host's "
+                                                          L"current folder)")
+                                           : HostRegistry::LogFolder(current));
+}
 } // namespace
 
 ULONG ShowReportSettings(CommandContext& context, ReportSettings* out)
@@ -138,6 +176,12 @@ void Install(CommandContext& context, const CommandArgs& args)
 
 void Config(CommandContext& context, const CommandArgs& args)
 {
+    ExpectArgs(args, 1, 2, L"config");
+    if (args[0] == L"folder")
+    {
+        context.line.AllowOnly({L"unset"}, L"config folder");
+        return ConfigFolder(context, args);
+    }
     ExpectArgs(args, 1, 1, L"config");
     if (args[0] == L"report")
     {
@@ -150,7 +194,7 @@ void Config(CommandContext& context, const CommandArgs& args)
         ConfigPurge(context);
     }
     else
-        throw UsageError{L"'config' takes 'report' or 'purge', not '" + args[0] + L"'"};
+        throw UsageError{L"'config' takes 'report', 'purge' or 'folder', not '" + args[0] + L"'"};
 }
 } // namespace Commands
 } // namespace NqHost

@@ -164,6 +164,34 @@ SYSTEMTIME Today()
     return t;
 }
 
+namespace
+{
+bool IsControl(wchar_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+} // namespace
+
+std::wstring Visible(const std::wstring& text, bool keepLineEnds)
+{
+    size_t first = 0;
+    while (first < text.size() && (!IsControl(text[first]) || (keepLineEnds && text[first] == L'\n')))
+        ++first;
+    if (first == text.size())
+        return text;
+    std::wstring shown = text.substr(0, first);
+    for (size_t i = first; i < text.size(); ++i)
+    {
+        const wchar_t c = text[i];
+        if (!IsControl(c) || (keepLineEnds && c == L'\n'))
+            shown += c;
+        else
+            shown += Format(c < 0x100 ? L"\\x%02x" : L"\\u%04x", static_cast<unsigned>(c));
+    }
+    return shown;
+}
+
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
 {
     return _wcsicmp(a.c_str(), b.c_str()) == 0;

@@ -28,6 +28,11 @@ SYSTEMTIME DayFromKey(DWORD key);
 SYSTEMTIME NextDay(const SYSTEMTIME& day);
 SYSTEMTIME Today();
 
+// The text with every control character (C0, DEL, C1, the bidirectional controls) as a visible escape,
+// \x1b or \u202e, so that no text from outside can act on the terminal that shows it; keepLineEnds
+// leaves "\n" as it is.
+std::wstring Visible(const std::wstring& text, bool keepLineEnds = false);
+
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
 } // namespace Text
 } // namespace NqHost

@@ -47,3 +47,31 @@ TEST_F(NqHostCheck, CleanDayExitsZeroAndEachDamageIsReportedWithItsLine)
     EXPECT_EQ(0, doc.at("files").at(0).at("problems"));
     EXPECT_EQ(6, doc.at("files").at(1).at("lines"));
 }
+
+TEST_F(NqHostCheck, MissingOrFileFolderFailsAndNamesThePluginNeverReadsAreListed)
+{
+    NqHostRun missing = Run(L"check");
+    EXPECT_EQ(1, missing.exitCode) << missing.output;
+    EXPECT_TRUE(missing.Says("the log folder " + Utf8(sandbox.LogFolder()) +
+                             " cannot be used: 2 (ERROR_FILE_NOT_FOUND)"))
+        << missing.output;
+
+    const std::wstring folderAsFile = sandbox.LogFolder().substr(0, sandbox.LogFolder().size() - 1);
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folderAsFile, "x", 1));
+    NqHostRun file = Run(L"check");
+    EXPECT_EQ(1, file.exitCode) << file.output;
+    EXPECT_TRUE(file.Says("is a file, not a folder")) << file.output;
+    ASSERT_TRUE(DeleteFileW(folderAsFile.c_str()));
+
+    WriteDayFile(L"20260301.VLG", L"20260301|080000|00000001|00000000|2|1|N|C:\\f|0|0|0|0\r\n");
+    WriteDayFile(L"20260230.VLG", L"x\r\n");
+    WriteDayFile(L"2026023.vlg", L"x\r\n");
+    Json doc = RunJson(L"check virus", 1);
+    std::vector<std::string> misnamed;
+    for (const Json& row : doc.at("misnamedFiles"))
+        misnamed.push_back(row.at("path"));
+    EXPECT_EQ((std::vector<std::string>{Utf8(sandbox.LogFolder() + L"2026023.vlg"),
+                                        Utf8(sandbox.LogFolder() + L"20260230.VLG")}),
+              misnamed);
+    EXPECT_EQ(0, doc.at("files").at(0).at("problems")) << "the well-named file is clean";
+}

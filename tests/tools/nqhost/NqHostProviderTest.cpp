@@ -5,20 +5,6 @@ using namespace NqHostTest;
 
 using NqHostProvider = NqHostFixture;
 
-TEST_F(NqHostProvider, DemoStoresAndReadsBackEveryKindAndEndsWithZero)
-{
-    Json doc = RunJson(L"demo");
-    std::string kinds;
-    for (const Json& step : doc.at("steps"))
-        if (step.contains("values") && step["values"].contains("kind"))
-        {
-            kinds += step["values"]["kind"].get<std::string>() + " ";
-            EXPECT_EQ("RESULT_SUCCESS", step.at("results").at(0).at("name")) << step.dump();
-            EXPECT_FALSE(step.at("records").empty()) << step.dump();
-        }
-    EXPECT_EQ("virus spyware vulnerability tsc update history url privacy phishing change ", kinds);
-}
-
 TEST_F(NqHostProvider, PathRecentAndDeleteFollowWhatWasStored)
 {
     // A failure exits 1 with its result's name. Before any threat there is no time stamp: the Win32 code
@@ -65,4 +51,13 @@ TEST_F(NqHostProvider, SettingsCommandsStoreWhatTheNextRunShows)
     EXPECT_EQ(0, off.at("values").at("Enable"));
     EXPECT_EQ(17, off.at("values").at("Level")) << "off keeps the level";
     EXPECT_EQ(Utf8(folder.Path()), off.at("values").at("LogFolder"));
+
+    // The folder changes only through 'config folder', which says what it was.
+    NqHostRun set = Run(L"config folder \"" + path + L"\"");
+    EXPECT_TRUE(set.Says("InstalledFolder set to " + Utf8(folder.Path()) + " (was " +
+                         Utf8(sandbox.InstalledFolder()) + ")"))
+        << set.output;
+    NqHostRun unset = Run(L"config folder --unset");
+    EXPECT_TRUE(unset.Says("InstalledFolder unset (was " + Utf8(folder.Path()) + ")")) << unset.output;
+    EXPECT_EQ("", RunJson(L"config folder").at("values").at("InstalledFolder"));
 }

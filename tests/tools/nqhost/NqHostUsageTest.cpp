@@ -16,7 +16,8 @@ TEST_F(NqHostUsage, UsageErrorsExitTwoAndNameTheProblem)
         {L"store virus szColour=red", "'szColour' is not a field of a virus record"},
         {L"store tsc szText1=" + std::wstring(128, L'x'), "at most 127 characters, the value has 128"},
         {L"store virus dwCode=-1", "dwCode=-1 is not a number"},
-        {L"query virus 2026-02-30", "'2026-02-30' is not a day of the form YYYY-MM-DD"},
+        {L"query virus 2026-02-30", "'2026-02-30' is no day of the calendar"},
+        {L"query virus 2026-2-3", "'2026-2-3' is not a day of the form YYYY-MM-DD"},
         {L"export virus tsc --format csv", "--format csv takes exactly one kind"},
         {L"check --from 2024-03-02 --to 2024-03-01", "--from 2024-03-02 is after --to 2024-03-01"},
     };

@@ -1,0 +1,52 @@
+// Texts come from outside: nothing nqhost prints may act on a terminal or run in a spreadsheet.
+#include "NqHostTest.h"
+
+using namespace NqHostTest;
+
+namespace
+{
+// A URL event whose address carries terminal controls: ESC sequences, BEL, a C1 CSI, tab, a bidi override.
+const char kHostileEvent[] =
+    R"({"kind":"url","dwCode":1,"tsText1":"http://x/\u001b[2J\u0007\u009b31m\t\u202egnp.exe","tsText2":"c"})";
+
+// The first raw control character in UTF-8 text other than the line end: C0, DEL, C1, bidi controls.
+std::string RawControl(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        const unsigned char c = text[i];
+        const unsigned char next = i + 1 < text.size() ? text[i + 1] : 0;
+        const unsigned char third = i + 2 < text.size() ? text[i + 2] : 0;
+        if ((c < 0x20 && c != '\n' && c != '\r') || c == 0x7F ||
+            (c == 0xC2 && next >= 0x80 && next <= 0x9F) ||
+            (c == 0xE2 && next == 0x80 && third >= 0xAA && third <= 0xAE))
+            return "at " + std::to_string(i) + " of: " + text;
+    }
+    return "";
+}
+
+class NqHostInjection : public NqHostFixture
+{
+protected:
+    void StoreHostileEvent()
+    {
+        std::string line = std::string(kHostileEvent) + "\n";
+        ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"hostile.jsonl", line.data(), line.size()));
+        ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"hostile.jsonl\"").exitCode);
+    }
+
+    TestSupport::TempFolder folder;
+};
+} // namespace
+
+TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
+{
+    StoreHostileEvent();
+    NqHostRun query = Run(L"query url");
+    EXPECT_EQ("", RawControl(query.output));
+    EXPECT_TRUE(query.Says("http://x/\\x1b[2J\\x07\\x9b31m\\x09\\u202egnp.exe")) << query.output;
+    EXPECT_EQ("http://x/\x1b[2J\x07\xC2\x9B"
+              "31m\t\xE2\x80\xAEgnp.exe",
+              RunJson(L"query url").at("records").at(0).at("tsText1"))
+        << "JSON stays exact";
+}

@@ -1,0 +1,168 @@
+// What must never cost the user anything: the demo in an installation of its own, and dry runs that
+// show exactly what the real run then removes.
+#include "NqHostTest.h"
+
+#include <algorithm>
+#include <map>
+
+using namespace NqHostTest;
+
+namespace
+{
+// Every value under the key, by "subkey\name", with its type and bytes.
+void SnapshotKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::vector<BYTE>>& values)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    wchar_t name[512];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD nameLength = 512, size = sizeof(data), type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        std::vector<BYTE> bytes(data, data + size);
+        bytes.push_back(static_cast<BYTE>(type));
+        values[path + L"\\" + name] = bytes;
+    }
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD nameLength = 512;
+        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        SnapshotKey(root, path + L"\\" + name, values);
+    }
+    RegCloseKey(key);
+}
+
+// Every file under the folder with its bytes.
+void SnapshotFolder(const std::wstring& folder, std::map<std::wstring, std::vector<BYTE>>& files)
+{
+    for (const std::wstring& name : TestSupport::ListFiles(folder))
+        files[folder + name] = TestSupport::ReadFileBytes(folder + name);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != L'.')
+            SnapshotFolder(folder + data.cFileName + L"\\", files);
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+std::wstring DayArg(const SYSTEMTIME& day)
+{
+    std::wstring text = TestSupport::DateText(day);
+    return text.insert(6, L"-").insert(4, L"-");
+}
+
+SYSTEMTIME DaysAgo(int days)
+{
+    SYSTEMTIME today = TestSupport::Today(), result{};
+    FILETIME time;
+    SystemTimeToFileTime(&today, &time);
+    ULONGLONG value = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    value -= static_cast<ULONGLONG>(days) * 864000000000ULL;
+    time = {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+    FileTimeToSystemTime(&time, &result);
+    return result;
+}
+
+std::vector<std::string> Paths(const Json& table)
+{
+    std::vector<std::string> paths;
+    for (const Json& row : table)
+        paths.push_back(row.at("path"));
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+} // namespace
+
+using NqHostSafety = NqHostFixture;
+
+TEST_F(NqHostSafety, DemoLeavesEverySettingFileAndTheRecentThreatAsTheyWere)
+{
+    TestSupport::RegistryKeyGuard traceKey(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
+    ASSERT_EQ(0, Run(L"config report --days 14 --alert 0").exitCode);
+    ASSERT_EQ(0, Run(L"config purge --days 90 --off").exitCode);
+    ASSERT_EQ(0, Run(L"store virus szThreatName=Mine.Threat dwNumber=3").exitCode);
+    ASSERT_EQ(0, Run(L"store tsc szText1=today nValue1=1").exitCode);
+    WriteDayFile(L"20201101.VLG", L"20201101|120000|00000001|Old.One|0|0|0|0|C:\\old\\n");
+    WriteDayFile(L"01112020_bsqNorquill.log", L"old trace\r\n");
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"LogFolder",
+                                          sandbox.LogFolder()));
+    std::map<std::wstring, std::vector<BYTE>> registryBefore, filesBefore, registryAfter, filesAfter;
+    SnapshotKey(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor", registryBefore);
+    SnapshotFolder(sandbox.InstalledFolder(), filesBefore);
+
+    Json doc = RunJson(L"demo");
+    std::string kinds, demoFolder;
+    for (const Json& step : doc.at("steps"))
+    {
+        if (step.contains("values") && step["values"].contains("installedFolder"))
+            demoFolder = step["values"]["installedFolder"];
+        if (step.contains("values") && step["values"].contains("kind"))
+        {
+            kinds += step["values"]["kind"].get<std::string>() + " ";
+            EXPECT_EQ("RESULT_SUCCESS", step.at("results").at(0).at("name")) << step.dump();
+            EXPECT_FALSE(step.at("records").empty()) << step.dump();
+        }
+        for (const Json& row : step.value("removed", Json::array()))
+            EXPECT_EQ(0u, row.at("path").get<std::string>().rfind(demoFolder, 0)) << row.dump();
+    }
+    EXPECT_EQ("virus spyware vulnerability tsc update history url privacy phishing change ", kinds);
+
+    SnapshotKey(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor", registryAfter);
+    SnapshotFolder(sandbox.InstalledFolder(), filesAfter);
+    EXPECT_TRUE(registryBefore == registryAfter);
+    EXPECT_TRUE(filesBefore == filesAfter);
+    EXPECT_EQ("Mine.Threat", RunJson(L"recent").at("values").at("VirusName"));
+    EXPECT_NE("", demoFolder);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(NqHost::Text::FromUtf8(demoFolder).c_str()))
+        << "the demo's own folder is gone";
+}
+
+TEST_F(NqHostSafety, DryRunsListExactlyWhatTheRealRunsThenRemove)
+{
+    TestSupport::RegistryKeyGuard traceKey(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
+    TestSupport::TempFolder traceFolder;
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"LogFolder",
+                                          traceFolder.Path()));
+    // A month of days for three kinds and of debug logs in both folders, beside names no rule takes.
+    for (int age = 0; age < 31; ++age)
+    {
+        const std::wstring day = TestSupport::DateText(DaysAgo(age));
+        for (const wchar_t* extension : {L".VLG", L".ptg", L".ULG"})
+            WriteDayFile(day + extension, L"x\r\n");
+        const std::wstring dayFirst = day.substr(6, 2) + day.substr(4, 2) + day.substr(0, 4);
+        WriteDayFile(dayFirst + L"_bsqNorquill.log", L"t\r\n");
+        ASSERT_TRUE(TestSupport::WriteFileBytes(traceFolder.Path() + dayFirst + L"_bsqNorquill.LOG", "t", 1));
+    }
+    for (const wchar_t* stray : {L"20000101.VLG.bak", L"2000011.VLG", L"20000101.TXT", L"01012000-x.log"})
+        WriteDayFile(stray, L"x\r\n");
+    ASSERT_EQ(0, Run(L"config purge --days 20 --on").exitCode);
+    ASSERT_TRUE(
+        TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, L"DebugLogPurgeFre", 25));
+
+    const std::wstring commands[] = {L"delete tsc " + DayArg(DaysAgo(10)), L"purge events", L"purge debug"};
+    const size_t expectedCounts[] = {21, 2 * 11, 2 * 6};
+    for (size_t i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(Utf8(commands[i]));
+        std::map<std::wstring, std::vector<BYTE>> before, after;
+        SnapshotFolder(sandbox.InstalledFolder(), before);
+        SnapshotFolder(traceFolder.Path(), before);
+        Json dry = RunJson(commands[i] + L" --dry-run");
+        SnapshotFolder(sandbox.InstalledFolder(), after);
+        SnapshotFolder(traceFolder.Path(), after);
+        EXPECT_TRUE(before == after) << "a dry run removes nothing";
+        Json real = RunJson(commands[i]);
+        EXPECT_EQ(Paths(dry.at("wouldRemove")), Paths(real.at("removed")));
+        EXPECT_EQ(expectedCounts[i], real.at("removed").size());
+        EXPECT_EQ(expectedCounts[i], dry.at("values").at("wouldRemoveCount"));
+        for (const std::string& path : Paths(real.at("removed")))
+            EXPECT_FALSE(TestSupport::FileExists(NqHost::Text::FromUtf8(path))) << path;
+    }
+}
