@@ -8,9 +8,10 @@ namespace NqHost
 {
 namespace
 {
-const wchar_t* const kValueOptions[] = {L"dll", L"days",   L"alert",  L"level", L"folder",      L"from",
-                                        L"to",  L"format", L"output", L"lines", L"max-records", L"for", L"jsonl"};
-const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off", L"dry-run", L"unset"};
+const wchar_t* const kValueOptions[] = {L"dll",         L"days", L"alert",  L"level",  L"folder",
+                                        L"from",        L"to",   L"format", L"output", L"lines",
+                                        L"max-records", L"for",  L"jsonl",  L"where",  L"match"};
+const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off", L"dry-run", L"unset", L"csv-raw"};
 const wchar_t* const kGlobal[] = {L"dll", L"json", L"help"};
 
 template <size_t N> bool Contains(const wchar_t* const (&list)[N], const std::wstring& name)
@@ -52,6 +53,7 @@ CCommandLine::CCommandLine(const std::vector<std::wstring>& args)
                 value = args[++i];
             }
             m_options[name] = value;
+            m_allOptions.emplace(name, value);
         }
         else if (Contains(kFlags, name) && !inlineValue)
             m_options[name] = L"";
@@ -64,6 +66,15 @@ std::wstring CCommandLine::Option(const std::wstring& option) const
 {
     auto it = m_options.find(option);
     return it == m_options.end() ? std::wstring() : it->second;
+}
+
+std::vector<std::wstring> CCommandLine::Options(const std::wstring& option) const
+{
+    std::vector<std::wstring> values;
+    auto range = m_allOptions.equal_range(option);
+    for (auto it = range.first; it != range.second; ++it)
+        values.push_back(it->second);
+    return values;
 }
 
 void CCommandLine::AllowOnly(const std::vector<std::wstring>& options, const std::wstring& command) const

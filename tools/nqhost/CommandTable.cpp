@@ -29,21 +29,29 @@ const std::vector<CommandInfo>& All()
          {L"jsonl"},
          Store},
         {L"query",
-         L"query KIND [YYYY-MM-DD | --from YYYY-MM-DD --to YYYY-MM-DD]",
+         L"query KIND|all [YYYY-MM-DD | --from MOMENT --to MOMENT] [--where FIELD=VALUE]... [--match TEXT]",
          L"Read a day's events of one kind back (QueryData), today by default. A day without a log\n"
          L"file gives RESULT_FAILED. With --from/--to every day of the range is read, in order, into one\n"
          L"table; days without a file are counted, not failures. An open --from starts at the oldest\n"
-         L"file, an open --to ends today.",
-         {L"from", L"to"},
+         L"file, an open --to ends today. A MOMENT is YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS].\n"
+         L"'all' gives one timeline of every kind in time order. --where keeps the records whose field\n"
+         L"has the value (numbers by value, texts whatever the case; 'kind' names the kind), each one\n"
+         L"given must hold; --match keeps those with a text field that holds TEXT, whatever the case.\n"
+         L"Lines of a day file the plug-in's reader skipped are counted on standard error.",
+         {L"from", L"to", L"where", L"match"},
          Query},
         {L"export",
-         L"export [KIND ... | all] [--from D] [--to D] [--format jsonl|csv] [--output FILE]",
+         L"export [KIND ... | all] [--from MOMENT] [--to MOMENT] [--format jsonl|csv] [--output FILE]\n"
+         L"  [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
          L"Write the events of a range of days (all of them by default) for other tools, day by day, in\n"
          L"UTF-8 without a byte-order mark, to standard output or FILE. jsonl: one JSON object a line\n"
          L"with kind, time (local, ISO 8601) and the fields the log file keeps. csv: RFC 4180 with a\n"
-         L"header line, one kind only. Progress goes to standard error when it is a console; the\n"
-         L"report goes there too when the data goes to standard output.",
-         {L"from", L"to", L"format", L"output"},
+         L"header line, one kind only; a text cell beginning with =, +, -, @, tab or CR gets a leading '\n"
+         L"so that no spreadsheet runs it as a formula, unless --csv-raw is given. Progress goes to\n"
+         L"standard error when it is a console; the report, and the count of damaged lines the reader\n"
+         L"skipped, go there too when the data goes to standard output. --where and --match filter as\n"
+         L"for query.",
+         {L"from", L"to", L"format", L"output", L"where", L"match", L"csv-raw"},
          Export},
         {L"check",
          L"check [KIND ... | all] [--from D] [--to D]",
@@ -54,11 +62,15 @@ const std::vector<CommandInfo>& All()
          {L"from", L"to"},
          Check},
         {L"tail",
-         L"tail KIND [--lines N] [--format text|jsonl|csv] [--for SECONDS] [--max-records N]",
+         L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--for SECONDS] [--max-records N]\n"
+         L"  [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
          L"Print the last N (10) events of today, then every new one as it is stored, following\n"
-         L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed.\n"
-         L"Events go to standard output, everything else to standard error.",
-         {L"lines", L"format", L"for", L"max-records"},
+         L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed;\n"
+         L"--for 0 and --max-records 0, the defaults, set no limit. 'all' follows every kind as one\n"
+         L"timeline. Events go to standard output (JSON Lines with --json), everything else to\n"
+         L"standard error, damaged lines the reader skipped included. Control characters of texts are\n"
+         L"shown as escapes (\\x1b) in text.",
+         {L"lines", L"format", L"for", L"max-records", L"where", L"match", L"csv-raw"},
          Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",

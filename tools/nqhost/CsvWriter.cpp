@@ -4,7 +4,7 @@
 
 namespace NqHost
 {
-CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind) : CRecordWriter(out)
+CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind, bool raw) : CRecordWriter(out), m_raw(raw)
 {
     std::string header = "time";
     for (const std::wstring& name : kind.FieldNames())
@@ -16,8 +16,21 @@ void CCsvWriter::Write(const CRecordKind&, const SYSTEMTIME& time, const std::ve
 {
     std::string line = Text::ToUtf8(Text::IsoTimeText(time));
     for (const Cell& field : fields)
-        line += "," + Quote(Text::ToUtf8(field.text));
+    {
+        const std::string text = Text::ToUtf8(field.text);
+        line += "," + (field.numeric || m_raw ? Quote(text) : Neutralise(text));
+    }
     m_out.Write(line + "\r\n");
+}
+
+std::string CCsvWriter::Neutralise(const std::string& text)
+{
+    if (text.empty() || std::string("=+-@\t\r").find(text[0]) == std::string::npos)
+        return Quote(text);
+    std::string quoted = "\"'";
+    for (char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
 
 std::string CCsvWriter::Quote(const std::string& text)

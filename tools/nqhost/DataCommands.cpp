@@ -1,7 +1,10 @@
 // store, query, path and recent: the data requests of the provider.
 #include "Commands.h"
 
+#include "DayRead.h"
 #include "DayWalk.h"
+#include "LogLocation.h"
+#include "RecordFilter.h"
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
 #include "StoreFacts.h"
@@ -9,6 +12,8 @@
 #include "UsageError.h"
 
 #include "KvCommon/KvComn_Handle.h"
+
+#include <algorithm>
 
 namespace NqHost
 {
@@ -18,6 +23,42 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
+// A record of some kind at its place in a timeline.
+struct TimelineRecord
+{
+    unsigned long long key;
+    const CRecordKind* kind;
+    SYSTEMTIME time;
+    std::vector<Cell> fields;
+};
+
+// The records of several kinds as one table: time, kind and the fields as name=value.
+void ShowTimeline(CommandContext& context, const std::vector<TimelineRecord>& records)
+{
+    if (context.output.Json())
+    {
+        std::vector<std::vector<std::pair<std::wstring, Cell>>> objects;
+        for (const TimelineRecord& record : records)
+        {
+            objects.push_back({{L"kind", Cell::Text(record.kind->Name())},
+                               {L"stTime", Cell::Text(Text::DateTimeText(record.time))}});
+            for (size_t i = 0; i < record.fields.size(); ++i)
+                objects.back().push_back({record.kind->FieldNames()[i], record.fields[i]});
+        }
+        return context.output.Objects(L"records", objects);
+    }
+    std::vector<std::vector<Cell>> rows;
+    for (const TimelineRecord& record : records)
+    {
+        std::wstring fields;
+        for (size_t i = 0; i < record.fields.size(); ++i)
+            fields += (i ? L"  " : L"") + record.kind->FieldNames()[i] + L"=" + record.fields[i].text;
+        rows.push_back({Cell::Text(Text::DateTimeText(record.time)), Cell::Text(record.kind->Name()),
+                        Cell::Text(fields)});
+    }
+    context.output.Table(L"records", {L"stTime", L"kind", L"fields"}, rows);
+}
+
 // The plug-in only says RESULT_FAILED; the folder and the system's reason come from looking at them.
 void ExplainStoreFailure(CommandContext& context, const CRecordKind& kind)
 {
@@ -69,16 +110,35 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
     return result;
 }
 
+namespace
+{
+std::vector<Cell> Row(const SYSTEMTIME& time, const std::vector<Cell>& fields)
+{
+    std::vector<Cell> row{Cell::Text(Text::DateTimeText(time))};
+    row.insert(row.end(), fields.begin(), fields.end());
+    return row;
+}
+
+std::wstring QueryName(const CRecordKind& kind, const SYSTEMTIME& day)
+{
+    return Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
+                        kind.Name().c_str(), Text::DateText(day).c_str());
+}
+} // namespace
+
 ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, size_t* count)
 {
-    auto* provider = context.host.Provider();
-    if (!provider)
+    CLogLocation location;
+    if (!context.host.Provider() || !location.Find(context, kind))
         return SrvFrwk::RESULT_FAILED;
     std::vector<std::vector<Cell>> rows;
-    ULONG result = kind.Query(provider, day, rows);
-    context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
-                                       kind.Name().c_str(), Text::DateText(day).c_str()),
-                          result);
+    size_t skipped = 0;
+    ULONG result = DayRead::Read(
+        context, kind, day, location.DayFile(day),
+        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields) { rows.push_back(Row(time, fields)); },
+        skipped);
+    context.output.Result(QueryName(kind, day), result);
+    DayRead::ReportSkipped(context, kind, day, location.DayFile(day), skipped);
     if (count)
         *count = rows.size();
     if (!SrvFrwk::Failed(result))
@@ -148,38 +208,71 @@ void Store(CommandContext& context, const CommandArgs& args)
     StoreEvent(context, kind, CommandArgs(args.begin() + 1, args.end()));
 }
 
-// --from/--to: one table of every day that has a file; the days without one are counted, not failures.
-void QueryRange(CommandContext& context, const CRecordKind& kind)
+// Every day that has a file, in order; the days without one are counted, not failures. Several kinds make
+// one timeline, in time order within each day.
+namespace
 {
-    CDayWalk walk({&kind});
+void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& kinds,
+                const CRecordFilter& filter, const SYSTEMTIME* day)
+{
+    CDayWalk walk(kinds);
     if (!walk.Prepare(context))
         return;
-    walk.SetRange(context.line);
-    std::vector<std::vector<Cell>> rows;
+    if (day)
+        walk.SetRange(*day, *day);
+    else
+        walk.SetRange(context.line);
+    std::vector<TimelineRecord> records;
+    size_t dayStart = 0;
+    DWORD currentDay = 0;
     walk.ForEachFile(
-        [&](const SYSTEMTIME& day, size_t, const CRecordKind&, const std::wstring&)
+        [&](const SYSTEMTIME& fileDay, size_t, const CRecordKind& kind, const std::wstring& path)
         {
-            ULONG result = kind.Query(context.host.Provider(), day, rows);
-            context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG,
-                                               kind.SubType(), kind.Name().c_str(),
-                                               Text::DateText(day).c_str()),
-                                  result);
+            if (Text::DayKey(fileDay) != currentDay)
+                dayStart = records.size();
+            currentDay = Text::DayKey(fileDay);
+            size_t skipped = 0;
+            ULONG result = DayRead::Read(
+                context, kind, fileDay, path,
+                [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                {
+                    if (filter.Accepts(kind, time, fields))
+                        records.push_back({CRecordFilter::Key(time), &kind, time, fields});
+                },
+                skipped);
+            context.output.Result(QueryName(kind, fileDay), result);
+            DayRead::ReportSkipped(context, kind, fileDay, path, skipped);
+            if (kinds.size() > 1)
+                std::stable_sort(records.begin() + dayStart, records.end(),
+                                 [](const TimelineRecord& a, const TimelineRecord& b)
+                                 { return a.key < b.key; });
             return true;
         });
     walk.Report(context.output);
-    context.output.Table(L"records", kind.Columns(), rows);
+    context.output.Value(L"records", static_cast<long long>(records.size()));
+    if (kinds.size() > 1)
+        return ShowTimeline(context, records);
+    std::vector<std::vector<Cell>> rows;
+    for (const TimelineRecord& record : records)
+        rows.push_back(Row(record.time, record.fields));
+    context.output.Table(L"records", kinds[0]->Columns(), rows);
 }
+
+} // namespace
 
 void Query(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 1, 2, L"query");
-    const CRecordKind& kind = RecordKindTable::Find(args[0]);
+    const std::vector<const CRecordKind*> kinds = ParseKinds({args[0]});
+    const CRecordFilter filter(context.line);
     bool range = context.line.Has(L"from") || context.line.Has(L"to");
     if (range && args.size() > 1)
         throw UsageError{L"give either a day or --from/--to, not both"};
-    if (range)
-        return QueryRange(context, kind);
-    QueryDay(context, kind, args.size() > 1 ? ParseDay(args[1]) : Text::Today());
+    SYSTEMTIME day = args.size() > 1 ? ParseDay(args[1]) : Text::Today();
+    if (!range && kinds.size() == 1 && filter.Empty())
+        QueryDay(context, *kinds[0], day);
+    else
+        QueryRange(context, kinds, filter, range ? nullptr : &day);
 }
 
 void Path(CommandContext& context, const CommandArgs& args)

@@ -1,5 +1,6 @@
 #include "DayWalk.h"
 
+#include "RecordFilter.h"
 #include "RecordKindTable.h"
 #include "Text.h"
 #include "UsageError.h"
@@ -34,14 +35,21 @@ void CDayWalk::SetRange(const CCommandLine& line)
             oldest = oldest ? std::min(oldest, files.begin()->first) : files.begin()->first;
             newest = std::max(newest, files.rbegin()->first);
         }
-    m_first = line.Has(L"from") ? Commands::ParseDay(line.Option(L"from"))
-              : oldest          ? Text::DayFromKey(oldest)
-                                : today;
-    m_last = line.Has(L"to")                ? Commands::ParseDay(line.Option(L"to"))
-             : newest > Text::DayKey(today) ? Text::DayFromKey(newest)
-                                            : today;
-    if (Text::DayKey(m_first) > Text::DayKey(m_last))
-        throw UsageError{L"--from " + Text::DateText(m_first) + L" is after --to " + Text::DateText(m_last)};
+    SYSTEMTIME first = line.Has(L"from") ? CRecordFilter::ParseMoment(line.Option(L"from"), false)
+                       : oldest          ? Text::DayFromKey(oldest)
+                                         : today;
+    SYSTEMTIME last = line.Has(L"to")                ? CRecordFilter::ParseMoment(line.Option(L"to"), true)
+                      : newest > Text::DayKey(today) ? Text::DayFromKey(newest)
+                                                     : today;
+    if (CRecordFilter::Key(first) > CRecordFilter::Key(last))
+        throw UsageError{L"--from " + Text::DateText(first) + L" is after --to " + Text::DateText(last)};
+    SetRange(first, last);
+}
+
+void CDayWalk::SetRange(const SYSTEMTIME& first, const SYSTEMTIME& last)
+{
+    m_first = first;
+    m_last = last;
     m_days = 0;
     for (SYSTEMTIME day = m_first; Text::DayKey(day) <= Text::DayKey(m_last); day = Text::NextDay(day))
         ++m_days;

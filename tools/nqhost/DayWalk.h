@@ -23,6 +23,7 @@ public:
     // The range of --from and --to. An open start is the oldest day file of the kinds, an open end today
     // or the newest day file, whichever is later. Throws UsageError for a start after the end.
     void SetRange(const CCommandLine& line);
+    void SetRange(const SYSTEMTIME& first, const SYSTEMTIME& last);
     const SYSTEMTIME& First() const { return m_first; }
     const SYSTEMTIME& Last() const { return m_last; }
     size_t Days() const { return m_days; }

@@ -1,11 +1,14 @@
 // export: records of a range of days handed to other tools, one day of one kind in memory at a time.
 #include "Commands.h"
 
+#include "DayRead.h"
 #include "DayWalk.h"
+#include "RecordFilter.h"
 #include "Progress.h"
 #include "RecordWriter.h"
 #include "ResultCodes.h"
 #include "Text.h"
+#include "UsageError.h"
 
 namespace NqHost
 {
@@ -17,8 +20,13 @@ void Export(CommandContext& context, const CommandArgs& args)
     const std::wstring format = context.line.Has(L"format") ? context.line.Option(L"format") : L"jsonl";
     CRecordWriter::Check(format, false, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
+    const CRecordFilter filter(context.line);
     if (outputPath.empty())
         context.output.ReportToStderr();
+    const DWORD attributes =
+        outputPath.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(outputPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw UsageError{L"--output " + outputPath + L" is a folder; it takes a file"};
 
     CDayWalk walk(kinds);
     if (!walk.Prepare(context))
@@ -28,21 +36,27 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!outputPath.empty() && !stream.Open(outputPath))
         return context.output.Failure(L"cannot create " + outputPath + L": " +
                                       ResultCodes::Describe(stream.Error()));
-    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(format, false, stream, kinds);
+    std::unique_ptr<CRecordWriter> writer =
+        CRecordWriter::Create(format, false, stream, kinds, context.line.Has(L"csv-raw"));
 
-    auto* provider = context.host.Provider();
     CProgress progress(L"export", walk.Days());
     long long records = 0;
     walk.ForEachFile(
-        [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring&)
+        [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring& path)
         {
             progress.Show(dayIndex + 1);
-            ULONG result = kind.Read(provider, day,
-                                     [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                                     {
-                                         writer->Write(kind, time, fields);
-                                         ++records;
-                                     });
+            size_t skipped = 0;
+            ULONG result = DayRead::Read(
+                context, kind, day, path,
+                [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                {
+                    if (!filter.Accepts(kind, time, fields))
+                        return;
+                    writer->Write(kind, time, fields);
+                    ++records;
+                },
+                skipped);
+            DayRead::ReportSkipped(context, kind, day, path, skipped);
             // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
             if (SrvFrwk::Failed(result))
                 context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s",

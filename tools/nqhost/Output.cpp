@@ -163,6 +163,22 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
     }
 }
 
+void COutput::Objects(const std::wstring& name,
+                      const std::vector<std::vector<std::pair<std::wstring, Cell>>>& objects)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const auto& object : objects)
+    {
+        nlohmann::ordered_json record = nlohmann::ordered_json::object();
+        for (const auto& member : object)
+            record[Text::ToUtf8(member.first)] = member.second.numeric
+                                                     ? nlohmann::ordered_json(member.second.number)
+                                                     : JsonText(member.second.text);
+        list.push_back(std::move(record));
+    }
+    Current()[Text::ToUtf8(name)] = std::move(list);
+}
+
 void COutput::HostCall(const std::wstring& who, const std::wstring& call, const std::wstring& meaning)
 {
     if (m_json)
@@ -184,6 +200,21 @@ void COutput::BeginStep(const std::wstring& title)
     }
     ++m_steps;
     WriteOut(Text::Format(L"\n== %d. %s ==\n", m_steps, title.c_str()));
+}
+
+void COutput::Damaged(const std::wstring& kind, const std::wstring& day, const std::wstring& path,
+                      size_t lines)
+{
+    if (m_json)
+        List("damagedLines")
+            .push_back({{"kind", JsonText(kind)},
+                        {"day", JsonText(day)},
+                        {"path", JsonText(path)},
+                        {"skipped", lines}});
+    else
+        WriteErr(
+            Text::Format(L"nqhost: %llu damaged lines skipped in %s (%s of %s; 'nqhost check' names them)\n",
+                         static_cast<unsigned long long>(lines), path.c_str(), kind.c_str(), day.c_str()));
 }
 
 void COutput::Warning(const std::wstring& text)

@@ -40,10 +40,15 @@ public:
     void Value(const std::wstring& name, long long number);
     void Table(const std::wstring& name, const std::vector<std::wstring>& columns,
                const std::vector<std::vector<Cell>>& rows);
+    // Records whose fields differ from one to the next, each as its names and values (--json only).
+    void Objects(const std::wstring& name,
+                 const std::vector<std::vector<std::pair<std::wstring, Cell>>>& objects);
     // A call the plug-in made into the host's manager or controller.
     void HostCall(const std::wstring& who, const std::wstring& call, const std::wstring& meaning);
     // The demo's numbered steps; later output belongs to the step.
     void BeginStep(const std::wstring& title);
+    // Lines of a day file the plug-in's reader skipped: standard error, or "damagedLines" in --json.
+    void Damaged(const std::wstring& kind, const std::wstring& day, const std::wstring& path, size_t lines);
     // Something the person should know that is no failure: standard error, or "warnings" in --json.
     void Warning(const std::wstring& text);
     // Marks the run as failed without a plug-in result (e.g. the DLL did not load).

@@ -21,11 +21,12 @@ void CRecordWriter::Check(const std::wstring& format, bool allowText,
 
 std::unique_ptr<CRecordWriter> CRecordWriter::Create(const std::wstring& format, bool allowText,
                                                      COutputStream& out,
-                                                     const std::vector<const CRecordKind*>& kinds)
+                                                     const std::vector<const CRecordKind*>& kinds,
+                                                     bool csvRaw)
 {
     Check(format, allowText, kinds);
     if (Text::EqualsNoCase(format, L"csv"))
-        return std::make_unique<CCsvWriter>(out, *kinds[0]);
+        return std::make_unique<CCsvWriter>(out, *kinds[0], csvRaw);
     if (Text::EqualsNoCase(format, L"text"))
         return std::make_unique<CTextLineWriter>(out);
     return std::make_unique<CJsonLinesWriter>(out);

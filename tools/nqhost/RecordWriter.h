@@ -19,10 +19,12 @@ public:
     // several kinds, whose columns differ.
     static void Check(const std::wstring& format, bool allowText,
                       const std::vector<const CRecordKind*>& kinds);
-    // Check()ed first; a CSV writer writes its header at once.
+    // Check()ed first; a CSV writer writes its header at once. csvRaw: CSV cells that a spreadsheet would
+    // take as a formula are written as they are.
     static std::unique_ptr<CRecordWriter> Create(const std::wstring& format, bool allowText,
                                                  COutputStream& out,
-                                                 const std::vector<const CRecordKind*>& kinds);
+                                                 const std::vector<const CRecordKind*>& kinds,
+                                                 bool csvRaw = false);
 
 protected:
     explicit CRecordWriter(COutputStream& out) : m_out(out) {}

@@ -50,3 +50,37 @@ TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
               RunJson(L"query url").at("records").at(0).at("tsText1"))
         << "JSON stays exact";
 }
+
+TEST_F(NqHostInjection, TailShowsNoRawControlCharacter)
+{
+    StoreHostileEvent();
+    NqHostRun tail = Run(L"tail url --lines 1 --for 1");
+    EXPECT_EQ("", RawControl(tail.output));
+    EXPECT_TRUE(tail.Says("\\x1b[2J")) << tail.output;
+}
+
+TEST_F(NqHostInjection, CsvCellsThatWouldRunAsFormulasAreNeutralisedUnlessRaw)
+{
+    std::string lines;
+    for (const char* text :
+         {"=HYPERLINK(\\\"http://evil/\\\",\\\"x\\\")", "+1+1", "-2+3", "@SUM(A1)", "\\tx", "\\rx", "ok"})
+        lines +=
+            std::string(R"({"kind":"url","dwCode":1,"nValue":-5,"tsText2":"c","tsText1":")") + text + "\"}\n";
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"cells.jsonl", lines.data(), lines.size()));
+    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"cells.jsonl\"").exitCode);
+
+    auto cells = [&](const std::wstring& extra)
+    {
+        EXPECT_EQ(
+            0, Run(L"export url --format csv --output \"" + folder.Path() + L"out.csv\"" + extra).exitCode);
+        const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(folder.Path() + L"out.csv");
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string safe = cells(L"");
+    for (const char* cell : {",\"'=HYPERLINK(\"\"http://evil/\"\",\"\"x\"\")\",", ",\"'+1+1\",",
+                             ",\"'-2+3\",", ",\"'@SUM(A1)\",", ",\"'\tx\",", ",\"'\rx\",", ",ok,", ",-5,"})
+        EXPECT_NE(std::string::npos, safe.find(cell)) << cell << " in\n" << safe;
+    const std::string raw = cells(L" --csv-raw");
+    for (const char* cell : {",+1+1,", ",-2+3,", ",@SUM(A1),", ",\tx,", ",\"\rx\","})
+        EXPECT_NE(std::string::npos, raw.find(cell)) << cell << " in\n" << raw;
+}

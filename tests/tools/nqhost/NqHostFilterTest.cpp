@@ -1,0 +1,102 @@
+// Filters, one timeline of every kind, and the damaged lines a read skipped, counted.
+#include "NqHostTest.h"
+
+using namespace NqHostTest;
+
+namespace
+{
+std::vector<std::string> Column(const Json& records, const char* a, const char* b)
+{
+    std::vector<std::string> values;
+    for (const Json& record : records)
+        values.push_back(record.at(a).get<std::string>() + " " + record.at(b).dump());
+    return values;
+}
+
+std::string Today()
+{
+    return Utf8(TestSupport::DateText(TestSupport::Today()));
+}
+} // namespace
+
+class NqHostFilter : public NqHostFixture
+{
+protected:
+    void SetUp() override
+    {
+        // A file's own order is not the time order; kinds interleave.
+        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan B|2\r\n20240301|070000|scan a|1\r\n");
+        WriteDayFile(L"20240301.VLG", L"20240301|080000|00000005|00000000|2|1|Worm.X|C:\\a|0|0|0|0\r\n"
+                                      L"20240301|100000|00000012|00000000|2|1|Trojan.Y|C:\\b|1|0|0|0\r\n");
+        WriteDayFile(L"20240302.UPG", L"20240302|060000|1|0|0|0|16.0|engine\r\n");
+    }
+};
+
+TEST_F(NqHostFilter, AllKindsMakeOneTimelineAcrossDays)
+{
+    Json doc = RunJson(L"query all --from 2024-03-01 --to 2024-03-02");
+    EXPECT_EQ((std::vector<std::string>{"tsc \"2024-03-01 07:00:00\"", "virus \"2024-03-01 08:00:00\"",
+                                        "tsc \"2024-03-01 09:00:00\"", "virus \"2024-03-01 10:00:00\"",
+                                        "update \"2024-03-02 06:00:00\""}),
+              Column(doc.at("records"), "kind", "stTime"));
+    EXPECT_EQ("Trojan.Y", doc.at("records").at(3).at("szThreatName"));
+    EXPECT_EQ(2u, RunJson(L"query all 2024-03-01 --where kind=TSC").at("records").size());
+}
+
+TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
+{
+    const struct
+    {
+        std::wstring args;
+        std::vector<std::string> kept;
+    } cases[] = {
+        {L"query virus 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}},
+        {L"query virus 2024-03-01 --where dwNumber=18 --where nValue1=0", {}},
+        {L"query virus 2024-03-01 --where szThreatName=worm.x", {"virus \"Worm.X\""}},
+        {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN", {"tsc \"scan a\"", "tsc \"Scan B\""}},
+        {L"query all --from 2024-03-01T08:00 --to 2024-03-01T09:00", {"virus \"Worm.X\"", "tsc \"Scan B\""}},
+        {L"query all --from \"2024-03-01 09:00:01\" --to 2024-03-02T06:00:00",
+         {"virus \"Trojan.Y\"", "update \"engine\""}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(Utf8(c.args));
+        std::vector<std::string> kept;
+        const Json doc = RunJson(c.args);
+        for (const Json& record : doc.at("records"))
+        {
+            const char* field = record.contains("szThreatName") ? "szThreatName"
+                                : record.contains("szText2")    ? "szText2"
+                                                                : "szText1";
+            kept.push_back((record.contains("kind") ? record.at("kind").get<std::string>() : "virus") + " " +
+                           record.at(field).dump());
+        }
+        EXPECT_EQ(c.kept, kept);
+    }
+    NqHostRun bad = Run(L"query all --from 2024-03-01T25:00");
+    EXPECT_EQ(2, bad.exitCode) << bad.output;
+    EXPECT_TRUE(bad.Says("is not a moment of the form")) << bad.output;
+}
+
+TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTail)
+{
+    // Three records; a line without "|", an empty line, one too long for the reader and a cut last line.
+    const std::wstring day = TestSupport::DateText(TestSupport::Today());
+    WriteDayFile(day + L".PTG", day + L"|080000|a|1\r\nno separator\r\n\r\n" + day + L"|080001|b|2\r\n" +
+                                    day + L"|080002|" + std::wstring(2100, L'x') + L"|3\r\n" + day +
+                                    L"|080003|c|4\r\n" + day + L"|080004|cut");
+    Json query = RunJson(L"query tsc");
+    EXPECT_EQ(3u, query.at("records").size());
+    EXPECT_EQ(4, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
+
+    TestSupport::TempFolder folder;
+    Json exported =
+        RunJson(L"export tsc --from " + NqHost::Text::FromUtf8(Today().insert(6, "-").insert(4, "-")) +
+                L" --output \"" + folder.Path() + L"out.jsonl\"");
+    EXPECT_EQ(4, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
+
+    NqHostRun tail = Run(L"tail tsc --lines 10 --for 1");
+    EXPECT_TRUE(tail.Says("nqhost: 4 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))
+        << tail.output;
+    EXPECT_TRUE(tail.Says("szText1=c")) << tail.output;
+}
