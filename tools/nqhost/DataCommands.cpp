@@ -41,7 +41,7 @@ void ShowTimeline(CommandContext& context, const std::vector<TimelineRecord>& re
         for (const TimelineRecord& record : records)
         {
             objects.push_back({{L"kind", Cell::Text(record.kind->Name())},
-                               {L"stTime", Cell::Text(Text::DateTimeText(record.time))}});
+                               {L"stTime", Cell::Text(Text::IsoTimeText(record.time))}});
             for (size_t i = 0; i < record.fields.size(); ++i)
                 objects.back().push_back({record.kind->FieldNames()[i], record.fields[i]});
         }
@@ -112,9 +112,15 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
 
 namespace
 {
-std::vector<Cell> Row(const SYSTEMTIME& time, const std::vector<Cell>& fields)
+// --json writes times as export does (ISO 8601); a table keeps the space that reads better.
+Cell TimeCell(const COutput& output, const SYSTEMTIME& time)
 {
-    std::vector<Cell> row{Cell::Text(Text::DateTimeText(time))};
+    return Cell::Text(output.Json() ? Text::IsoTimeText(time) : Text::DateTimeText(time));
+}
+
+std::vector<Cell> Row(const COutput& output, const SYSTEMTIME& time, const std::vector<Cell>& fields)
+{
+    std::vector<Cell> row{TimeCell(output, time)};
     row.insert(row.end(), fields.begin(), fields.end());
     return row;
 }
@@ -135,7 +141,8 @@ ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIM
     size_t skipped = 0;
     ULONG result = DayRead::Read(
         context, kind, day, location.DayFile(day),
-        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields) { rows.push_back(Row(time, fields)); },
+        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+        { rows.push_back(Row(context.output, time, fields)); },
         skipped);
     context.output.Result(QueryName(kind, day), result);
     DayRead::ReportSkipped(context, kind, day, location.DayFile(day), skipped);
@@ -254,7 +261,7 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
         return ShowTimeline(context, records);
     std::vector<std::vector<Cell>> rows;
     for (const TimelineRecord& record : records)
-        rows.push_back(Row(record.time, record.fields));
+        rows.push_back(Row(context.output, record.time, record.fields));
     context.output.Table(L"records", kinds[0]->Columns(), rows);
 }
 

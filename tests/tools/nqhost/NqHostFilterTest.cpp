@@ -35,9 +35,9 @@ protected:
 TEST_F(NqHostFilter, AllKindsMakeOneTimelineAcrossDays)
 {
     Json doc = RunJson(L"query all --from 2024-03-01 --to 2024-03-02");
-    EXPECT_EQ((std::vector<std::string>{"tsc \"2024-03-01 07:00:00\"", "virus \"2024-03-01 08:00:00\"",
-                                        "tsc \"2024-03-01 09:00:00\"", "virus \"2024-03-01 10:00:00\"",
-                                        "update \"2024-03-02 06:00:00\""}),
+    EXPECT_EQ((std::vector<std::string>{"tsc \"2024-03-01T07:00:00\"", "virus \"2024-03-01T08:00:00\"",
+                                        "tsc \"2024-03-01T09:00:00\"", "virus \"2024-03-01T10:00:00\"",
+                                        "update \"2024-03-02T06:00:00\""}),
               Column(doc.at("records"), "kind", "stTime"));
     EXPECT_EQ("Trojan.Y", doc.at("records").at(3).at("szThreatName"));
     EXPECT_EQ(2u, RunJson(L"query all 2024-03-01 --where kind=TSC").at("records").size());
