@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "RecordKindTable.h"
 #include "TestSupport.h"
+#include "VirusDay.h"
 #include "Tool.h"
 
 #include <windows.h>
@@ -113,14 +114,6 @@ void StoreDirectly()
     }
 }
 
-void WriteVirusDay(const std::wstring& path, const std::wstring& date)
-{
-    std::wstring text(1, L'\xFEFF');
-    for (int i = 0; i < kQueryRecords; ++i)
-        text += date + L"|090807|00000012|0000001a|2|1|Threat.Name." + std::to_wstring(i % 1000) +
-                L"|C:\\Users\\someone\\Downloads\\file_" + std::to_wstring(i) + L".exe|0|1|2|3\r\n";
-    TestSupport::WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
-}
 } // namespace
 
 int wmain()
@@ -141,7 +134,7 @@ int wmain()
                 direct * 1e6 / kEvents, batch * 1e6 / kEvents);
     std::printf("RATIO store.batch.per_event %.2f 1.50\n", batch / direct);
 
-    WriteVirusDay(sandbox.LogFolder() + L"20200101.VLG", L"20200101");
+    Bench::WriteVirusDay(sandbox.LogFolder() + L"20200101.VLG", L"20200101", kQueryRecords);
     double table = 0, jsonl = 0;
     {
         Silence silence;

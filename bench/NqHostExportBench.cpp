@@ -2,6 +2,7 @@
 // one kind at a time, so thirty days should peak where one day does. Each export runs in a process of its
 // own (this program, started again), whose peak working set is read from the process memory counters.
 #include "TestSupport.h"
+#include "VirusDay.h"
 #include "Tool.h"
 
 #include <windows.h>
@@ -14,15 +15,6 @@ namespace
 {
 constexpr int kDays = 30;
 constexpr int kRecordsPerDay = 10000;
-
-void WriteVirusDay(const std::wstring& path, const std::wstring& date)
-{
-    std::wstring text(1, L'\xFEFF');
-    for (int i = 0; i < kRecordsPerDay; ++i)
-        text += date + L"|090807|00000012|0000001a|2|1|Threat.Name." + std::to_wstring(i % 1000) +
-                L"|C:\\Users\\someone\\Downloads\\file_" + std::to_wstring(i) + L".exe|0|1|2|3\r\n";
-    TestSupport::WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
-}
 
 // Child: one export, then its peak working set in bytes into the figure file.
 int RunChild(const std::wstring& from, const std::wstring& to, const std::wstring& output,
@@ -69,7 +61,7 @@ int wmain(int argc, wchar_t** argv)
     {
         wchar_t date[9];
         _snwprintf_s(date, 9, _TRUNCATE, L"202001%02d", day);
-        WriteVirusDay(sandbox.LogFolder() + date + L".VLG", date);
+        Bench::WriteVirusDay(sandbox.LogFolder() + date + L".VLG", date, kRecordsPerDay);
     }
     TestSupport::TempFolder work;
     // The day before the first file: loading the plug-in and the host, no record.
