@@ -8,8 +8,9 @@ namespace NqHost
 {
 namespace
 {
-const wchar_t* const kValueOptions[] = {L"dll", L"days",   L"alert",  L"level", L"folder",      L"from",
-                                        L"to",  L"format", L"output", L"lines", L"max-records", L"for"};
+const wchar_t* const kValueOptions[] = {L"dll",         L"days", L"alert",  L"level",  L"folder",
+                                        L"from",        L"to",   L"format", L"output", L"lines",
+                                        L"max-records", L"for",  L"schema", L"cursor"};
 const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off"};
 const wchar_t* const kGlobal[] = {L"dll", L"json", L"help"};
 

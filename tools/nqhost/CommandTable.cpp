@@ -32,13 +32,16 @@ const std::vector<CommandInfo>& All()
          {L"from", L"to"},
          Query},
         {L"export",
-         L"export [KIND ... | all] [--from D] [--to D] [--format jsonl|csv] [--output FILE]",
+         L"export [KIND ... | all] [--from D] [--to D] [--format jsonl|csv] [--schema ecs] [--output FILE]\n"
+         L"  [--cursor FILE]",
          L"Write the events of a range of days (all of them by default) for other tools, day by day, in\n"
          L"UTF-8 without a byte-order mark, to standard output or FILE. jsonl: one JSON object a line\n"
-         L"with kind, time (local, ISO 8601) and the fields the log file keeps. csv: RFC 4180 with a\n"
-         L"header line, one kind only. Progress goes to standard error when it is a console; the\n"
-         L"report goes there too when the data goes to standard output.",
-         {L"from", L"to", L"format", L"output"},
+         L"with kind, id, time (local, RFC 3339 with its UTC offset) and the fields the log file keeps;\n"
+         L"with --schema ecs one Elastic Common Schema document a line instead. csv: RFC 4180 with a\n"
+         L"header line, one kind only. --cursor FILE: only what earlier runs with that cursor did not\n"
+         L"write, and the cursor moved on once the output is flushed. Progress goes to standard error\n"
+         L"when it is a console; the report goes there too when the data goes to standard output.",
+         {L"from", L"to", L"format", L"schema", L"output", L"cursor"},
          Export},
         {L"check",
          L"check [KIND ... | all] [--from D] [--to D]",
@@ -49,11 +52,14 @@ const std::vector<CommandInfo>& All()
          {L"from", L"to"},
          Check},
         {L"tail",
-         L"tail KIND [--lines N] [--format text|jsonl|csv] [--for SECONDS] [--max-records N]",
+         L"tail KIND [--lines N] [--format text|jsonl|csv] [--schema ecs] [--for SECONDS] [--max-records N]\n"
+         L"  [--cursor FILE]",
          L"Print the last N (10) events of today, then every new one as it is stored, following\n"
          L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed.\n"
-         L"Events go to standard output, everything else to standard error.",
-         {L"lines", L"format", L"for", L"max-records"},
+         L"Events go to standard output, everything else to standard error. --cursor FILE: go on after\n"
+         L"the last event an earlier run delivered (every day since, then today) instead of --lines;\n"
+         L"the cursor is replaced whole after each batch has been flushed.",
+         {L"lines", L"format", L"schema", L"for", L"max-records", L"cursor"},
          Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",

@@ -8,7 +8,7 @@ class CCsvWriter : public CRecordWriter
 {
 public:
     CCsvWriter(COutputStream& out, const CRecordKind& kind);
-    void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
+    void Write(const EventRecord& record) override;
     static std::string Quote(const std::string& text);
 };
 } // namespace NqHost

@@ -1,6 +1,7 @@
 // export: records of a range of days handed to other tools, one day of one kind in memory at a time.
 #include "Commands.h"
 
+#include "DayFeed.h"
 #include "DayWalk.h"
 #include "Progress.h"
 #include "RecordWriter.h"
@@ -14,8 +15,8 @@ namespace Commands
 void Export(CommandContext& context, const CommandArgs& args)
 {
     std::vector<const CRecordKind*> kinds = ParseKinds(args);
-    const std::wstring format = context.line.Has(L"format") ? context.line.Option(L"format") : L"jsonl";
-    CRecordWriter::Check(format, false, kinds);
+    const WriterChoice choice = ParseWriterChoice(context.line, L"jsonl", false);
+    CRecordWriter::Check(choice, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
     if (outputPath.empty())
         context.output.ReportToStderr();
@@ -24,24 +25,29 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    CCursor cursor(context.line.Option(L"cursor"));
+    std::wstring problem;
+    if (!cursor.Load(problem))
+        return context.output.Failure(problem);
     COutputStream stream;
     if (!outputPath.empty() && !stream.Open(outputPath))
         return context.output.Failure(L"cannot create " + outputPath + L": " +
                                       ResultCodes::Describe(stream.Error()));
-    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(format, false, stream, kinds);
+    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
 
-    auto* provider = context.host.Provider();
+    CDayFeed feed(context.host.Provider(), cursor);
     CProgress progress(L"export", walk.Days());
     long long records = 0;
     walk.ForEachFile(
         [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring&)
         {
             progress.Show(dayIndex + 1);
-            ULONG result = kind.Read(provider, day,
-                                     [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+            ULONG result = feed.Read(kind, day, 0,
+                                     [&](const EventRecord& record)
                                      {
-                                         writer->Write(kind, time, fields);
+                                         writer->Write(record);
                                          ++records;
+                                         return true;
                                      });
             // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
             if (SrvFrwk::Failed(result))
@@ -53,9 +59,11 @@ void Export(CommandContext& context, const CommandArgs& args)
         });
     progress.Done();
     if (!stream.Flush())
-        context.output.Failure(L"writing " +
-                               (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
-                               L" failed: " + ResultCodes::Describe(stream.Error()));
+        return context.output.Failure(L"writing " +
+                                      (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
+                                      L" failed: " + ResultCodes::Describe(stream.Error()));
+    // Only what reached the output counts as delivered.
+    SaveCursor(context, cursor);
     walk.Report(context.output);
     context.output.Value(L"records", records);
     if (!outputPath.empty())
