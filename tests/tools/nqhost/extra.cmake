@@ -5,3 +5,8 @@ if(TARGET nqhost_tests)
   # The follow tests store through the second process of the writer race.
   add_dependencies(nqhost_tests records_writer)
 endif()
+
+# Events through two real rsyslog daemons, the follow killed twice on the way.
+add_test(NAME nqhost_relay COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/relay_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(nqhost_relay PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 ENVIRONMENT
+                     WINEPREFIX=${NQ_TEST_PREFIX})
