@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs nqhost.exe from the repository root: builds what is missing, runs it under Wine in the build's
 # prefix from build/bin (where the plug-in looks for KvDbg64.dll) and returns its exit code. Standard
-# input and output pass through; build messages go to standard error. --output and --dll paths are
+# input and output pass through; build messages go to standard error. --output, --dll and --cursor paths are
 # taken against the caller's folder. A wine server this script starts is stopped again at the end;
 # one that something else started (scripts/demo.sh) is left alone.
 # Usage: scripts/nqhost.sh ARGS...
@@ -30,10 +30,10 @@ windows_path() {
 args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --output | --dll)
+    --output | --dll | --cursor)
       args+=("$1")
       [ $# -gt 1 ] && { args+=("$(windows_path "$2")"); shift; } ;;
-    --output=* | --dll=*) args+=("${1%%=*}=$(windows_path "${1#*=}")") ;;
+    --output=* | --dll=* | --cursor=*) args+=("${1%%=*}=$(windows_path "${1#*=}")") ;;
     *) args+=("$1") ;;
   esac
   shift

@@ -4,5 +4,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh"
+"$root/scripts/setup-tests.sh"
 cd "$build"
 ctest --output-on-failure "$@"

@@ -308,6 +308,17 @@ int ChildProcess::Exit(DWORD timeoutMs)
     return static_cast<int>(code);
 }
 
+void ChildProcess::Kill()
+{
+    if (m_process)
+    {
+        TerminateProcess(m_process, 1);
+        WaitForSingleObject(m_process, 30000);
+    }
+    ReadAll();
+    End();
+}
+
 void ChildProcess::End()
 {
     if (m_process)

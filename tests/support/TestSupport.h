@@ -114,6 +114,8 @@ public:
     // The exit code once the program has ended within the time, else -1; the program is gone afterwards.
     int Exit(DWORD timeoutMs);
     void End();
+    // Ends the program at once, as a crash would, keeping what it had written.
+    void Kill();
 
     std::string output;
 

@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "ResultCodes.h"
 #include "Text.h"
 #include "UsageError.h"
 
@@ -39,6 +40,21 @@ DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max
         throw UsageError{
             Text::Format(L"%s %s is not a number from 0 to %lu", option.c_str(), text.c_str(), max)};
     return static_cast<DWORD>(value);
+}
+
+WriterChoice ParseWriterChoice(const CCommandLine& line, const wchar_t* defaultFormat, bool allowText)
+{
+    return {line.Has(L"format") ? line.Option(L"format") : defaultFormat, line.Option(L"schema"), allowText,
+            line.Has(L"csv-raw")};
+}
+
+bool SaveCursor(CommandContext& context, CCursor& cursor)
+{
+    DWORD error = 0;
+    if (cursor.Save(error))
+        return true;
+    context.output.Failure(L"cannot save the cursor: " + ResultCodes::Describe(error));
+    return false;
 }
 
 std::vector<std::wstring> ListFiles(const std::wstring& folder)

@@ -41,17 +41,19 @@ const std::vector<CommandInfo>& All()
          {L"from", L"to", L"where", L"match"},
          Query},
         {L"export",
-         L"export [KIND ... | all] [--from MOMENT] [--to MOMENT] [--format jsonl|csv] [--output FILE]\n"
-         L"  [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
+         L"export [KIND ... | all] [--from MOMENT] [--to MOMENT] [--format jsonl|csv] [--schema ecs]\n"
+         L"  [--output FILE] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
          L"Write the events of a range of days (all of them by default) for other tools, day by day, in\n"
          L"UTF-8 without a byte-order mark, to standard output or FILE. jsonl: one JSON object a line\n"
-         L"with kind, time (local, ISO 8601) and the fields the log file keeps. csv: RFC 4180 with a\n"
+         L"with kind, id, time (local, RFC 3339 with its UTC offset) and the fields the log file keeps;\n"
+         L"with --schema ecs one Elastic Common Schema document a line instead. csv: RFC 4180 with a\n"
          L"header line, one kind only; a text cell beginning with =, +, -, @, tab or CR gets a leading '\n"
-         L"so that no spreadsheet runs it as a formula, unless --csv-raw is given. Progress goes to\n"
-         L"standard error when it is a console; the report, and the count of damaged lines the reader\n"
-         L"skipped, go there too when the data goes to standard output. --where and --match filter as\n"
-         L"for query.",
-         {L"from", L"to", L"format", L"output", L"where", L"match", L"csv-raw"},
+         L"so that no spreadsheet runs it as a formula, unless --csv-raw is given. --cursor FILE: only\n"
+         L"what earlier runs with that cursor did not write, and the cursor moved on once the output is\n"
+         L"flushed. --where and --match filter as for query. Progress goes to standard error when it is\n"
+         L"a console; the report, and the count of damaged lines the reader skipped, go there too when\n"
+         L"the data goes to standard output.",
+         {L"from", L"to", L"format", L"schema", L"output", L"cursor", L"where", L"match", L"csv-raw"},
          Export},
         {L"check",
          L"check [KIND ... | all] [--from D] [--to D]",
@@ -62,15 +64,17 @@ const std::vector<CommandInfo>& All()
          {L"from", L"to"},
          Check},
         {L"tail",
-         L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--for SECONDS] [--max-records N]\n"
-         L"  [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
+         L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--schema ecs] [--for SECONDS]\n"
+         L"  [--max-records N] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
          L"Print the last N (10) events of today, then every new one as it is stored, following\n"
          L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed;\n"
          L"--for 0 and --max-records 0, the defaults, set no limit. 'all' follows every kind as one\n"
          L"timeline. Events go to standard output (JSON Lines with --json), everything else to\n"
          L"standard error, damaged lines the reader skipped included. Control characters of texts are\n"
-         L"shown as escapes (\\x1b) in text.",
-         {L"lines", L"format", L"for", L"max-records", L"where", L"match", L"csv-raw"},
+         L"shown as escapes (\\x1b) in text. --cursor FILE: go on after the last event an earlier run\n"
+         L"delivered (every day since, then today) instead of --lines; the cursor is replaced whole\n"
+         L"after each batch has been flushed.",
+         {L"lines", L"format", L"schema", L"for", L"max-records", L"cursor", L"where", L"match", L"csv-raw"},
          Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",

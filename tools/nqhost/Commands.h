@@ -3,8 +3,10 @@
 // together); the operations below are shared by the commands and the demo.
 #include "CommandLine.h"
 #include "Output.h"
+#include "Cursor.h"
 #include "PluginHost.h"
 #include "RecordKind.h"
+#include "RecordWriter.h"
 
 #include <string>
 #include <vector>
@@ -78,5 +80,9 @@ void RemoveTree(const std::wstring& folder);
 void ExpectArgs(const CommandArgs& args, size_t min, size_t max, const wchar_t* command);
 SYSTEMTIME ParseDay(const std::wstring& text);
 DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max);
+// --format (or the default) and --schema.
+WriterChoice ParseWriterChoice(const CCommandLine& line, const wchar_t* defaultFormat, bool allowText);
+// Saves a --cursor; a failure is reported. False then.
+bool SaveCursor(CommandContext& context, CCursor& cursor);
 } // namespace Commands
 } // namespace NqHost

@@ -6,16 +6,16 @@ namespace NqHost
 {
 CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind, bool raw) : CRecordWriter(out), m_raw(raw)
 {
-    std::string header = "time";
+    std::string header = "id,time";
     for (const std::wstring& name : kind.FieldNames())
         header += "," + Quote(Text::ToUtf8(name));
     m_out.Write(header + "\r\n");
 }
 
-void CCsvWriter::Write(const CRecordKind&, const SYSTEMTIME& time, const std::vector<Cell>& fields)
+void CCsvWriter::Write(const EventRecord& record)
 {
-    std::string line = Text::ToUtf8(Text::IsoTimeText(time));
-    for (const Cell& field : fields)
+    std::string line = Quote(record.id) + "," + m_zone.Local(record.time);
+    for (const Cell& field : record.fields)
     {
         const std::string text = Text::ToUtf8(field.text);
         line += "," + (field.numeric || m_raw ? Quote(text) : Neutralise(text));

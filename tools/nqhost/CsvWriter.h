@@ -10,7 +10,7 @@ class CCsvWriter : public CRecordWriter
 {
 public:
     CCsvWriter(COutputStream& out, const CRecordKind& kind, bool raw = false);
-    void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
+    void Write(const EventRecord& record) override;
     static std::string Quote(const std::string& text);
     // The cell as a spreadsheet may read it safely: a formula's first character turned into text.
     static std::string Neutralise(const std::string& text);

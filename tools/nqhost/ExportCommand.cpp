@@ -1,10 +1,11 @@
 // export: records of a range of days handed to other tools, one day of one kind in memory at a time.
 #include "Commands.h"
 
+#include "DayFeed.h"
 #include "DayRead.h"
 #include "DayWalk.h"
-#include "RecordFilter.h"
 #include "Progress.h"
+#include "RecordFilter.h"
 #include "RecordWriter.h"
 #include "ResultCodes.h"
 #include "Text.h"
@@ -17,8 +18,8 @@ namespace Commands
 void Export(CommandContext& context, const CommandArgs& args)
 {
     std::vector<const CRecordKind*> kinds = ParseKinds(args);
-    const std::wstring format = context.line.Has(L"format") ? context.line.Option(L"format") : L"jsonl";
-    CRecordWriter::Check(format, false, kinds);
+    const WriterChoice choice = ParseWriterChoice(context.line, L"jsonl", false);
+    CRecordWriter::Check(choice, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
     const CRecordFilter filter(context.line);
     if (outputPath.empty())
@@ -32,31 +33,35 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    CCursor cursor(context.line.Option(L"cursor"));
+    std::wstring problem;
+    if (!cursor.Load(problem))
+        return context.output.Failure(problem);
     COutputStream stream;
     if (!outputPath.empty() && !stream.Open(outputPath))
         return context.output.Failure(L"cannot create " + outputPath + L": " +
                                       ResultCodes::Describe(stream.Error()));
-    std::unique_ptr<CRecordWriter> writer =
-        CRecordWriter::Create(format, false, stream, kinds, context.line.Has(L"csv-raw"));
+    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
 
+    CDayFeed feed(context.host.Provider(), cursor);
     CProgress progress(L"export", walk.Days());
     long long records = 0;
     walk.ForEachFile(
         [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring& path)
         {
             progress.Show(dayIndex + 1);
-            size_t skipped = 0;
-            ULONG result = DayRead::Read(
-                context, kind, day, path,
-                [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                {
-                    if (!filter.Accepts(kind, time, fields))
-                        return;
-                    writer->Write(kind, time, fields);
-                    ++records;
-                },
-                skipped);
-            DayRead::ReportSkipped(context, kind, day, path, skipped);
+            const size_t lines = DayRead::CountLines(path);
+            ULONG result = feed.Read(kind, day, 0,
+                                     [&](const EventRecord& record)
+                                     {
+                                         if (!filter.Accepts(kind, record.time, record.fields))
+                                             return true;
+                                         writer->Write(record);
+                                         ++records;
+                                         return true;
+                                     });
+            if (!SrvFrwk::Failed(result) && lines > feed.Records())
+                DayRead::ReportSkipped(context, kind, day, path, lines - feed.Records());
             // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
             if (SrvFrwk::Failed(result))
                 context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s",
@@ -67,9 +72,11 @@ void Export(CommandContext& context, const CommandArgs& args)
         });
     progress.Done();
     if (!stream.Flush())
-        context.output.Failure(L"writing " +
-                               (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
-                               L" failed: " + ResultCodes::Describe(stream.Error()));
+        return context.output.Failure(L"writing " +
+                                      (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
+                                      L" failed: " + ResultCodes::Describe(stream.Error()));
+    // Only what reached the output counts as delivered.
+    SaveCursor(context, cursor);
     walk.Report(context.output);
     context.output.Value(L"records", records);
     if (!outputPath.empty())

@@ -1,5 +1,6 @@
 #pragma once
-// One JSON object a line: kind, time (ISO 8601, local) and the kept fields, numbers as numbers.
+// One JSON object a line: kind, id, time (RFC 3339, local with its offset) and the kept fields,
+// numbers as numbers.
 #include "RecordWriter.h"
 
 namespace NqHost
@@ -8,6 +9,6 @@ class CJsonLinesWriter : public CRecordWriter
 {
 public:
     explicit CJsonLinesWriter(COutputStream& out) : CRecordWriter(out) {}
-    void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
+    void Write(const EventRecord& record) override;
 };
 } // namespace NqHost

@@ -1,6 +1,7 @@
 #include "RecordWriter.h"
 
 #include "CsvWriter.h"
+#include "EcsWriter.h"
 #include "JsonLinesWriter.h"
 #include "TextLineWriter.h"
 #include "Text.h"
@@ -8,9 +9,14 @@
 
 namespace NqHost
 {
-void CRecordWriter::Check(const std::wstring& format, bool allowText,
-                          const std::vector<const CRecordKind*>& kinds)
+void CRecordWriter::Check(const WriterChoice& choice, const std::vector<const CRecordKind*>& kinds)
 {
+    const std::wstring& format = choice.format;
+    const bool allowText = choice.allowText;
+    if (!choice.schema.empty() && !Text::EqualsNoCase(choice.schema, L"ecs"))
+        throw UsageError{L"unknown schema '" + choice.schema + L"' (ecs)"};
+    if (!choice.schema.empty() && !Text::EqualsNoCase(format, L"jsonl"))
+        throw UsageError{L"--schema ecs takes --format jsonl"};
     if (Text::EqualsNoCase(format, L"csv") && kinds.size() != 1)
         throw UsageError{L"--format csv takes exactly one kind: the kinds' columns differ"};
     if (!Text::EqualsNoCase(format, L"jsonl") && !Text::EqualsNoCase(format, L"csv") &&
@@ -19,14 +25,15 @@ void CRecordWriter::Check(const std::wstring& format, bool allowText,
                          (allowText ? L"' (text, jsonl or csv)" : L"' (jsonl or csv)")};
 }
 
-std::unique_ptr<CRecordWriter> CRecordWriter::Create(const std::wstring& format, bool allowText,
-                                                     COutputStream& out,
-                                                     const std::vector<const CRecordKind*>& kinds,
-                                                     bool csvRaw)
+std::unique_ptr<CRecordWriter> CRecordWriter::Create(const WriterChoice& choice, COutputStream& out,
+                                                     const std::vector<const CRecordKind*>& kinds)
 {
-    Check(format, allowText, kinds);
+    Check(choice, kinds);
+    const std::wstring& format = choice.format;
+    if (!choice.schema.empty())
+        return std::make_unique<CEcsWriter>(out);
     if (Text::EqualsNoCase(format, L"csv"))
-        return std::make_unique<CCsvWriter>(out, *kinds[0], csvRaw);
+        return std::make_unique<CCsvWriter>(out, *kinds[0], choice.csvRaw);
     if (Text::EqualsNoCase(format, L"text"))
         return std::make_unique<CTextLineWriter>(out);
     return std::make_unique<CJsonLinesWriter>(out);

@@ -2,6 +2,7 @@
 // Writes records read back from day files in one of the formats other tools read.
 #include "OutputStream.h"
 #include "RecordKind.h"
+#include "ZonedTime.h"
 
 #include <memory>
 #include <string>
@@ -9,26 +10,42 @@
 
 namespace NqHost
 {
+// One event read back from a day file, with its id (EventId).
+struct EventRecord
+{
+    const CRecordKind& kind;
+    const SYSTEMTIME& time;
+    const std::vector<Cell>& fields;
+    const std::string& id;
+};
+
+// How records are written: the format, and for JSON Lines the schema ("" for the records' own names).
+struct WriterChoice
+{
+    std::wstring format;
+    std::wstring schema;
+    bool allowText = false;
+    // CSV cells that a spreadsheet would take as a formula are written as they are.
+    bool csvRaw = false;
+};
+
 class CRecordWriter
 {
 public:
     virtual ~CRecordWriter() = default;
-    virtual void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) = 0;
+    virtual void Write(const EventRecord& record) = 0;
 
-    // "jsonl", "csv" or "text" (when allowed); throws UsageError for another format, and for CSV of
-    // several kinds, whose columns differ.
-    static void Check(const std::wstring& format, bool allowText,
-                      const std::vector<const CRecordKind*>& kinds);
-    // Check()ed first; a CSV writer writes its header at once. csvRaw: CSV cells that a spreadsheet would
-    // take as a formula are written as they are.
-    static std::unique_ptr<CRecordWriter> Create(const std::wstring& format, bool allowText,
-                                                 COutputStream& out,
-                                                 const std::vector<const CRecordKind*>& kinds,
-                                                 bool csvRaw = false);
+    // "jsonl", "csv" or "text" (when allowed), schema "ecs" with jsonl only; throws UsageError otherwise,
+    // and for CSV of several kinds, whose columns differ.
+    static void Check(const WriterChoice& choice, const std::vector<const CRecordKind*>& kinds);
+    // Check()ed first; a CSV writer writes its header at once.
+    static std::unique_ptr<CRecordWriter> Create(const WriterChoice& choice, COutputStream& out,
+                                                 const std::vector<const CRecordKind*>& kinds);
 
 protected:
     explicit CRecordWriter(COutputStream& out) : m_out(out) {}
 
     COutputStream& m_out;
+    CZonedTime m_zone;
 };
 } // namespace NqHost

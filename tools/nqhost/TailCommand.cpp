@@ -2,6 +2,7 @@
 // make one timeline.
 #include "Commands.h"
 
+#include "DayFeed.h"
 #include "DayRead.h"
 #include "DayWalk.h"
 #include "LogLocation.h"
@@ -20,37 +21,7 @@ namespace Commands
 namespace
 {
 // Often enough for a person watching; each look is one attribute query a kind unless a file grew.
-constexpr DWORD kPollMs = 500;
-constexpr size_t kAll = static_cast<size_t>(-1);
-
-struct Followed
-{
-    explicit Followed(const CRecordKind* followed) : kind(followed) {}
-
-    const CRecordKind* kind;
-    CLogLocation location;
-    SYSTEMTIME day{};
-    std::wstring path;
-    long long size = -1;    // at the last read; -1 while there is no file
-    size_t seen = 0;        // records of the file already looked at
-    size_t skippedSaid = 0; // damaged lines already reported
-
-    void Begin(const SYSTEMTIME& today)
-    {
-        day = today;
-        path = location.DayFile(today);
-        size = -1;
-        seen = skippedSaid = 0;
-    }
-};
-
-struct Record
-{
-    unsigned long long key;
-    const CRecordKind* kind;
-    SYSTEMTIME time;
-    std::vector<Cell> fields;
-};
+constexpr DWORD kPollMs = 250;
 
 long long FileSize(const std::wstring& path)
 {
@@ -60,75 +31,142 @@ long long FileSize(const std::wstring& path)
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-class CTail
+// A record handed on by a feed, kept until the look has put every kind's in time order.
+struct Pending
+{
+    unsigned long long key;
+    const CRecordKind* kind;
+    SYSTEMTIME time;
+    std::vector<Cell> fields;
+    std::string id;
+};
+
+// One kind's day files, as they grow.
+class CFollowed
 {
 public:
-    CTail(CommandContext& context, const CRecordFilter& filter, CRecordWriter& writer, size_t budget)
-        : m_context(context), m_filter(filter), m_writer(writer), m_budget(budget)
+    CFollowed(CommandContext& context, const CRecordKind& kind, CCursor& cursor)
+        : m_context(context), m_kind(kind), m_feed(context.host.Provider(), cursor)
     {
     }
 
-    // Writes the records the files gained since the last look in time order, at most the newest `newest`.
-    void Look(std::vector<Followed>& files, size_t newest)
+    const CRecordKind& Kind() const { return m_kind; }
+    CLogLocation& Location() { return m_location; }
+
+    // What the day's file gained since the last look that the filter keeps, leaving out its first `skip`
+    // records; taken: false once the budget is spent.
+    void Look(const SYSTEMTIME& day, size_t skip, const CRecordFilter& filter,
+              const std::function<bool()>& room, std::vector<Pending>& pending)
     {
-        std::vector<Record> records;
-        for (Followed& file : files)
-            Collect(file, records);
-        std::stable_sort(records.begin(), records.end(),
-                         [](const Record& a, const Record& b) { return a.key < b.key; });
-        for (size_t i = records.size() - std::min(newest, records.size()); i < records.size() && !Done();
+        const std::wstring path = m_location.DayFile(day);
+        long long size = FileSize(path);
+        if (size == m_size && Text::DayKey(day) == m_day)
+            return;
+        if (Text::DayKey(day) != m_day)
+            m_skippedSaid = 0;
+        m_day = Text::DayKey(day);
+        m_size = size;
+        if (size < 0)
+            return;
+        const size_t lines = DayRead::CountLines(path);
+        ULONG result = m_feed.Read(m_kind, day, skip,
+                                   [&](const EventRecord& record)
+                                   {
+                                       if (!filter.Accepts(m_kind, record.time, record.fields))
+                                           return true;
+                                       if (!room())
+                                           return false;
+                                       pending.push_back({CRecordFilter::Key(record.time), &m_kind,
+                                                          record.time, record.fields, record.id});
+                                       return true;
+                                   });
+        // The file exists, so a failed read means a writer holds it: look again next time.
+        if (SrvFrwk::Failed(result))
+        {
+            m_size = -2;
+            return;
+        }
+        const size_t skipped = lines > m_feed.Records() ? lines - m_feed.Records() : 0;
+        if (skipped > m_skippedSaid)
+            DayRead::ReportSkipped(m_context, m_kind, day, path, skipped - m_skippedSaid);
+        m_skippedSaid = std::max(m_skippedSaid, skipped);
+    }
+
+    // Records of the day file at this moment.
+    size_t Count(const SYSTEMTIME& day) const
+    {
+        size_t count = 0;
+        m_kind.Read(m_context.host.Provider(), day,
+                    [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; });
+        return count;
+    }
+
+private:
+    CommandContext& m_context;
+    const CRecordKind& m_kind;
+    CLogLocation m_location;
+    CDayFeed m_feed;
+    DWORD m_day = 0;
+    long long m_size = -2; // at the last read; -1 while there is no file
+    size_t m_skippedSaid = 0;
+};
+
+class CTail
+{
+public:
+    CTail(CommandContext& context, const std::vector<const CRecordKind*>& kinds, const CRecordFilter& filter,
+          CRecordWriter& writer, CCursor& cursor, size_t budget)
+        : m_filter(filter), m_writer(writer), m_budget(budget)
+    {
+        for (const CRecordKind* kind : kinds)
+            m_followed.push_back(std::make_unique<CFollowed>(context, *kind, cursor));
+    }
+
+    std::vector<std::unique_ptr<CFollowed>>& Followed() { return m_followed; }
+
+    // Hands on what the kinds' files of the day gained, in time order; newest: only the last ones of
+    // today's first look.
+    void Look(const SYSTEMTIME& day, size_t newest = kAll)
+    {
+        std::vector<Pending> pending;
+        auto room = [&] { return !m_budget || m_written + pending.size() < m_budget; };
+        for (auto& followed : m_followed)
+        {
+            size_t skip = 0;
+            if (newest != kAll)
+            {
+                const size_t count = followed->Count(day);
+                skip = count - std::min(newest, count);
+            }
+            followed->Look(day, skip, m_filter, room, pending);
+        }
+        std::stable_sort(pending.begin(), pending.end(),
+                         [](const Pending& a, const Pending& b) { return a.key < b.key; });
+        for (size_t i = pending.size() - std::min(newest, pending.size()); i < pending.size();
              ++i, ++m_written)
-            m_writer.Write(*records[i].kind, records[i].time, records[i].fields);
+            m_writer.Write({*pending[i].kind, pending[i].time, pending[i].fields, pending[i].id});
     }
 
     bool Done() const { return m_budget && m_written >= m_budget; }
     size_t Written() const { return m_written; }
 
-private:
-    // The file's records not yet looked at that the filter keeps.
-    void Collect(Followed& file, std::vector<Record>& records)
-    {
-        long long size = FileSize(file.path);
-        if (size == file.size)
-            return;
-        if (size < 0)
-            return file.Begin(file.day);
-        std::vector<Record> all;
-        size_t skipped = 0;
-        ULONG result = DayRead::Read(
-            m_context, *file.kind, file.day, file.path,
-            [&](const SYSTEMTIME& time, const std::vector<Cell>& fields) {
-                all.push_back({CRecordFilter::Key(time), file.kind, time, fields});
-            },
-            skipped);
-        // The file exists, so a failed read means a writer holds it: look again next time.
-        if (SrvFrwk::Failed(result))
-            return;
-        if (all.size() < file.seen)
-            file.seen = file.skippedSaid = 0; // deleted and begun anew since the last look
-        if (skipped > file.skippedSaid)
-            DayRead::ReportSkipped(m_context, *file.kind, file.day, file.path, skipped - file.skippedSaid);
-        file.skippedSaid = std::max(file.skippedSaid, skipped);
-        for (size_t i = file.seen; i < all.size(); ++i)
-            if (m_filter.Accepts(*file.kind, all[i].time, all[i].fields))
-                records.push_back(std::move(all[i]));
-        file.seen = all.size();
-        file.size = size;
-    }
+    static constexpr size_t kAll = static_cast<size_t>(-1);
 
-    CommandContext& m_context;
+private:
     const CRecordFilter& m_filter;
     CRecordWriter& m_writer;
     size_t m_budget; // 0: no limit
     size_t m_written = 0;
+    std::vector<std::unique_ptr<CFollowed>> m_followed;
 };
 
-std::wstring Paths(const std::vector<Followed>& files)
+std::wstring Following(CTail& tail, const SYSTEMTIME& day)
 {
-    return files.size() == 1
-               ? files[0].path
-               : Text::Format(L"today's files of %u kinds in %s", static_cast<unsigned>(files.size()),
-                              files[0].location.Folder().c_str());
+    auto& followed = tail.Followed();
+    if (followed.size() == 1)
+        return followed[0]->Location().DayFile(day);
+    return Text::Format(L"today's files of %u kinds in %s", static_cast<unsigned>(followed.size()),
+                        followed[0]->Location().Folder().c_str());
 }
 } // namespace
 
@@ -142,49 +180,65 @@ void Tail(CommandContext& context, const CommandArgs& args)
     DWORD maxRecords =
         line.Has(L"max-records") ? ParseDword(L"--max-records", line.Option(L"max-records"), 0xFFFFFFFF) : 0;
     // With --json the events are JSON too, as everything else of the run.
-    const std::wstring format = line.Has(L"format") ? line.Option(L"format")
-                                : line.Has(L"json") ? L"jsonl"
-                                                    : L"text";
-    CRecordWriter::Check(format, true, kinds);
+    const WriterChoice choice = ParseWriterChoice(line, line.Has(L"json") ? L"jsonl" : L"text", true);
+    CRecordWriter::Check(choice, kinds);
     const CRecordFilter filter(line);
     context.output.ReportToStderr();
 
-    std::vector<Followed> files;
-    for (const CRecordKind* kind : kinds)
-    {
-        files.emplace_back(kind);
-        if (!files.back().location.Find(context, *kind))
-            return;
-    }
+    CCursor cursor(line.Option(L"cursor"));
+    std::wstring problem;
+    if (!cursor.Load(problem))
+        return context.output.Failure(problem);
     COutputStream stream;
-    std::unique_ptr<CRecordWriter> writer =
-        CRecordWriter::Create(format, true, stream, kinds, line.Has(L"csv-raw"));
-    CTail tail(context, filter, *writer, maxRecords);
+    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
+    CTail tail(context, kinds, filter, *writer, cursor, maxRecords);
+    for (auto& followed : tail.Followed())
+        if (!followed->Location().Find(context, followed->Kind()))
+            return;
     CStopSignal stop;
+    // Delivered only once flushed; a failed save stops the follow, which could not resume.
+    auto deliver = [&] { return stream.Flush() && SaveCursor(context, cursor); };
 
     SYSTEMTIME today = Text::Today();
-    for (Followed& file : files)
-        file.Begin(today);
-    tail.Look(files, lines);
-    stream.Flush();
-    context.output.Message(L"following " + Paths(files) + L" (Ctrl-C ends)");
+    DWORD resumed = 0;
+    for (const CRecordKind* kind : kinds)
+        resumed =
+            resumed ? std::min(resumed, cursor.LatestDay(kind->Name())) : cursor.LatestDay(kind->Name());
+    if (resumed)
+    {
+        // Every day since the one the cursor reached, what came in while nothing followed.
+        for (SYSTEMTIME day = Text::DayFromKey(resumed); Text::DayKey(day) < Text::DayKey(today);
+             day = Text::NextDay(day))
+            tail.Look(day);
+        tail.Look(today);
+    }
+    else
+    {
+        tail.Look(today, lines);
+        // A restart before the day's first event must not take --lines again and miss what came since.
+        for (const CRecordKind* kind : kinds)
+            if (!cursor.Has(kind->Name(), Text::DayKey(today)))
+                cursor.Set(kind->Name(), Text::DayKey(today), {});
+    }
+    bool going = deliver();
+    SYSTEMTIME day = today;
+    context.output.Message(L"following " + Following(tail, day) + L" (Ctrl-C ends)");
     const DWORD start = GetTickCount();
-    while (!tail.Done() && !stream.Failed() && !stop.Wait(kPollMs))
+    while (going && !tail.Done() && !stop.Wait(kPollMs))
     {
         if (seconds && GetTickCount() - start >= seconds * 1000ull)
             break;
         today = Text::Today();
-        if (Text::DayKey(today) != Text::DayKey(files[0].day))
+        if (Text::DayKey(today) != Text::DayKey(day))
         {
-            tail.Look(files, kAll); // what came in just before midnight
-            for (Followed& file : files)
-                file.Begin(today);
-            context.output.Message(L"following " + Paths(files));
+            tail.Look(day); // what came in just before midnight
+            day = today;
+            context.output.Message(L"following " + Following(tail, day));
         }
-        tail.Look(files, kAll);
-        stream.Flush();
+        tail.Look(day);
+        going = deliver();
     }
-    stream.Flush();
+    deliver();
     context.output.Value(L"records", static_cast<long long>(tail.Written()));
 }
 } // namespace Commands

@@ -4,9 +4,11 @@
 
 namespace NqHost
 {
-void CTextLineWriter::Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields)
+void CTextLineWriter::Write(const EventRecord& record)
 {
-    std::wstring line = Text::DateTimeText(time) + L"  " + kind.Name();
+    const CRecordKind& kind = record.kind;
+    const std::vector<Cell>& fields = record.fields;
+    std::wstring line = Text::DateTimeText(record.time) + L"  " + kind.Name();
     const std::vector<std::wstring>& names = kind.FieldNames();
     for (size_t i = 0; i < names.size() && i < fields.size(); ++i)
         line += L"  " + names[i] + L"=" + Text::Visible(fields[i].text);

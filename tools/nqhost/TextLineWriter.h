@@ -8,6 +8,6 @@ class CTextLineWriter : public CRecordWriter
 {
 public:
     explicit CTextLineWriter(COutputStream& out) : CRecordWriter(out) {}
-    void Write(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) override;
+    void Write(const EventRecord& record) override;
 };
 } // namespace NqHost

@@ -1,7 +1,9 @@
 // Ranges of days, and the export that other tools read: JSON Lines and CSV parsed back.
 #include "NqHostTest.h"
 
+#include <cstdlib>
 #include <map>
+#include <set>
 
 using namespace NqHostTest;
 
@@ -46,21 +48,6 @@ void ExpectFields(const KindSample& sample, const Json& record)
         else
             EXPECT_EQ(value, record.at(field).get<std::string>()) << field;
     }
-}
-
-std::string ReadText(const std::wstring& path)
-{
-    const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-std::vector<Json> ParseJsonLines(const std::string& text)
-{
-    std::vector<Json> records;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        records.push_back(Json::parse(line));
-    return records;
 }
 
 // RFC 4180, strictly: a line break or quote outside a quoted field fails the test.
@@ -124,7 +111,7 @@ TEST_F(NqHostExport, RangeReadsTheDaysWithAFileInOrderAndCountsTheGap)
     EXPECT_EQ(1, report.at("values").at("daysWithoutFile"));
     std::vector<Json> records = ParseJsonLines(ReadText(out.Path() + L"tsc.jsonl"));
     ASSERT_EQ(3u, records.size());
-    EXPECT_EQ("2024-03-01T07:00:00", records[2].at("time"));
+    EXPECT_EQ(0u, records[2].at("time").get<std::string>().rfind("2024-03-01T07:00:00", 0)) << records[2];
     EXPECT_EQ(3, records[2].at("nValue1"));
 }
 
@@ -163,10 +150,154 @@ TEST_F(NqHostExport, EveryStoredFieldComesBackAsJsonLinesAndAsCsv)
     ASSERT_NE(0, csv.compare(0, 3, "\xEF\xBB\xBF")) << "no byte-order mark";
     const std::vector<std::vector<std::string>> rows = ParseCsv(csv);
     ASSERT_EQ(4u, rows.size()) << csv;
-    EXPECT_EQ((std::vector<std::string>{"time", "szText1", "nValue1"}), rows[0]);
+    EXPECT_EQ((std::vector<std::string>{"id", "time", "szText1", "nValue1"}), rows[0]);
     texts.clear();
     for (size_t i = 1; i < rows.size(); ++i)
-        texts.push_back(rows[i].at(1));
+        texts.push_back(rows[i].at(2));
     EXPECT_EQ(tscTexts, texts);
-    EXPECT_EQ("-3", rows[2].at(2));
+    EXPECT_EQ("-3", rows[2].at(3));
+}
+
+namespace
+{
+const wchar_t kMonth[] = L" --from 2025-01-01 --to 2025-01-31";
+
+std::vector<std::string> Ids(const std::vector<Json>& records)
+{
+    std::vector<std::string> ids;
+    for (const Json& record : records)
+        ids.push_back(record.contains("id") ? record.at("id") : record.at("event").at("id"));
+    return ids;
+}
+} // namespace
+
+class NqHostMonth : public NqHostFixture
+{
+protected:
+    // January 2025 of every kind: the lines the plug-in wrote today for each sample, twice a day.
+    void WriteMonth()
+    {
+        for (const KindSample& sample : kKindSamples)
+            ASSERT_EQ(0, Run(L"store " + sample.kind + L" " + sample.stored).exitCode) << Utf8(sample.kind);
+        for (const std::wstring& name : TestSupport::ListFiles(sandbox.LogFolder(), L"*.*"))
+        {
+            std::wstring line = TestSupport::ReadUtf16File(sandbox.LogFolder() + name).substr(1);
+            line.resize(line.size() - 2); // the one line, without its CR LF
+            for (int day = 1; day <= 31; ++day)
+            {
+                const std::wstring date = Text(L"202501%02d", day);
+                std::wstring body;
+                for (const std::wstring& time : {std::wstring(L"080000"), Text(L"1730%02d", day)})
+                    body += date + L"|" + time + line.substr(15) + L"\r\n";
+                WriteDayFile(date + name.substr(8), body);
+            }
+            DeleteFileW((sandbox.LogFolder() + name).c_str());
+        }
+    }
+
+    std::vector<Json> Export(const std::wstring& options)
+    {
+        NqHostRun run = Run(L"export all" + std::wstring(kMonth) + L" " + options + L" --output \"" +
+                            m_out.Path() + L"month.jsonl\"");
+        EXPECT_EQ(0, run.exitCode) << run.output;
+        return ParseJsonLines(ReadText(m_out.Path() + L"month.jsonl"));
+    }
+
+    static std::wstring Text(const wchar_t* format, int value) { return NqHost::Text::Format(format, value); }
+
+    TestSupport::TempFolder m_out;
+};
+
+TEST_F(NqHostMonth, IdsAreTheSameOnEveryExportUniqueOverAMonthOfAllKindsAndNewForAChangedLine)
+{
+    WriteMonth();
+    const std::vector<std::string> first = Ids(Export(L""));
+    ASSERT_EQ(10u * 31 * 2, first.size());
+    EXPECT_EQ(first.size(), std::set<std::string>(first.begin(), first.end()).size());
+    EXPECT_EQ(first, Ids(Export(L"--schema ecs")));
+
+    // The second line of one day gets another number: its id changes, and no other.
+    WriteDayFile(L"20250115.PTG",
+                 L"20250115|080000|Gr\u00FC\u00DFe|42\r\n20250115|173015|Gr\u00FC\u00DFe|43\r\n");
+    const std::vector<std::string> changed = Ids(Export(L""));
+    ASSERT_EQ(first.size(), changed.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < first.size(); ++i)
+        if (first[i] != changed[i])
+        {
+            ++differing;
+            EXPECT_EQ(0u, changed[i].rfind("tsc-20250115-2-", 0)) << changed[i];
+        }
+    EXPECT_EQ(1u, differing);
+}
+
+TEST_F(NqHostMonth, EcsDocumentsOfAMonthOfAllKindsFitTheSchemaPackagesDefinitions)
+{
+    // The package's field definitions are read by its own language's runtime, outside Wine.
+    const char* checker = std::getenv("NQ_ECS_CHECK");
+    ASSERT_TRUE(checker && *checker) << "NQ_ECS_CHECK names the checking script (set by the build)";
+    WriteMonth();
+    ASSERT_EQ(620u, Export(L"--schema ecs").size());
+    NqHostRun check =
+        RunShell("node '" + std::string(checker) + "' '" + UnixPath(m_out.Path() + L"month.jsonl") + "' 620");
+    EXPECT_EQ(0, check.exitCode) << check.output;
+    EXPECT_NE(std::string::npos, check.output.find("620 documents fit")) << check.output;
+}
+
+TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFirstOccurrence)
+{
+    // Clocks change: the US on 8 March and 1 November 2026, Europe on 29 March and 25 October.
+    for (const wchar_t* day : {L"20260308", L"20260329", L"20261025", L"20261101"})
+        WriteDayFile(std::wstring(day) + L".PTG", std::wstring(day) + L"|013000|a|1\r\n" + day +
+                                                      L"|023000|b|2\r\n" + day + L"|033000|c|3\r\n");
+    struct Zone
+    {
+        const wchar_t* name;
+        std::vector<std::string> offsets;  // of the twelve lines in file order
+        std::string repeated, repeatedUtc; // the local time of a repeated hour and its first occurrence
+    };
+    const Zone zones[] = {
+        // A time that never was (02:30 when clocks go forward) keeps the offset before the change.
+        {L"Europe/Berlin",
+         {"+01:00", "+01:00", "+01:00", "+01:00", "+01:00", "+02:00", "+02:00", "+02:00", "+01:00", "+01:00",
+          "+01:00", "+01:00"},
+         "2026-10-25T02:30:00",
+         "2026-10-25T00:30:00Z"},
+        {L"America/New_York",
+         {"-05:00", "-05:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00",
+          "-05:00", "-05:00"},
+         "2026-11-01T01:30:00",
+         "2026-11-01T05:30:00Z"},
+    };
+    TestSupport::TempFolder out;
+    const std::string range = " --from 2026-03-08 --to 2026-11-01 --output '" + Utf8(out.Path());
+    for (const Zone& zone : zones)
+    {
+        SCOPED_TRACE(Utf8(zone.name));
+        // Wine takes a process's zone from the TZ it was started with, so nqhost starts from a shell.
+        std::string exports = "export TZ=" + Utf8(zone.name) + "\n";
+        for (const auto& [options, file] : {std::pair<const char*, const char*>{"", "t.jsonl"},
+                                            {" --schema ecs", "e.jsonl"},
+                                            {" --format csv", "t.csv"}})
+            exports += "$WINE \"$NQHOST\" export tsc" + std::string(options) + range + file + "' || exit 1\n";
+        NqHostRun run = RunShell(exports);
+        ASSERT_EQ(0, run.exitCode) << run.output;
+        const std::vector<Json> plain = ParseJsonLines(ReadText(out.Path() + L"t.jsonl"));
+        const std::vector<Json> ecs = ParseJsonLines(ReadText(out.Path() + L"e.jsonl"));
+        const std::vector<std::vector<std::string>> csv = ParseCsv(ReadText(out.Path() + L"t.csv"));
+        ASSERT_EQ(12u, plain.size());
+        ASSERT_EQ(12u, ecs.size());
+        ASSERT_EQ(13u, csv.size());
+        for (size_t i = 0; i < plain.size(); ++i)
+        {
+            const std::string time = plain[i].at("time");
+            EXPECT_EQ(zone.offsets[i], time.substr(19)) << time;
+            EXPECT_EQ(time, csv[i + 1].at(1));
+            EXPECT_EQ(zone.offsets[i], ecs[i].at("event").at("timezone"));
+            if (time.compare(0, 19, zone.repeated) == 0)
+            {
+                EXPECT_EQ(zone.repeatedUtc, ecs[i].at("@timestamp"));
+            }
+        }
+    }
 }

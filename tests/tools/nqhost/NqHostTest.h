@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,23 @@ using Json = nlohmann::json;
 inline std::string Utf8(const std::wstring& text)
 {
     return NqHost::Text::ToUtf8(text);
+}
+
+inline std::string ReadText(const std::wstring& path)
+{
+    const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+// Every line that holds a JSON object; other lines (a tail's messages) are left out.
+inline std::vector<Json> ParseJsonLines(const std::string& text)
+{
+    std::vector<Json> records;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("{", 0) == 0)
+            records.push_back(Json::parse(line));
+    return records;
 }
 
 struct NqHostRun
@@ -47,6 +65,43 @@ protected:
         NqHostRun run = Run(L"--json " + args);
         EXPECT_EQ(expectedExit, run.exitCode) << Utf8(args);
         return Json::parse(run.output);
+    }
+
+    // Wine's name of a Windows path on the Unix side.
+    static std::string UnixPath(const std::wstring& path)
+    {
+        using ToUnix = char*(CDECL*)(LPCWSTR);
+        auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+        char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+        EXPECT_NE(nullptr, name) << "runs under Wine";
+        std::string unix = name ? name : "";
+        HeapFree(GetProcessHeap(), 0, name);
+        return unix;
+    }
+
+    // Shell commands run outside Wine, with this process's environment (so a program started there gets
+    // a TZ of its own); their output and exit code. Wine and nqhost.exe are reached as $WINE and $NQHOST.
+    // Wine cannot wait for a Unix process, so the script leaves its exit code in a file last.
+    static NqHostRun RunShell(const std::string& commands)
+    {
+        TestSupport::TempFolder folder;
+        const std::string script = "PATH=/usr/local/bin:/usr/bin:/bin\nWINE=wine\nNQHOST='" +
+                                   UnixPath(TestSupport::BinFolder() + L"nqhost.exe") + "'\n(\n" + commands +
+                                   "\n) >'" + UnixPath(folder.Path() + L"run.out") + "' 2>&1\necho $? >'" +
+                                   UnixPath(folder.Path() + L"run.rc.new") + "'\nmv '" +
+                                   UnixPath(folder.Path() + L"run.rc.new") + "' '" +
+                                   UnixPath(folder.Path() + L"run.rc") + "'\n";
+        EXPECT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"run.sh", script.data(), script.size()));
+        TestSupport::ChildProcess shell(
+            L"Z:\\bin\\sh \"" + NqHost::Text::FromUtf8(UnixPath(folder.Path() + L"run.sh")) + L"\"", false);
+        NqHostRun run;
+        for (int waited = 0; waited < 1200 && !TestSupport::FileExists(folder.Path() + L"run.rc"); ++waited)
+            Sleep(100);
+        const std::string code = ReadText(folder.Path() + L"run.rc");
+        run.exitCode = code.empty() ? -1 : std::atoi(code.c_str());
+        run.output = ReadText(folder.Path() + L"run.out");
+        return run;
     }
 
     // A day file in the sandbox's log folder: the byte-order mark (unless left out), then the text as given.

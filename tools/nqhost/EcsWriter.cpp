@@ -1,0 +1,101 @@
+#include "EcsWriter.h"
+
+#include "EcsTable.h"
+#include "Text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cwctype>
+
+namespace NqHost
+{
+namespace
+{
+using Json = nlohmann::ordered_json;
+
+std::vector<std::string> Split(const std::string& dotted)
+{
+    std::vector<std::string> parts;
+    for (size_t start = 0;;)
+    {
+        size_t dot = dotted.find('.', start);
+        parts.push_back(dotted.substr(start, dot - start));
+        if (dot == std::string::npos)
+            return parts;
+        start = dot + 1;
+    }
+}
+
+// ECS asks for the lower-case fully qualified name; a machine without a domain has the plain one.
+std::string HostName()
+{
+    for (COMPUTER_NAME_FORMAT format :
+         {ComputerNameDnsFullyQualified, ComputerNameDnsHostname, ComputerNameNetBIOS})
+    {
+        wchar_t name[256];
+        DWORD size = 256;
+        if (!GetComputerNameExW(format, name, &size) || size == 0)
+            continue;
+        std::wstring text(name, size);
+        std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+        return Text::ToUtf8(text);
+    }
+    return "";
+}
+
+Json& At(Json& document, const std::vector<std::string>& path)
+{
+    Json* node = &document;
+    for (const std::string& key : path)
+        node = &(*node)[key];
+    return *node;
+}
+} // namespace
+
+CEcsWriter::CEcsWriter(COutputStream& out) : CRecordWriter(out), m_hostName(HostName()) {}
+
+const CEcsWriter::KindLayout& CEcsWriter::LayoutOf(const CRecordKind& kind)
+{
+    auto known = m_layouts.find(&kind);
+    if (known != m_layouts.end())
+        return known->second;
+    const EcsTable::KindMapping& mapping = EcsTable::Of(kind.Name());
+    KindLayout layout;
+    for (const std::wstring& field : kind.FieldNames())
+        layout.paths.push_back(Split(EcsTable::FieldName(kind.Name(), field)));
+    layout.kind = mapping.eventKind;
+    layout.dataset = "norquill." + Text::ToUtf8(kind.Name());
+    layout.action = mapping.action;
+    layout.code = std::to_string(kind.SubType());
+    layout.categories.assign(mapping.categories.begin(), mapping.categories.end());
+    layout.types.assign(mapping.types.begin(), mapping.types.end());
+    return m_layouts.emplace(&kind, std::move(layout)).first->second;
+}
+
+void CEcsWriter::Write(const EventRecord& record)
+{
+    const KindLayout& layout = LayoutOf(record.kind);
+    Json document{{"@timestamp", m_zone.Utc(record.time)},
+                  {"ecs", {{"version", EcsTable::kVersion}}},
+                  {"event",
+                   {{"id", record.id},
+                    {"kind", layout.kind},
+                    {"category", layout.categories},
+                    {"type", layout.types},
+                    {"action", layout.action},
+                    {"dataset", layout.dataset},
+                    {"module", "norquill"},
+                    {"code", layout.code},
+                    {"timezone", m_zone.Offset(record.time)}}},
+                  {"host", {{"name", m_hostName}}}};
+    for (size_t i = 0; i < layout.paths.size() && i < record.fields.size(); ++i)
+    {
+        const Cell& cell = record.fields[i];
+        const bool ecsField = layout.paths[i][0] != "norquill";
+        At(document, layout.paths[i]) =
+            cell.numeric && !ecsField ? Json(cell.number) : Json(Text::ToUtf8(cell.text));
+    }
+    m_out.Write(document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
+}
+} // namespace NqHost
