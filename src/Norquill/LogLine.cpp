@@ -15,6 +15,24 @@ std::wstring Formatted(const wchar_t* format, int a, int b, int c)
     return text;
 }
 
+const wchar_t kPlain[] = {L'|', L'\r', L'\n'};
+const wchar_t kStandIns[] = {L'\xF07C', L'\xF00D', L'\xF00A'};
+
+void Swap(std::wstring& text, const wchar_t (&from)[3], const wchar_t (&to)[3])
+{
+    for (wchar_t& c : text)
+    {
+        for (size_t i = 0; i < 3; ++i)
+        {
+            if (c == from[i])
+            {
+                c = to[i];
+                break;
+            }
+        }
+    }
+}
+
 bool IsLowSurrogate(wchar_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
@@ -101,26 +119,10 @@ std::wstring LogLine::Join() const
 
 void LogLine::MapText(std::wstring& text)
 {
-    for (wchar_t& c : text)
-    {
-        if (c == L'|')
-            c = L'\xF07C';
-        else if (c == L'\r')
-            c = L'\xF00D';
-        else if (c == L'\n')
-            c = L'\xF00A';
-    }
+    Swap(text, kPlain, kStandIns);
 }
 
 void LogLine::UnmapText(std::wstring& text)
 {
-    for (wchar_t& c : text)
-    {
-        if (c == L'\xF07C')
-            c = L'|';
-        else if (c == L'\xF00D')
-            c = L'\r';
-        else if (c == L'\xF00A')
-            c = L'\n';
-    }
+    Swap(text, kStandIns, kPlain);
 }
