@@ -50,7 +50,7 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
         std::wstring args;
         std::vector<std::string> kept;
     } cases[] = {
-        {L"query virus 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}},
+        {L"query 1 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}}, // LogType 1: virus
         {L"query virus 2024-03-01 --where dwNumber=18 --where nValue1=0", {}},
         {L"query virus 2024-03-01 --where szThreatName=worm.x", {"virus \"Worm.X\""}},
         {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN", {"tsc \"scan a\"", "tsc \"Scan B\""}},

@@ -20,6 +20,8 @@ TEST_F(NqHostUsage, UsageErrorsExitTwoAndNameTheProblem)
         {L"query virus 2026-2-3", "'2026-2-3' is not a day of the form YYYY-MM-DD"},
         {L"export virus tsc --format csv", "--format csv takes exactly one kind"},
         {L"check --from 2024-03-02 --to 2024-03-01", "--from 2024-03-02 is after --to 2024-03-01"},
+        {L"export --output " + sandbox.InstalledFolder().substr(0, sandbox.InstalledFolder().size() - 1),
+         "is a folder; it takes a file"},
     };
     for (const auto& c : cases)
     {
