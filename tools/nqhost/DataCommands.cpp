@@ -8,6 +8,7 @@
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
 #include "StoreFacts.h"
+#include "ZonedTime.h"
 #include "Text.h"
 #include "UsageError.h"
 
@@ -23,6 +24,25 @@ using namespace SrvFrwk::EventLog;
 
 namespace
 {
+// --json writes times as export does (RFC 3339 with the offset); a table keeps the space that reads better.
+Cell TimeCell(const COutput& output, const SYSTEMTIME& time)
+{
+    static CZonedTime zone; // one tool run, one thread
+    return Cell::Text(output.Json() ? Text::FromUtf8(zone.Local(time)) : Text::DateTimeText(time));
+}
+
+std::vector<Cell> Row(const COutput& output, const SYSTEMTIME& time, const std::vector<Cell>& fields)
+{
+    std::vector<Cell> row{TimeCell(output, time)};
+    row.insert(row.end(), fields.begin(), fields.end());
+    return row;
+}
+
+std::wstring QueryName(const CRecordKind& kind, const SYSTEMTIME& day)
+{
+    return Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
+                        kind.Name().c_str(), Text::DateText(day).c_str());
+}
 // A record of some kind at its place in a timeline.
 struct TimelineRecord
 {
@@ -41,7 +61,7 @@ void ShowTimeline(CommandContext& context, const std::vector<TimelineRecord>& re
         for (const TimelineRecord& record : records)
         {
             objects.push_back({{L"kind", Cell::Text(record.kind->Name())},
-                               {L"stTime", Cell::Text(Text::IsoTimeText(record.time))}});
+                               {L"stTime", TimeCell(context.output, record.time)}});
             for (size_t i = 0; i < record.fields.size(); ++i)
                 objects.back().push_back({record.kind->FieldNames()[i], record.fields[i]});
         }
@@ -109,28 +129,6 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
         ExplainStoreFailure(context, kind);
     return result;
 }
-
-namespace
-{
-// --json writes times as export does (ISO 8601); a table keeps the space that reads better.
-Cell TimeCell(const COutput& output, const SYSTEMTIME& time)
-{
-    return Cell::Text(output.Json() ? Text::IsoTimeText(time) : Text::DateTimeText(time));
-}
-
-std::vector<Cell> Row(const COutput& output, const SYSTEMTIME& time, const std::vector<Cell>& fields)
-{
-    std::vector<Cell> row{TimeCell(output, time)};
-    row.insert(row.end(), fields.begin(), fields.end());
-    return row;
-}
-
-std::wstring QueryName(const CRecordKind& kind, const SYSTEMTIME& day)
-{
-    return Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
-                        kind.Name().c_str(), Text::DateText(day).c_str());
-}
-} // namespace
 
 ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, size_t* count)
 {
