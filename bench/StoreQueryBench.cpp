@@ -267,6 +267,74 @@ double ReadPeakMemory(const SYSTEMTIME& day)
     return records > 0 ? static_cast<double>(peak - before.PagefileUsage) / records : 0;
 }
 
+// What the look at a file's last character costs an append: one read of two bytes at the end of an open file.
+double EndCheck(const std::wstring& folder, int count)
+{
+    const std::wstring name = folder + L"check.BAR";
+    HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, L"line\r\n", 12, &written, nullptr);
+    const double start = Now();
+    for (int i = 0; i < count; ++i)
+    {
+        OVERLAPPED at{};
+        at.Offset = 10;
+        wchar_t last = 0;
+        DWORD read = 0;
+        ::ReadFile(file, &last, sizeof(last), &read, &at);
+    }
+    const double seconds = (Now() - start) / count;
+    ::CloseHandle(file);
+    ::DeleteFileW(name.c_str());
+    return seconds;
+}
+
+// A writer storing events into today's virus day while two threads re-read it back to back: the longest
+// StoreData of the best of three rounds, in seconds; lost receives the events that failed in all of them.
+double StoresBesideReaders(const std::wstring& logFolder, int events, int& lost)
+{
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    wchar_t date[16];
+    _snwprintf_s(date, 16, _TRUNCATE, L"%04d%02d%02d", today.wYear, today.wMonth, today.wDay);
+    WriteVirusDay(logFolder + date + L".VLG", 100000);
+    std::atomic<bool> done{false};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r)
+        readers.emplace_back(
+            [&]
+            {
+                while (!done)
+                {
+                    VirusLogQuery query;
+                    query.stDay = today;
+                    CVirusLog().ReadLog(&query, 0, 0);
+                }
+            });
+    ::Sleep(100);
+    VirusLogRecord virus{};
+    wcscpy_s(virus.szThreatName, L"Beside.Readers");
+    // Rounds, best of them: a round in which another program took the cores says nothing of the writer.
+    double longest = 1e9;
+    lost = 0;
+    for (int round = 0; round < 3; ++round)
+    {
+        double roundLongest = 0;
+        for (int i = 0; i < events / 3; ++i, ::Sleep(20))
+        {
+            const double start = Now();
+            lost += CVirusLog().WriteLog(&virus, 0, 0) == SrvFrwk::RESULT_SUCCESS ? 0 : 1;
+            roundLongest = std::max(roundLongest, Now() - start);
+        }
+        longest = std::min(longest, roundLongest);
+    }
+    done = true;
+    for (std::thread& t : readers)
+        t.join();
+    return longest;
+}
+
 // Stores events of two kinds against the bare calls, then from four processes at once; appends the
 // figures' RATIO lines to ratios.
 void StoreFigures(const std::wstring& logFolder, std::string& ratios)
@@ -309,6 +377,9 @@ void StoreFigures(const std::wstring& logFolder, std::string& ratios)
     std::printf("  bare calls + a plain registry read of the folder %8.1f\n", bareLookup * 1e6);
     std::printf("  the virus kind's three most-recent-threat values cost %.1f us of that per event\n",
                 (virusStore - tscStore) * 1e6);
+    const double check = EndCheck(logFolder, stores * 10);
+    std::printf("  the look at the file's last character before each append %.1f (%.0f%% of a tsc event)\n",
+                check * 1e6, 100 * check / tscStore);
 
     // Writers of one day file in separate processes wait their turn instead of losing events.
     const int perProcess = 2000;
@@ -323,11 +394,19 @@ void StoreFigures(const std::wstring& logFolder, std::string& ratios)
         "alone %.0f events/s, %d lost\n",
         perProcess, rate, lost, rateAlone, lostAlone);
 
-    char text[256];
+    DeleteLogFiles(logFolder);
+    int lostBeside = 0;
+    const double longest = StoresBesideReaders(logFolder, 120, lostBeside);
+    std::printf("StoreData beside two readers re-reading a 100,000-line day: longest %.1f ms (best of 3 "
+                "rounds), %d of 120 lost\n",
+                longest * 1e3, lostBeside);
+
+    char text[512];
     std::snprintf(text, sizeof(text),
                   "RATIO store.tsc %.2f 1.15\nRATIO store.virus %.2f 1.5\nRATIO store.contended.lost %d 0\n"
-                  "RATIO store.contended.cost %.2f 2.0\n",
-                  tscStore / bare, virusStore / bare, lost, rateAlone / rate);
+                  "RATIO store.contended.cost %.2f 2.0\nRATIO store.beside_readers.longest_ms %.1f 50\n"
+                  "RATIO store.beside_readers.lost %d 0\n",
+                  tscStore / bare, virusStore / bare, lost, rateAlone / rate, longest * 1e3, lostBeside);
     ratios += text;
 }
 
@@ -338,7 +417,7 @@ void QueryFigures(const std::wstring& logFolder, std::string& ratios)
     DeleteLogFiles(logFolder);
     const SYSTEMTIME day = {2026, 3, 3, 4, 0, 0, 0, 0};
     const std::wstring name = logFolder + L"20260304.VLG";
-    double times[2] = {}, ratio[2] = {};
+    double times[2] = {}, ratio[2] = {}, beyond[2] = {}, warmRatio[2] = {};
     const int sizes[2] = {100000, 1000000};
     double peakMemory = 0;
     for (int s = 0; s < 2; ++s)
@@ -358,7 +437,13 @@ void QueryFigures(const std::wstring& logFolder, std::string& ratios)
         double warm = 1e9;
         for (int round = 0; round < 3; ++round)
             warm = std::min(warm, WarmRead(day, static_cast<size_t>(sizes[s])));
-        std::printf("EXPERIMENT warm read %.3f s (%.2fx)\n", warm, warm / bareRead);
+        beyond[s] = times[s] / (bareRead + fresh);
+        warmRatio[s] = warm / bareRead;
+        std::printf(
+            "  into a list whose memory is already touched %.3f s (%.2fx the bare pass)   target <= 0.8x\n",
+            warm, warmRatio[s]);
+        std::printf("  over the bare pass plus the records' fresh memory %.2fx   target <= 1.15x\n",
+                    beyond[s]);
         std::printf(
             "QueryData, %d-line virus day: bare fgetws %.3f s (%zu lines), ReadLog %.3f s (%zu records), "
             "ratio %.2fx   target <= %.1fx\n",
@@ -372,11 +457,14 @@ void QueryFigures(const std::wstring& logFolder, std::string& ratios)
                 times[1] / times[0]);
     std::printf("QueryData of 1,000,000 lines: peak memory %.3fx the records' own size   target <= 1.1x\n",
                 peakMemory);
-    char text[256];
+    char text[512];
     std::snprintf(text, sizeof(text),
                   "RATIO query.100k %.2f 1.6\nRATIO query.1m %.2f 2.0\nRATIO query.scaling %.2f 10.5\n"
-                  "RATIO query.1m.peak_memory %.3f 1.1\n",
-                  ratio[0], ratio[1], times[1] / times[0], peakMemory);
+                  "RATIO query.1m.peak_memory %.3f 1.1\nRATIO query.100k.beyond_memory %.2f 1.15\n"
+                  "RATIO query.1m.beyond_memory %.2f 1.15\nRATIO query.100k.warm %.2f 0.8\n"
+                  "RATIO query.1m.warm %.2f 0.8\n",
+                  ratio[0], ratio[1], times[1] / times[0], peakMemory, beyond[0], beyond[1], warmRatio[0],
+                  warmRatio[1]);
     ratios += text;
 }
 
@@ -388,24 +476,6 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--store") == 0)
         return StoreChild(std::atoi(argv[2]));
     const bool queryOnly = argc == 2 && std::strcmp(argv[1], "--query") == 0;
-    if (argc == 2 && std::strcmp(argv[1], "--warm") == 0)
-    {
-        InstallFolderScope scope;
-        const std::wstring logFolder = Frwk::Utility::GetLogFolder();
-        ::CreateDirectoryW(logFolder.c_str(), nullptr);
-        const SYSTEMTIME day = {2026, 3, 3, 4, 0, 0, 0, 0};
-        WriteVirusDay(logFolder + L"20260304.VLG", 100000);
-        size_t lines = 0;
-        double b = 0, w = 0;
-        for (int i = 0; i < 20; ++i)
-        {
-            b += BareRead(logFolder + L"20260304.VLG", lines);
-            w += WarmRead(day, 100000);
-        }
-        std::printf("bare %.3f warm %.3f\n", b / 20, w / 20);
-        DeleteLogFiles(logFolder);
-        return 0;
-    }
     InstallFolderScope scope;
     const std::wstring logFolder = Frwk::Utility::GetLogFolder();
     ::CreateDirectoryW(logFolder.c_str(), nullptr);

@@ -6,13 +6,11 @@ using SrvFrwk::EventLog::AuLogRecord;
 
 const LogKindInfo kAuLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_UPDATE);
 
-std::wstring CAuLog::MakeLine(const AuLogRecord& r, const SYSTEMTIME& now)
+void CAuLog::MakeLine(const AuLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
-    line += FormatNumber(L"%d", r.nValue3) + L"|" + FormatNumber(L"%d", r.nValue4) + L"|";
-    line += ArrayText(r.szText1) + L"|" + ArrayText(r.szText2) + L"\r\n";
-    return line;
+    line.Field(FormatNumber(L"%d", r.nValue1)).Field(FormatNumber(L"%d", r.nValue2));
+    line.Field(FormatNumber(L"%d", r.nValue3)).Field(FormatNumber(L"%d", r.nValue4));
+    line.Text(r.szText1).Text(r.szText2);
 }
 
 void CAuLog::PutKindField(ULONG index, const wchar_t* text, AuLogRecord& r)

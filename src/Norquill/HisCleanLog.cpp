@@ -9,9 +9,9 @@ using SrvFrwk::EventLog::HisCleanLogRecord;
 const LogKindInfo kHisCleanLogKind =
     Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_HISTORY_CLEAN);
 
-std::wstring CHisCleanLog::MakeLine(const HisCleanLogRecord& r, const SYSTEMTIME& now)
+void CHisCleanLog::MakeLine(const HisCleanLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
+    // One formatted piece that holds its own separators, as the fixed buffer it was made in.
     std::wstring amounts;
     if (r.dwKind == 0)
         KvCommon::String::Format(amounts, L"%u%s%u%s%u", r.dwValue, L"|", 0u, L"|", r.dwCount);
@@ -20,8 +20,7 @@ std::wstring CHisCleanLog::MakeLine(const HisCleanLogRecord& r, const SYSTEMTIME
                                  static_cast<DWORD>(r.qwAmount & 0xFFFFFFFF));
     if (amounts.size() > 259)
         amounts.resize(259);
-    line += amounts + L"\r\n";
-    return line;
+    line.Field(amounts);
 }
 
 void CHisCleanLog::PutKindField(ULONG index, const wchar_t* text, HisCleanLogRecord& r)

@@ -8,17 +8,19 @@
 #include "KvComn_Handle.h"
 #include "KvComn_SharingRetry.h"
 #include "KvComn_String.h"
+#include "LogLine.h"
 #include "LogLineReader.h"
 #include "LogScan.h"
 #include "LogTypes.h"
 #include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
-#include <share.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 using namespace SrvFrwk;
 
@@ -27,8 +29,8 @@ using namespace SrvFrwk;
 
 namespace
 {
-constexpr size_t kLineBufferChars = 2048;
-constexpr size_t kStreamBufferBytes = 64 * 1024;
+// Far more than the longest line, so that a day is read in few large blocks.
+constexpr size_t kReadBufferChars = 32 * 1024;
 
 bool IsDigit(wchar_t c)
 {
@@ -58,6 +60,35 @@ int DigitsAt(const wchar_t* text, size_t length, size_t pos, size_t count)
     return FieldToInt(digits);
 }
 
+// What a file of length bytes needs before its next line starts on a line of its own: nothing at a line
+// end or at the start, else the half unit completed and CR LF. A crash in the middle of an append, or a
+// disk that lost a write's tail, leaves such an end; a line glued onto it would be lost with it.
+struct LineStart
+{
+    const char* repair = ""; // the bytes that end the damaged last line
+    size_t size = 0;
+    const wchar_t* reason = nullptr;
+};
+
+bool FindLineStart(KvCommon::Storage::FileBase& file, LONGLONG length, LineStart& start, DWORD& error)
+{
+    start = LineStart();
+    if (length == 0)
+        return true;
+    if (length % 2 != 0)
+    {
+        start = {"\0\r\0\n\0", 5, L"half a character"};
+        return true;
+    }
+    wchar_t last = 0;
+    DWORD read = 0;
+    if (!file.ReadAt(length - 2, &last, sizeof(last), read, &error))
+        return false;
+    if (last != L'\n' && !(length == 2 && last == L'\xFEFF'))
+        start = {"\r\0\n\0", 4, L"a line without its end"};
+    return true;
+}
+
 // Open (waiting out other openers), seek to the end, one write, close; each failure traced with the
 // kind's source file. data begins with the byte-order mark, which goes out only when the file is empty
 // while this writer holds it: deciding before the open would let two writers that both found no file
@@ -72,16 +103,25 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
         return false;
     }
-    DWORD length = 0;
+    LONGLONG length = 0;
+    LineStart start;
     if (!file.SetFilePointer(0, FILE_END, &error, &length))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"*** FileBase::SetFilePointer() failed: 0x%08x",
                    error);
         return false;
     }
+    if (!FindLineStart(file, length, start, error))
+    {
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::ReadAt() failed: 0x%08X", error);
+        return false;
+    }
     isNew = length == 0;
     const size_t skip = isNew ? 0 : 1;
-    if (!file.Write(data.c_str() + skip, static_cast<DWORD>((data.size() - skip) * sizeof(wchar_t)), &error))
+    const size_t lineBytes = (data.size() - skip) * sizeof(wchar_t);
+    std::string bytes(start.repair, start.size);
+    bytes.append(reinterpret_cast<const char*>(data.c_str() + skip), lineBytes);
+    if (!file.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &error))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
         // A part of the line left behind would glue itself to the next event's line.
@@ -90,32 +130,67 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
         return false;
     }
     file.Close();
+    if (start.reason)
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error,
+                   L"%s::WriteLog() ended the damaged last line of %s (%s) before the event", kind.className,
+                   name.c_str(), start.reason);
     return true;
 }
 
-// Opens the day file for reading, keeping writers out; waits out a writer that holds it.
-FILE* OpenForReading(const std::wstring& name)
+// Room for the lines that can become records; none when the list cannot grow that far at once, so that
+// the records are then taken one by one as far as memory goes.
+template <class Reserve>
+auto TryReserve(Reserve reserve, void* query, size_t lines) -> decltype(reserve(query, lines))
 {
-    FILE* file = nullptr;
+    try
+    {
+        return reserve(query, lines);
+    }
+    catch (const std::bad_alloc&)
+    {
+    }
+    catch (const std::length_error&)
+    {
+    }
+    return {};
+}
+
+// Opens the day file for reading beside its writers and the purge; waits out only an opener that shares
+// no reading. The handle is not inherited: a child the host starts meanwhile must not hold the day.
+KvCommon::UniqueFileHandle OpenForReading(const std::wstring& name)
+{
+    KvCommon::UniqueFileHandle file;
     DWORD error = 0;
     KvCommon::Storage::SharingRetry::Run(
         [&](DWORD& e)
         {
-            file = ::_wfsopen(name.c_str(), L"rb", _SH_DENYWR);
-            e = file ? 0 : static_cast<DWORD>(_doserrno);
-            return file != nullptr;
+            file.reset(::CreateFileW(name.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            e = file ? 0 : ::GetLastError();
+            return file.valid();
         },
         error);
     return file;
 }
 
-// Past the mark FF FE when the file begins with it; a file without one is read from its first byte.
-bool SkipByteOrderMark(FILE* file)
+// The bytes of the day's lines as the file is now: past the mark FF FE when the file begins with it, up
+// to the length seen here. Lines appended later are left to the next read. False when unreadable.
+bool LinesExtent(HANDLE file, ULONGLONG& bytes)
 {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size))
+        return false;
     wchar_t mark = 0;
-    if (::fread(&mark, sizeof(mark), 1, file) == 1 && mark == L'\xFEFF')
+    DWORD got = 0;
+    if (size.QuadPart >= 2 && ::ReadFile(file, &mark, sizeof(mark), &got, nullptr) && got == sizeof(mark) &&
+        mark == L'\xFEFF')
+    {
+        bytes = static_cast<ULONGLONG>(size.QuadPart) - 2;
         return true;
-    return ::fseek(file, 0, SEEK_SET) == 0;
+    }
+    bytes = static_cast<ULONGLONG>(size.QuadPart);
+    return ::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) != FALSE;
 }
 } // namespace
 
@@ -195,15 +270,13 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
     {
         const std::wstring name =
             Norquill::MakeDayFileName(Frwk::Utility::GetLogFolder(), *day, kind.extension);
-        // Denying writers keeps a line from growing under the reader.
-        KvCommon::UniqueStdioFile file(name.empty() ? nullptr : OpenForReading(name));
-        if (!file)
+        KvCommon::UniqueFileHandle file;
+        if (!name.empty())
+            file = OpenForReading(name);
+        ULONGLONG bytes = 0;
+        if (!file || !LinesExtent(file.get(), bytes))
             return RESULT_FAILED;
-        // The file is read twice, counted and then cut into lines: large blocks, few system calls.
-        ::setvbuf(file.get(), nullptr, _IOFBF, kStreamBufferBytes);
-        if (!SkipByteOrderMark(file.get()))
-            return RESULT_FAILED;
-        std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kLineBufferChars]);
+        std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kReadBufferChars]);
         if (!buffer)
         {
             KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"Out of Memory");
@@ -211,10 +284,10 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
         }
 
         // One growth for the whole day: a list grown by doubling copies every record read so far.
-        size_t lineEnds = 0;
-        if (!LogLineReader::CountLineEnds(file.get(), buffer.get(), kLineBufferChars, lineEnds))
+        size_t lines = 0;
+        if (!LogLineReader::CountRecordLines(file.get(), bytes, buffer.get(), kReadBufferChars, lines))
             return RESULT_FAILED;
-        const RecordRoom room = reserve(query, lineEnds);
+        const RecordRoom room = TryReserve(reserve, query, lines);
         PageToucher toucher(room.begin, room.bytes);
         m_pageToucher = &toucher;
         struct Unlend // the toucher lives only as long as this read
@@ -222,7 +295,7 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
             PageToucher*& slot;
             ~Unlend() { slot = nullptr; }
         } unlend{m_pageToucher};
-        LogLineReader reader(file.get(), buffer.get(), kLineBufferChars);
+        LogLineReader reader(file.get(), bytes, buffer.get(), kReadBufferChars);
         ReadLines(reader, query);
     }
     catch (KvCommon::Exception::Base* e)
@@ -274,24 +347,35 @@ bool CLogBase::SplitLine(const std::wstring& line)
     const wchar_t* text = line.data();
     const size_t size = line.size();
     size_t count = 0;
+    bool mapped = false; // the field holds a stand-in of "|", CR or LF
     auto append = [&](size_t from, size_t to)
     {
         if (count < m_vecFields.size())
             m_vecFields[count].assign(text + from, to - from);
         else
             m_vecFields.emplace_back(text + from, to - from);
+        if (mapped)
+            LogLine::UnmapText(m_vecFields[count]);
+        mapped = false;
         ++count;
     };
     bool separated = false;
     size_t start = 0;
     for (size_t p = 0; p < size; ++p)
     {
-        p = static_cast<size_t>(LogScan::FindAny(text + p, text + size, L'|', L'|', L'|') - text);
+        p = static_cast<size_t>(LogScan::FindSeparator(text + p, text + size) - text);
         if (p == size)
             break;
+        if (text[p] != L'|')
+        {
+            mapped = mapped || LogLine::IsStandIn(text[p]);
+            continue;
+        }
         separated = true;
         if (p > 0)
             append(start, p);
+        else
+            mapped = false;
         start = p + 1;
     }
     if (!separated)
@@ -318,34 +402,6 @@ void CLogBase::PutTimeField(ULONG index, const wchar_t* text)
         m_stTime.wMinute = static_cast<WORD>(DigitsAt(text, length, 2, 2));
         m_stTime.wSecond = static_cast<WORD>(DigitsAt(text, length, 4, 2));
     }
-}
-
-std::wstring CLogBase::MakeTimePrefix(const SYSTEMTIME& now)
-{
-    std::wstring prefix;
-    KvCommon::String::Format(prefix, L"%04d%02d%02d%s%02d%02d%02d%s", now.wYear, now.wMonth, now.wDay, L"|",
-                             now.wHour, now.wMinute, now.wSecond, L"|");
-    if (prefix.size() > 31)
-        prefix.resize(31);
-    return prefix;
-}
-
-std::wstring CLogBase::FormatDate(const SYSTEMTIME& now)
-{
-    std::wstring date;
-    KvCommon::String::Format(date, L"%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
-    if (date.size() > 11)
-        date.resize(11);
-    return date;
-}
-
-std::wstring CLogBase::FormatTime(const SYSTEMTIME& now)
-{
-    std::wstring time;
-    KvCommon::String::Format(time, L"%02d%02d%02d", now.wHour, now.wMinute, now.wSecond);
-    if (time.size() > 11)
-        time.resize(11);
-    return time;
 }
 
 std::wstring CLogBase::FormatNumber(const wchar_t* format, LONG value, size_t limit)

@@ -54,10 +54,6 @@ protected:
     // Fields 0 (YYYYMMDD) and 1 (HHMMSS) into m_stTime; missing digits read as absent.
     void PutTimeField(ULONG index, const wchar_t* text);
 
-    // Date, "|", time, "|": the 16 characters every line begins with.
-    static std::wstring MakeTimePrefix(const SYSTEMTIME& now);
-    static std::wstring FormatDate(const SYSTEMTIME& now);
-    static std::wstring FormatTime(const SYSTEMTIME& now);
     // A number formatted and cut to limit characters, as a fixed buffer would cut it.
     static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31);
     // Copies text into dest, cut to limit - 1 characters and terminated.
@@ -69,8 +65,6 @@ protected:
     {
         return std::wstring(text, wcsnlen(text, N));
     }
-    // A caller's text up to its terminating null: an embedded U+0000 would end the line for the reader.
-    static std::wstring Text(const std::wstring& text) { return std::wstring(text.c_str()); }
 
     std::vector<std::wstring> m_vecFields;
     SYSTEMTIME m_stTime{};

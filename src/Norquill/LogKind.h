@@ -2,6 +2,7 @@
 #include "KvComn_Clock.h"
 #include "KvComn_DebugLog.h"
 #include "LogBase.h"
+#include "LogLine.h"
 #include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
@@ -26,10 +27,16 @@ public:
             return std::wstring();
         SYSTEMTIME now;
         KvCommon::Clock::GetLocalTime(&now);
-        std::wstring line = MakeLine(*static_cast<const TRecord*>(_pPropertyData), now);
+        LogLine line(now);
+        MakeLine(*static_cast<const TRecord*>(_pPropertyData), now, line);
+        // A line the reader would skip is an event lost: its texts give way instead.
+        if (const size_t cut = line.Fit())
+            ::g_DebugLog.Trace(Kind.sourceFile, __LINE__, KvCommon::TraceLevel::Error,
+                               L"%s::MakeRecode() shortened the texts by %u characters to fit a line",
+                               Kind.className, static_cast<unsigned>(cut));
         ::g_DebugLog.Trace(Kind.sourceFile, __LINE__, KvCommon::TraceLevel::Function,
                            L"[Leave] %s::MakeRecode()...", Kind.className);
-        return line;
+        return line.Join();
     }
 
     ULONG ReadLog(void* _pPropertyData, ULONG, ULONG_PTR) override
@@ -84,8 +91,8 @@ private:
         records.reserve(records.size() + lines);
         return {records.data() + records.size(), lines * sizeof(TRecord)};
     }
-    // The line of one record, "\r\n" included, stamped with now.
-    virtual std::wstring MakeLine(const TRecord& record, const SYSTEMTIME& now) = 0;
+    // The fields of one record after the date and time of now.
+    virtual void MakeLine(const TRecord& record, const SYSTEMTIME& now, LogLine& line) = 0;
     // Indexes 2 and up of a read line.
     virtual void PutKindField(ULONG index, const wchar_t* text, TRecord& record) = 0;
 };

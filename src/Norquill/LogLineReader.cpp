@@ -58,6 +58,21 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
     }
 }
 
+namespace
+{
+// Up to wanted characters from the handle's position; 0 at the end or on a read error.
+size_t ReadUnits(HANDLE file, ULONGLONG& left, wchar_t* buffer, size_t wanted)
+{
+    const ULONGLONG bytes = std::min<ULONGLONG>(left, wanted * sizeof(wchar_t));
+    DWORD got = 0;
+    if (bytes == 0 || !::ReadFile(file, buffer, static_cast<DWORD>(bytes), &got, nullptr))
+        return 0;
+    got &= ~1UL;
+    left -= got;
+    return got / sizeof(wchar_t);
+}
+} // namespace
+
 void LogLineReader::Refill()
 {
     const size_t kept = m_end - m_start;
@@ -65,21 +80,35 @@ void LogLineReader::Refill()
         wmemmove(m_buffer, m_buffer + m_start, kept);
     m_start = 0;
     m_end = kept;
-    const size_t wanted = m_capacity - m_end;
-    const size_t got = std::fread(m_buffer + m_end, sizeof(wchar_t), wanted, m_file);
+    const size_t got = ReadUnits(m_file, m_left, m_buffer + m_end, m_capacity - m_end);
     m_end += got;
-    if (got < wanted)
+    if (got == 0 || m_left == 0)
         m_eof = true;
 }
 
-bool LogLineReader::CountLineEnds(FILE* file, wchar_t* buffer, size_t capacity, size_t& count)
+bool LogLineReader::CountRecordLines(HANDLE file, ULONGLONG bytes, wchar_t* buffer, size_t capacity,
+                                     size_t& count)
 {
-    const __int64 start = ::_ftelli64(file);
-    if (start < 0)
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &start, FILE_CURRENT))
         return false;
     count = 0;
+    ULONGLONG left = bytes & ~1ULL;
+    // The two units before the block, a line start before the first.
+    wchar_t before[2] = {L'\n', L'\n'};
     size_t got = 0;
-    while ((got = std::fread(buffer, sizeof(wchar_t), capacity, file)) > 0)
-        count += static_cast<size_t>(std::count(buffer, buffer + got, L'\n'));
-    return ::_fseeki64(file, start, SEEK_SET) == 0;
+    while ((got = ReadUnits(file, left, buffer, capacity)) > 0)
+    {
+        const wchar_t* end = buffer + got;
+        for (const wchar_t* p = buffer; (p = LogScan::FindAny(p, end, L'\n', L'\n', L'\n')) != end; ++p)
+        {
+            const size_t at = static_cast<size_t>(p - buffer);
+            const wchar_t cr = at >= 1 ? p[-1] : before[1];
+            const wchar_t last = at >= 2 ? p[-2] : at == 1 ? before[1] : before[0];
+            count += cr == L'\r' && last != L'\n' ? 1 : 0;
+        }
+        before[0] = got >= 2 ? end[-2] : before[1];
+        before[1] = end[-1];
+    }
+    return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
 }

@@ -1,32 +1,38 @@
 #pragma once
-#include <cstdio>
+#include <windows.h>
 #include <cstddef>
 
-// Cuts a day file into the pieces that fgetws(buffer, 2047, file) returns, each as the reader then sees
-// it (up to an embedded null), but without fgetws's per-character cost: one block read per buffer-full.
-// Works inside the caller's buffer, which must hold more than 2046 wide characters.
+// Cuts a day file into the pieces that fgetws(buffer, 2047, file) would return, each as the reader then
+// sees it (up to an embedded null), without fgetws's per-character cost: one block read per buffer-full.
+// Reads only the bytes it is given from the handle's position, so a line appended meanwhile is never seen
+// in part. Works inside the caller's buffer, which must hold more than 2046 wide characters.
 class LogLineReader
 {
 public:
     static constexpr size_t MaxPiece = 2046;
 
-    LogLineReader(FILE* file, wchar_t* buffer, size_t capacity)
-        : m_file(file), m_buffer(buffer), m_capacity(capacity)
+    LogLineReader(HANDLE file, ULONGLONG bytes, wchar_t* buffer, size_t capacity)
+        : m_file(file), m_left(bytes & ~1ULL), m_buffer(buffer), m_capacity(capacity)
     {
     }
 
-    // The next piece: ends after "\n", or after MaxPiece characters, or at the end of the file. A trailing
+    // The next piece: ends after "\n", or after MaxPiece characters, or at the end of the bytes. A trailing
     // odd byte is no character; U+FFFF reads as the end of the piece, as WEOF does. False when no more.
     bool Next(const wchar_t*& piece, size_t& length);
+    // True once the last piece has been handed out.
+    bool AtEnd() const { return m_eof && m_start == m_end; }
 
-    // The "\n" code units from the file's position to its end, a bound on the whole lines there; the
-    // position is put back. Reads through the caller's buffer. False when the position cannot be restored.
-    static bool CountLineEnds(FILE* file, wchar_t* buffer, size_t capacity, size_t& count);
+    // The lines of the bytes ahead that can become records: not empty and ended by CR LF. Damage of any
+    // size (bare line feeds, empty lines) counts for nothing. Reads through the caller's buffer and puts
+    // the handle's position back; false when it cannot.
+    static bool CountRecordLines(HANDLE file, ULONGLONG bytes, wchar_t* buffer, size_t capacity,
+                                 size_t& count);
 
 private:
     void Refill();
 
-    FILE* m_file;
+    HANDLE m_file;
+    ULONGLONG m_left; // bytes of the file still to read
     wchar_t* m_buffer;
     size_t m_capacity;
     size_t m_start = 0;

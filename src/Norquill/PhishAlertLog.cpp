@@ -12,16 +12,14 @@ constexpr LONG kAlternativeCode = 128; // the layout with the second value
 const LogKindInfo kPhishAlertLogKind =
     Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PHISH_ALERT);
 
-std::wstring CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME& now)
+void CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += FormatNumber(L"%d", r.nValue1) + L"|" + FormatNumber(L"%d", r.dwCode) + L"|";
+    line.Field(FormatNumber(L"%d", r.nValue1)).Field(FormatNumber(L"%d", r.dwCode));
     if (r.dwCode == kAlternativeCode)
-        line += FormatNumber(L"%d", r.nValue2) + L"|" + Text(r.tsText1) + L"|";
+        line.Field(FormatNumber(L"%d", r.nValue2)).Text(r.tsText1);
     else
-        line += Text(r.tsText2) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText3) + L"|";
-    line += L"\r\n";
-    return line;
+        line.Text(r.tsText2).Text(r.tsText1).Text(r.tsText3);
+    line.Field(L"");
 }
 
 void CPhishAlertLog::PutKindField(ULONG index, const wchar_t* text, PhishAlertLogRecord& r)

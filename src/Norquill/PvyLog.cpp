@@ -14,21 +14,18 @@ constexpr LONG kTypeText5 = 0x100003;
 
 const LogKindInfo kPvyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_PRIVACY);
 
-std::wstring CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME& now)
+void CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += FormatNumber(L"%d", r.dwType) + L"|" + FormatNumber(L"%d", r.nValue1) + L"|";
-    line += Text(r.tsText1) + L"|" + FormatNumber(L"%d", r.nValue2) + L"|";
+    line.Field(FormatNumber(L"%d", r.dwType)).Field(FormatNumber(L"%d", r.nValue1));
+    line.Text(r.tsText1).Field(FormatNumber(L"%d", r.nValue2));
     if (r.dwType == kTypeTwoTexts)
-        line += Text(r.tsText2) + L"|" + Text(r.tsText6);
+        line.Text(r.tsText2).Text(r.tsText6);
     else if (r.dwType == kTypeText4)
-        line += Text(r.tsText4) + L"|";
+        line.Text(r.tsText4).Field(L"");
     else if (r.dwType == kTypeText5)
-        line += Text(r.tsText5) + L"|";
+        line.Text(r.tsText5).Field(L"");
     else
-        line += L"|";
-    line += L"\r\n";
-    return line;
+        line.Field(L"").Field(L"");
 }
 
 void CPvyLog::PutKindField(ULONG index, const wchar_t* text, PvyLogRecord& r)

@@ -6,16 +6,13 @@ using SrvFrwk::EventLog::SpyLogRecord;
 
 const LogKindInfo kSpyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_SPYWARE);
 
-std::wstring CSpyLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
+void CSpyLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
-    line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
-    line += ArrayText(r.szPath) + L"|" + ArrayText(r.szText2) + L"|" + ArrayText(r.szItem) + L"||";
-    line += ArrayText(r.szText4) + L"|" + FormatNumber(L"%d", r.nType, 15) + L"|";
-    line += ArrayText(r.szText1) + L"|" + FormatNumber(L"%d", r.nValue1, 15) + L"|";
-    line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
-    return line;
+    line.Field(FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10))
+        .Field(FormatNumber(L"%d", r.nValue3, 15));
+    line.Text(r.szPath).Text(r.szText2).Text(r.szItem).Field(L"").Text(r.szText4);
+    line.Field(FormatNumber(L"%d", r.nType, 15)).Text(r.szText1).Field(FormatNumber(L"%d", r.nValue1, 15));
+    line.Field(FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15)).Text(r.szText5);
 }
 
 void CSpyLog::PutKindField(ULONG index, const wchar_t* text, SpyLogRecord& r)

@@ -10,6 +10,6 @@ public:
     static void PutSpyField(SrvFrwk::EventLog::SpyLogRecord& record, ULONG index, const wchar_t* text);
 
 private:
-    std::wstring MakeLine(const Record& r, const SYSTEMTIME& now) override;
+    void MakeLine(const Record& r, const SYSTEMTIME& now, LogLine& line) override;
     void PutKindField(ULONG index, const wchar_t* text, Record& r) override;
 };

@@ -33,19 +33,16 @@ std::wstring Target(const SpyLogRecord& r, LONG type, const std::wstring& path, 
 const LogKindInfo kSusChangeLogKind =
     Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_SUSPICIOUS_CHANGE);
 
-std::wstring CSusChangeLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME& now)
+void CSusChangeLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
     const std::wstring type = FormatNumber(L"%d", r.nType, 15);
-    line += FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10) + L"|";
-    line += FormatNumber(L"%d", r.nValue3, 15) + L"|";
+    line.Field(FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10))
+        .Field(FormatNumber(L"%d", r.nValue3, 15));
     const std::wstring path = ArrayText(r.szPath);
-    line += path + L"|" + ArrayText(r.szText2) + L"|" + type + L"|";
-    line += Target(r, _wtol(type.c_str()), path, ArrayText(r.szItem)) + L"||";
-    line += ArrayText(r.szText4) + L"|" + ArrayText(r.szText1) + L"|";
-    line += FormatNumber(L"%d", r.nValue1, 15) + L"|";
-    line += FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15) + L"|" + ArrayText(r.szText5) + L"\r\n";
-    return line;
+    line.Text(path).Text(r.szText2).Field(type);
+    line.Text(Target(r, _wtol(type.c_str()), path, ArrayText(r.szItem))).Field(L"");
+    line.Text(r.szText4).Text(r.szText1).Field(FormatNumber(L"%d", r.nValue1, 15));
+    line.Field(FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15)).Text(r.szText5);
 }
 
 void CSusChangeLog::PutKindField(ULONG index, const wchar_t* text, SpyLogRecord& r)

@@ -6,11 +6,9 @@ using SrvFrwk::EventLog::TscLogRecord;
 
 const LogKindInfo kTscLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_TSC);
 
-std::wstring CTscLog::MakeLine(const TscLogRecord& r, const SYSTEMTIME& now)
+void CTscLog::MakeLine(const TscLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = FormatDate(now) + L"|" + FormatTime(now) + L"|" + ArrayText(r.szText1) + L"|";
-    line += FormatNumber(L"%d", r.nValue1, 11) + L"\r\n";
-    return line;
+    line.Text(r.szText1).Field(FormatNumber(L"%d", r.nValue1, 11));
 }
 
 void CTscLog::PutKindField(ULONG index, const wchar_t* text, TscLogRecord& r)

@@ -12,17 +12,13 @@ constexpr DWORD kAlternativeCode = 0x80; // the layout without value and ER
 const LogKindInfo kUrlFilterLogKind =
     Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_URL_FILTER);
 
-std::wstring CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME& now)
+void CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += FormatNumber(L"%08d", r.dwNumber) + L"|";
-    line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)) + L"|";
+    line.Field(FormatNumber(L"%08d", r.dwNumber)).Field(FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)));
     if (r.dwCode == kAlternativeCode)
-        line += Text(r.tsText1) + L"|" + Text(r.tsText4) + L"||";
+        line.Text(r.tsText1).Text(r.tsText4).Field(L"").Field(L"");
     else
-        line += FormatNumber(L"%d", r.nValue) + L"|" + Text(r.tsText1) + L"|" + Text(r.tsText2) + L"|ER";
-    line += L"\r\n";
-    return line;
+        line.Field(FormatNumber(L"%d", r.nValue)).Text(r.tsText1).Text(r.tsText2).Field(L"ER");
 }
 
 void CUrlFilterLog::PutKindField(ULONG index, const wchar_t* text, UrlFilterLogRecord& r)

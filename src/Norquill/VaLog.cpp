@@ -7,13 +7,10 @@ using SrvFrwk::EventLog::VaLogRecord;
 const LogKindInfo kVaLogKind =
     Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_VULNERABILITY);
 
-std::wstring CVaLog::MakeLine(const VaLogRecord& r, const SYSTEMTIME& now)
+void CVaLog::MakeLine(const VaLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    std::wstring line = MakeTimePrefix(now);
-    line += ArrayText(r.szName) + L"|";
-    line += FormatNumber(L"%d", r.nValue1, 7) + L"|" + FormatNumber(L"%d", r.nValue2, 7) + L"|";
-    line += ArrayText(r.szText1) + L"\r\n";
-    return line;
+    line.Text(r.szName).Field(FormatNumber(L"%d", r.nValue1, 7)).Field(FormatNumber(L"%d", r.nValue2, 7));
+    line.Text(r.szText1);
 }
 
 void CVaLog::PutKindField(ULONG index, const wchar_t* text, VaLogRecord& r)

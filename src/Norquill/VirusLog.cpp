@@ -26,7 +26,7 @@ void StoreRecentThreat(const std::wstring& name, const std::wstring& file, const
 
 const LogKindInfo kVirusLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk::EventLog::DATA_VIRUS);
 
-std::wstring CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now)
+void CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now, LogLine& line)
 {
     const std::wstring name = ArrayText(r.szThreatName);
     const std::wstring path = ArrayText(r.szFilePath);
@@ -42,17 +42,12 @@ std::wstring CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now)
         objectFlag = path.size() == 2 ? 0 : 1;
     }
 
-    std::wstring line;
-    line.reserve(80 + nameField.size() + fileField.size());
-    line += FormatDate(now) + L"|" + FormatTime(now) + L"|";
-    line += FormatNumber(L"%08d", r.dwNumber, 11) + L"|";
-    line += FormatNumber(L"%08x", static_cast<LONG>(r.dwCode), 11) + L"|2|";
-    line += FormatNumber(L"%d", objectFlag, 11) + L"|";
-    line += nameField + L"|" + fileField + L"|";
-    line += FormatNumber(L"%d", r.nValue1, 11) + L"|" + FormatNumber(L"%d", r.nValue2, 11) + L"|";
-    line += FormatNumber(L"%d", r.nValue3, 11) + L"|" + FormatNumber(L"%d", r.nValue4, 11) + L"\r\n";
+    line.Field(FormatNumber(L"%08d", r.dwNumber, 11))
+        .Field(FormatNumber(L"%08x", static_cast<LONG>(r.dwCode), 11));
+    line.Field(L"2").Field(FormatNumber(L"%d", objectFlag, 11)).Text(nameField).Text(fileField);
+    line.Field(FormatNumber(L"%d", r.nValue1, 11)).Field(FormatNumber(L"%d", r.nValue2, 11));
+    line.Field(FormatNumber(L"%d", r.nValue3, 11)).Field(FormatNumber(L"%d", r.nValue4, 11));
     StoreRecentThreat(nameField, fileField, now);
-    return line;
 }
 
 void CVirusLog::PutKindField(ULONG index, const wchar_t* text, VirusLogRecord& r)

@@ -2,6 +2,7 @@
 #include "LogFileTest.h"
 
 #include "Frwk_Utility.h"
+#include "KvComn_RegistryWatch.h"
 #include "KvComn_StorageException.h"
 #include "TscLog.h"
 
@@ -55,6 +56,33 @@ TEST_F(LogFolderTest, NextEventFollowsTheValueChangedHereElsewhereOrWithItsKeyRe
     EXPECT_EQ(L"Log\\", Frwk::Utility::GetLogFolder());
     SetInstalledFolder(fourth.Path());
     EXPECT_TRUE(NextEventLandsIn(fourth));
+}
+
+// The key comes back after the watch found it missing but before its ancestor was watched: the watch must
+// still tell of the value set later.
+TEST_F(LogFolderTest, KeyCreatedWhileItsAncestorIsBeingArmedIsStillFollowed)
+{
+    TestSupport::TempFolder folder;
+    ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));
+    static std::atomic<int> hooked{0};
+    hooked = 0;
+    KvCommon::Storage::RegistryWatch::SetArmHook(
+        []
+        {
+            if (hooked++ == 0)
+            {
+                HKEY key = nullptr;
+                RegCreateKeyExW(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, 0, nullptr, 0, KEY_READ,
+                                nullptr, &key, nullptr);
+                RegCloseKey(key);
+            }
+        });
+    const std::wstring missing = Frwk::Utility::GetLogFolder();
+    KvCommon::Storage::RegistryWatch::SetArmHook(nullptr);
+    ASSERT_GT(hooked.load(), 0);
+    EXPECT_EQ(L"Log\\", missing);
+    SetInstalledFolder(folder.Path());
+    EXPECT_TRUE(NextEventLandsIn(folder));
 }
 
 TEST_F(LogFolderTest, ThreadsReadingWhileTheValueChangesSeeOneWholeValueOrTheOther)

@@ -1,13 +1,16 @@
 #include "LogFileTest.h"
 
 #include "AuLog.h"
+#include "SusChangeLog.h"
 #include "KvComn_FileBase.h"
+#include "KvComn_Handle.h"
 #include "TscLog.h"
 #include "VirusLog.h"
 
 #include <share.h>
 #include <cstdio>
-#include <memory>
+#include <functional>
+#include <random>
 #include <thread>
 
 using namespace SrvFrwk;
@@ -96,6 +99,18 @@ TEST_F(LogReadTest, HeldRecordsStayAndTheListGrowsOnceForTheWholeDay)
     EXPECT_LE(query.records.capacity(), 2 + lineEnds);
 }
 
+TEST_F(LogReadTest, MillionsOfBareLineFeedsMakeNoRoomAndCostNoRecord)
+{
+    std::wstring day;
+    for (int i = 0; i < 10; ++i)
+        day += AuLine(std::to_wstring(i)) + L"\r\n";
+    WriteDay(L"UPG", day + std::wstring(6000000, L'\n'));
+    const AuLogQuery query = ReadNow<CAuLog>();
+    ASSERT_EQ(10u, query.records.size());
+    EXPECT_STREQ(L"9", query.records[9].szText1);
+    EXPECT_LE(query.records.capacity(), 20u);
+}
+
 TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLinesAmongThem)
 {
     // Tens of megabytes of records: their pages are brought in by a second thread while they are filled.
@@ -139,32 +154,28 @@ TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
     EXPECT_STREQ(L"two", query.records[1].szText1);
 }
 
-TEST_F(LogReadTest, ReaderAndWriterWaitWhileTheOtherHoldsTheDayFile)
+TEST_F(LogReadTest, WriterWaitsOutAReaderThatKeepsWritersOutAndReadersNeverWaitForAWriter)
 {
     WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
-    auto releaseSoon = [](auto release)
-    {
-        return std::thread(
-            [release]
-            {
-                ::Sleep(100);
-                release();
-            });
-    };
-
     FILE* reader = ::_wfsopen(DayFile(L"PTG").c_str(), L"rb", _SH_DENYWR);
     ASSERT_NE(nullptr, reader);
-    std::thread closer = releaseSoon([reader] { ::fclose(reader); });
+    std::thread closer(
+        [reader]
+        {
+            ::Sleep(100);
+            ::fclose(reader);
+        });
     TscLogRecord record{L"two", 2, {}};
     EXPECT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
     closer.join();
 
-    auto writer = std::make_shared<KvCommon::Storage::FileBase>(DayFile(L"PTG"));
+    // A writer in the middle of its append: the reader takes the whole lines there are.
+    KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
     KvCommon::AccessControl::SecurityAttributes attributes;
-    ASSERT_TRUE(writer->Open(attributes));
-    closer = releaseSoon([writer] { writer->Close(); });
+    ASSERT_TRUE(writer.Open(attributes));
+    ASSERT_TRUE(writer.SetFilePointer(0, FILE_END));
+    ASSERT_TRUE(writer.Write(L"20260304|090807|thr", 19 * sizeof(wchar_t)));
     const TscLogQuery query = ReadNow<CTscLog>();
-    closer.join();
     ASSERT_EQ(2u, query.records.size());
     EXPECT_STREQ(L"two", query.records[1].szText1);
 }
@@ -246,4 +257,132 @@ TEST_F(LogWriteTest, FailedOrShortAppendLeavesTheFileAsItWasAndTheNextEventWhole
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
     EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"one|1\r\n" + kPrefix + L"two|3\r\n",
               TestSupport::ReadUtf16File(DayFile(L"PTG")));
+}
+
+namespace
+{
+std::vector<BYTE> Utf16Bytes(const std::wstring& text)
+{
+    const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
+    return std::vector<BYTE>(p, p + text.size() * sizeof(wchar_t));
+}
+
+// Two events stored after a damaged end: the lines before the damage, then both events, read back; the
+// file is the damage, one repair (the half unit completed, CR LF) and the two lines.
+template <class TLog, class TRecord>
+void ExpectRepairedOnce(const std::wstring& day, const std::vector<BYTE>& damaged, const TRecord& before,
+                        const TRecord& first, const TRecord& second,
+                        const std::function<std::wstring(const TRecord&)>& text)
+{
+    ASSERT_TRUE(TestSupport::WriteFileBytes(day, damaged));
+    for (TRecord record : {first, second})
+        ASSERT_EQ(RESULT_SUCCESS, TLog().WriteLog(&record, 0, 0));
+    LogQueryData<TRecord> query;
+    query.stDay = LogFileTest::kNow;
+    ASSERT_EQ(RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
+    ASSERT_GE(query.records.size(), 3u);
+    EXPECT_EQ(text(before), text(query.records[0]));
+    EXPECT_EQ(text(first), text(query.records[query.records.size() - 2]));
+    EXPECT_EQ(text(second), text(query.records.back()));
+
+    std::vector<BYTE> expected = damaged;
+    if (expected.size() % 2)
+        expected.push_back(0);
+    for (const std::wstring& piece : {std::wstring(L"\r\n"), TLog().MakeRecode(const_cast<TRecord*>(&first)),
+                                      TLog().MakeRecode(const_cast<TRecord*>(&second))})
+    {
+        const std::vector<BYTE> bytes = Utf16Bytes(piece);
+        expected.insert(expected.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(expected, TestSupport::ReadFileBytes(day));
+}
+
+template <class TLog, class TRecord>
+void DamageTheEnd(const std::wstring& day, const TRecord& a, const TRecord& b,
+                  const std::function<std::wstring(const TRecord&)>& text)
+{
+    const std::wstring lineA = TLog().MakeRecode(const_cast<TRecord*>(&a));
+    const std::vector<BYTE> healthy =
+        Utf16Bytes(L"\xFEFF" + lineA + TLog().MakeRecode(const_cast<TRecord*>(&b)));
+    auto with = [&](std::vector<BYTE> bytes, const std::vector<BYTE>& tail)
+    {
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        return bytes;
+    };
+    const std::vector<std::vector<BYTE>> ends = {with(healthy, {'X'}), with(healthy, {'Y', 0})};
+    for (const std::vector<BYTE>& damaged : ends)
+        ExpectRepairedOnce<TLog>(day, damaged, a, b, a, text);
+
+    // The last line cut anywhere, halfway through a character or not.
+    std::mt19937 random(20261206);
+    const size_t lineStart = (1 + lineA.size()) * sizeof(wchar_t);
+    for (int i = 0; i < 200; ++i)
+    {
+        SCOPED_TRACE(i);
+        const size_t cut = std::uniform_int_distribution<size_t>(lineStart + 1, healthy.size() - 1)(random);
+        ExpectRepairedOnce<TLog>(day, std::vector<BYTE>(healthy.begin(), healthy.begin() + cut), a, b, a,
+                                 text);
+        if (testing::Test::HasFatalFailure())
+            return;
+    }
+}
+} // namespace
+
+TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
+{
+    ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
+    DamageTheEnd<CTscLog>(DayFile(L"PTG"), TscLogRecord{L"first", 1, {}}, TscLogRecord{L"second", 2, {}},
+                          std::function<std::wstring(const TscLogRecord&)>(
+                              [](const TscLogRecord& r) { return std::wstring(r.szText1); }));
+    // A kind that stamps nothing.
+    SpyLogRecord a{}, b{};
+    wcscpy_s(a.szPath, L"C:\\first");
+    wcscpy_s(b.szPath, L"C:\\second");
+    DamageTheEnd<CSusChangeLog>(DayFile(L"SCG"), a, b,
+                                std::function<std::wstring(const SpyLogRecord&)>(
+                                    [](const SpyLogRecord& r) { return std::wstring(r.szPath); }));
+}
+
+// Positions past 4 GiB: the end is found, the line lands there, and a failed append cuts back to it.
+TEST_F(LogWriteTest, DayFileOfMoreThanFourGigabytesTakesItsEventAtItsEnd)
+{
+    WriteDay(L"PTG", L"");
+    const std::wstring day = DayFile(L"PTG");
+    {
+        KvCommon::UniqueFileHandle file(
+            ::CreateFileW(day.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file.valid());
+        LARGE_INTEGER end;
+        end.QuadPart = (4LL << 30) + 2;
+        DWORD written = 0;
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(::WriteFile(file.get(), L"\r\n", 4, &written, nullptr)); // sparse below
+    }
+    auto size = [&]
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ::GetFileAttributesExW(day.c_str(), GetFileExInfoStandard, &data);
+        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    };
+    const ULONGLONG before = size();
+    ASSERT_EQ((4ULL << 30) + 6, before);
+    TscLogRecord record{L"far", 1, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    const std::wstring line = std::wstring(kPrefix) + L"far|1\r\n";
+    EXPECT_EQ(before + line.size() * sizeof(wchar_t), size());
+    {
+        WriteFault fault(HalfWrite<true>);
+        EXPECT_EQ(RESULT_FAILED, CTscLog().WriteLog(&record, 0, 0));
+    }
+    EXPECT_EQ(before + line.size() * sizeof(wchar_t), size());
+    std::wstring tail(line.size(), L'\0');
+    KvCommon::UniqueFileHandle file(::CreateFileW(
+        day.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(before);
+    DWORD read = 0;
+    ASSERT_TRUE(::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(
+        ::ReadFile(file.get(), &tail[0], static_cast<DWORD>(tail.size() * sizeof(wchar_t)), &read, nullptr));
+    EXPECT_EQ(line, tail);
 }

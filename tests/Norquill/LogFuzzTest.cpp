@@ -4,6 +4,7 @@
 #include "LogFileTest.h"
 
 #include "LogBase.h"
+#include "KvComn_Handle.h"
 #include "LogLineReader.h"
 
 #include <cstdlib>
@@ -77,18 +78,30 @@ using Pieces = std::vector<std::wstring>;
 // The pieces after the mark, by fgetws or by the reader that replaces it.
 Pieces Cut(const std::wstring& name, bool byFgetws)
 {
-    FILE* file = ::_wfopen(name.c_str(), L"rb");
-    if (!file)
-        return {L"<not opened>"};
-    ::fseek(file, 2, SEEK_SET);
     Pieces pieces;
     wchar_t buffer[2048];
-    LogLineReader reader(file, buffer, 2048);
+    if (byFgetws)
+    {
+        KvCommon::UniqueStdioFile file(::_wfopen(name.c_str(), L"rb"));
+        if (!file)
+            return {L"<not opened>"};
+        ::fseek(file.get(), 2, SEEK_SET);
+        while (::fgetws(buffer, 2047, file.get()) != nullptr)
+            pieces.emplace_back(buffer);
+        return pieces;
+    }
+    KvCommon::UniqueFileHandle file(
+        ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{}, mark{};
+    mark.QuadPart = 2;
+    if (!file || !::GetFileSizeEx(file.get(), &size) ||
+        !::SetFilePointerEx(file.get(), mark, nullptr, FILE_BEGIN))
+        return {L"<not opened>"};
+    LogLineReader reader(file.get(), size.QuadPart > 2 ? size.QuadPart - 2 : 0, buffer, 2048);
     const wchar_t* piece = nullptr;
     size_t length = 0;
-    while (byFgetws ? ::fgetws(buffer, 2047, file) != nullptr : reader.Next(piece, length))
-        pieces.emplace_back(byFgetws ? buffer : piece, byFgetws ? wcslen(buffer) : length);
-    ::fclose(file);
+    while (reader.Next(piece, length))
+        pieces.emplace_back(piece, length);
     return pieces;
 }
 

@@ -101,3 +101,72 @@ TEST_F(PurgeAgesTest, AbsurdlyLongInstalledFolderGivesResultCodesOnly)
         EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
     EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0));
 }
+
+using TextSafetyTest = NorquillTest;
+
+// A URL is outside text: its "|" and line feed must neither move a field nor write a line of their own.
+TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
+{
+    UrlFilterLogRecord url{1,
+                           0x1A,
+                           L"https://fonts.example.com/css?family=Roboto|Open+Sans",
+                           2,
+                           L"x\n20261206|000000|1|1|forged|forged|ER",
+                           L"",
+                           0,
+                           0,
+                           L"",
+                           {}};
+    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_URL_FILTER, &url, 0, 0));
+    const std::wstring text = TestSupport::ReadUtf16File(
+        sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".ULG");
+    ASSERT_GT(text.size(), 17u);
+    EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\xF07COpen+Sans|"
+              L"x\xF00A"
+              L"20261206\xF07C"
+              L"000000\xF07C"
+              L"1\xF07C"
+              L"1\xF07C"
+              L"forged\xF07C"
+              L"forged\xF07C"
+              L"ER|ER\r\n",
+              text.substr(17));
+
+    UrlFilterLogQuery query;
+    query.stDay = TestSupport::Today();
+    ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, DATA_URL_FILTER, &query, 0, 0));
+    ASSERT_EQ(1u, query.records.size());
+    EXPECT_EQ(url.tsText1, query.records[0].tsText1);
+    EXPECT_EQ(url.tsText2, query.records[0].tsText2);
+}
+
+// Another process deletes the installation key, creates it again without the value and sets the value,
+// over and over, while events are stored: the first event after it stops lands where it pointed last.
+TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAfterIt)
+{
+    TestSupport::TempFolder a, b, current;
+    // While the value is missing, events go to the relative "Log\": keep them out of the build.
+    wchar_t before[MAX_PATH] = {};
+    ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, before));
+    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
+    IEnforceProvider* provider = Provider();
+    auto trimmed = [](const std::wstring& folder) { return folder.substr(0, folder.size() - 1); };
+    TestSupport::ChildProcess churn(L"\"" + TestSupport::BinFolder() +
+                                    L"records_writer.exe\" folders 300 \"" + trimmed(a.Path()) + L"\" \"" +
+                                    trimmed(b.Path()) + L"\"");
+    TscLogRecord record{L"during", 1, {}};
+    int stored = 0;
+    for (; !churn.Ended(0); ++stored)
+        provider->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0);
+    const int exitCode = churn.Exit(10000);
+    record = {L"after", 2, {}};
+    EXPECT_EQ(RESULT_SUCCESS, provider->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
+    SetCurrentDirectoryW(before);
+
+    ASSERT_EQ(0, exitCode);
+    EXPECT_GT(stored, 0);
+    const std::wstring last = TestSupport::ReadUtf16File(
+        b.Path() + L"Log\\" + TestSupport::DateText(TestSupport::Today()) + L".PTG");
+    EXPECT_NE(std::wstring::npos, last.find(L"|after|2\r\n"))
+        << "the event after the churn missed its folder";
+}

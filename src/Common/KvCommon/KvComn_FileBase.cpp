@@ -31,23 +31,37 @@ bool FileBase::Open(AccessControl::SecurityAttributes& attributes, DWORD* error)
         return Fail(ERROR_OBJECT_ALREADY_EXISTS, error);
     if (m_strPath.empty())
         return Fail(ERROR_BAD_ARGUMENTS, error);
-    HANDLE h = ::CreateFileW(m_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, attributes.Get(), OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                             attributes.Get(), OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Fail(::GetLastError(), error);
     m_hFile = h;
     return true;
 }
 
-bool FileBase::SetFilePointer(LONG distance, DWORD method, DWORD* error, DWORD* position)
+bool FileBase::SetFilePointer(LONGLONG distance, DWORD method, DWORD* error, LONGLONG* position)
 {
     if (!m_hFile)
         return Fail(::GetLastError(), error);
-    const DWORD moved = ::SetFilePointer(m_hFile, distance, nullptr, method);
-    if (moved == INVALID_SET_FILE_POINTER)
+    LARGE_INTEGER to, moved;
+    to.QuadPart = distance;
+    if (!::SetFilePointerEx(m_hFile, to, &moved, method))
         return Fail(::GetLastError(), error);
     if (position)
-        *position = moved;
+        *position = moved.QuadPart;
+    return true;
+}
+
+bool FileBase::ReadAt(LONGLONG offset, void* data, DWORD byteCount, DWORD& read, DWORD* error)
+{
+    read = 0;
+    if (!m_hFile)
+        return Fail(ERROR_SUCCESS, error);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<ULONGLONG>(offset) >> 32);
+    if (!::ReadFile(m_hFile, data, byteCount, &read, &at) && ::GetLastError() != ERROR_HANDLE_EOF)
+        return Fail(::GetLastError(), error);
     return true;
 }
 
@@ -66,7 +80,7 @@ bool FileBase::Write(const void* data, DWORD byteCount, DWORD* error)
     return true;
 }
 
-bool FileBase::Truncate(DWORD length, DWORD* error)
+bool FileBase::Truncate(LONGLONG length, DWORD* error)
 {
     if (!m_hFile)
         return Fail(ERROR_SUCCESS, error);

@@ -8,7 +8,8 @@ namespace KvCommon
 {
 namespace Storage
 {
-// One file handle opened for appending: GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS.
+// One file handle opened for appending: GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS. It may also read,
+// so that an append can look at what it follows; two openers still exclude each other.
 // Each operation returns false and writes a Win32 code through error when it fails.
 class FileBase
 {
@@ -21,11 +22,14 @@ public:
     // 5010 when already open, 160 for an empty path, else CreateFileW's error.
     bool Open(AccessControl::SecurityAttributes& attributes, DWORD* error = nullptr);
     // position, when given, receives the new file pointer: with 0 from FILE_END, the file's length.
-    bool SetFilePointer(LONG distance, DWORD method, DWORD* error = nullptr, DWORD* position = nullptr);
+    bool SetFilePointer(LONGLONG distance, DWORD method, DWORD* error = nullptr,
+                        LONGLONG* position = nullptr);
+    // Reads up to byteCount bytes at offset; the file pointer ends behind them. read receives the count.
+    bool ReadAt(LONGLONG offset, void* data, DWORD byteCount, DWORD& read, DWORD* error = nullptr);
     // 0 when closed, 160 for null data, 13 for a short write.
     bool Write(const void* data, DWORD byteCount, DWORD* error = nullptr);
     // Cuts the file back to length bytes, so that a failed append leaves no part of itself behind.
-    bool Truncate(DWORD length, DWORD* error = nullptr);
+    bool Truncate(LONGLONG length, DWORD* error = nullptr);
     // 0 when already closed.
     bool Close(DWORD* error = nullptr);
 

@@ -1,5 +1,7 @@
 #include "KvComn_RegistryWatch.h"
 
+#include <atomic>
+
 #ifndef REG_NOTIFY_THREAD_AGNOSTIC
 #define REG_NOTIFY_THREAD_AGNOSTIC 0x10000000L
 #endif
@@ -21,6 +23,8 @@ LONG Notify(HKEY key, DWORD filter, HANDLE event)
         status = ::RegNotifyChangeKeyValue(key, FALSE, filter, event, TRUE);
     return status;
 }
+
+std::atomic<RegistryWatch::ArmHook> g_armHook{nullptr};
 
 std::wstring ParentPath(const std::wstring& path)
 {
@@ -51,25 +55,51 @@ bool RegistryWatch::Arm()
         return false;
     if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND)
         return false;
+    if (!m_key)
+    {
+        if (ArmHook hook = g_armHook.load(std::memory_order_acquire))
+            hook();
+    }
+    if (!ArmAncestor())
+        return false;
+    // Whatever happened to the key before its ancestor was watched went unseen: look once more.
+    if (m_key)
+    {
+        // Deleted meanwhile: its own watch never tells, and the ancestor's began too late.
+        if (::RegQueryInfoKeyW(m_key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+    }
+    else if (Open(m_path, m_key) == ERROR_SUCCESS &&
+             Notify(m_key.get(), kKeyFilter, m_keyEvent.get()) != ERROR_SUCCESS)
+        return false;
+    m_armed = true;
+    return true;
+}
+
+bool RegistryWatch::ArmAncestor()
+{
     // The parent of an existing key; otherwise the nearest ancestor that exists.
     for (std::wstring ancestor = ParentPath(m_path);; ancestor = ParentPath(ancestor))
     {
         const LONG status = Open(ancestor, m_ancestor);
         if (status == ERROR_SUCCESS)
-        {
-            m_armed = Notify(m_ancestor.get(), kAncestorFilter, m_ancestorEvent.get()) == ERROR_SUCCESS;
-            return m_armed;
-        }
+            return Notify(m_ancestor.get(), kAncestorFilter, m_ancestorEvent.get()) == ERROR_SUCCESS;
         // A missing parent of an open key means it is being deleted: try again next time.
         if (status != ERROR_FILE_NOT_FOUND || ancestor.empty() || m_key)
             return false;
     }
 }
 
+void RegistryWatch::SetArmHook(ArmHook hook)
+{
+    g_armHook.store(hook, std::memory_order_release);
+}
+
 LONG RegistryWatch::Open(const std::wstring& path, UniqueHKey& key) const
 {
     HKEY opened = nullptr;
-    const LONG status = ::RegOpenKeyExW(m_root, path.c_str(), 0, KEY_NOTIFY, &opened);
+    const LONG status = ::RegOpenKeyExW(m_root, path.c_str(), 0, KEY_NOTIFY | KEY_QUERY_VALUE, &opened);
     if (status == ERROR_SUCCESS)
         key.reset(opened);
     return status;

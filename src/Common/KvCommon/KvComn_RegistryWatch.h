@@ -25,7 +25,13 @@ public:
     // True when something changed since Arm, or when not armed.
     bool Changed() const;
 
+    // Tests run hook in Arm after the key was found missing and before its ancestor is watched, where
+    // another process may create it; nullptr removes it.
+    using ArmHook = void (*)();
+    static void SetArmHook(ArmHook hook);
+
 private:
+    bool ArmAncestor();
     // RegOpenKeyExW for notifications; the key is set only on success.
     LONG Open(const std::wstring& path, UniqueHKey& key) const;
 

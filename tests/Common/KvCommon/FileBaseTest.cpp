@@ -24,9 +24,18 @@ TEST(FileBase, OpenCreatesOrAppendsRefusesASecondWriterWith32AndReportsMisuse)
     EXPECT_FALSE(file.Write(nullptr, 4, &error));
     EXPECT_EQ(160u, error);
 
-    DWORD length = 0;
+    // A child the host starts meanwhile must not hold the day file.
+    const std::vector<HANDLE> handles = TestSupport::HandlesOpenOn(path);
+    ASSERT_EQ(1u, handles.size());
+    EXPECT_FALSE(TestSupport::Inheritable(handles[0]));
+
+    LONGLONG length = 0;
     ASSERT_TRUE(file.SetFilePointer(0, FILE_END, nullptr, &length));
-    EXPECT_EQ(4u, length);
+    EXPECT_EQ(4, length);
+    char read[4] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(file.ReadAt(1, read, 4, got));
+    EXPECT_EQ("ead", std::string(read, got));
     EXPECT_TRUE(file.Write("tail", 4));
     EXPECT_TRUE(file.Write("", 0)); // nothing to write is not a failure
     EXPECT_TRUE(file.Write("junk", 4));

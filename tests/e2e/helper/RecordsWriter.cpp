@@ -3,6 +3,8 @@
 //   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
 //                          prints "<successes> <failures> <torn records>"
 //   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
+//   folders N A B          N times deletes the installation key, creates it without a value and sets
+//                          "InstalledFolder" to A, then B, and so on (no DLL)
 #include "../HostObjects.h"
 #include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
@@ -54,6 +56,28 @@ void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wcha
     std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
 }
 
+int ChurnFolders(long count, const wchar_t* a, const wchar_t* b)
+{
+    const wchar_t* const key = L"Software\\Kelvanor\\Brisqual";
+    for (long i = 0; i < count; ++i)
+    {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+        HKEY created = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created,
+                              nullptr) != ERROR_SUCCESS)
+            return 6;
+        const std::wstring folder = i % 2 ? b : a;
+        const LONG set = ::RegSetValueExW(created, L"InstalledFolder", 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(folder.c_str()),
+                                          static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(created);
+        if (set != ERROR_SUCCESS)
+            return 7;
+    }
+    return 0;
+}
+
 int Hold(const wchar_t* path, DWORD ms)
 {
     HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -71,6 +95,8 @@ int wmain(int argc, wchar_t** argv)
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
         return 3;
+    if (mode == L"folders" && argc == 5)
+        return ChurnFolders(std::wcstol(argv[2], nullptr, 10), argv[3], argv[4]);
     E2E::NorquillDll dll(L"Norquill.dll");
     if (!(store || query) || !dll.Loaded())
         return 2;

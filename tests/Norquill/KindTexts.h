@@ -1,0 +1,137 @@
+#pragma once
+// Every kind with the texts its day file keeps, for the tests of what texts do to a line.
+#include "LogFileTest.h"
+
+#include "AuLog.h"
+#include "HisCleanLog.h"
+#include "PhishAlertLog.h"
+#include "PvyLog.h"
+#include "SpyLog.h"
+#include "SusChangeLog.h"
+#include "TscLog.h"
+#include "UrlFilterLog.h"
+#include "VaLog.h"
+#include "VirusLog.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace KindTexts
+{
+using namespace SrvFrwk::EventLog;
+using Texts = std::vector<std::wstring>;
+// A text for one field, at most limit characters (what reading copies back into the member).
+using TextSource = std::function<std::wstring(size_t limit)>;
+
+template <size_t N> void Put(wchar_t (&member)[N], const std::wstring& text)
+{
+    wmemset(member, 0, N);
+    wmemcpy(member, text.data(), std::min(text.size(), N));
+}
+
+// Stores the records through the kind's writer and reads the day back.
+template <class TLog, class TRecord> std::vector<TRecord> StoreAndRead(const std::vector<TRecord>& records)
+{
+    for (TRecord record : records)
+        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().WriteLog(&record, 0, 0));
+    LogQueryData<TRecord> query;
+    query.stDay = LogFileTest::kNow;
+    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
+    return query.records;
+}
+
+// Each kind with a record whose texts come from the source, and the texts of a record that its day file
+// keeps: visit(log, extension, make, kept).
+template <class Visit> void ForEachKindsTexts(Visit&& visit)
+{
+    visit(
+        CVirusLog(), L"VLG",
+        [](const TextSource& text)
+        {
+            VirusLogRecord r{7, 0, {}, 1, 2, 3, 4, {}, {}, {}, {}};
+            Put(r.szThreatName, text(126));
+            Put(r.szFilePath, text(258));
+            return r;
+        },
+        [](const VirusLogRecord& r) {
+            return Texts{r.szThreatName, r.szFilePath};
+        });
+    auto spy = [](const TextSource& text)
+    {
+        SpyLogRecord r{};
+        Put(r.szPath, text(259));
+        Put(r.szText2, text(259));
+        Put(r.szItem, text(387));
+        Put(r.szText4, text(259));
+        Put(r.szText1, text(259));
+        return r;
+    };
+    visit(CSpyLog(), L"SPG", spy,
+          [](const SpyLogRecord& r) {
+              return Texts{r.szPath, r.szText2, r.szItem, r.szText4, r.szText1};
+          });
+    visit(
+        CVaLog(), L"VAG",
+        [](const TextSource& text)
+        {
+            VaLogRecord r{{}, 1, 2, {}, {}};
+            Put(r.szName, text(30));
+            Put(r.szText1, text(1900));
+            return r;
+        },
+        [](const VaLogRecord& r) {
+            return Texts{r.szName, r.szText1};
+        });
+    visit(
+        CTscLog(), L"PTG",
+        [](const TextSource& text)
+        {
+            TscLogRecord r{{}, 5, {}};
+            Put(r.szText1, text(126));
+            return r;
+        },
+        [](const TscLogRecord& r) { return Texts{r.szText1}; });
+    visit(
+        CAuLog(), L"UPG",
+        [](const TextSource& text)
+        {
+            AuLogRecord r{1, 2, 3, 4, {}, {}, {}};
+            Put(r.szText1, text(30));
+            Put(r.szText2, text(30));
+            return r;
+        },
+        [](const AuLogRecord& r) {
+            return Texts{r.szText1, r.szText2};
+        });
+    visit(
+        CUrlFilterLog(), L"ULG",
+        [](const TextSource& text)
+        { return UrlFilterLogRecord{1, 0x1A, text(600), 2, text(600), L"", 0, 0, L"", {}}; },
+        [](const UrlFilterLogRecord& r) {
+            return Texts{r.tsText1, r.tsText2};
+        });
+    visit(
+        CPvyLog(), L"PPG",
+        [](const TextSource& text)
+        { return PvyLogRecord{2, 1, text(600), 2, text(600), L"", L"", L"", text(600), {}}; },
+        [](const PvyLogRecord& r) {
+            return Texts{r.tsText1, r.tsText2, r.tsText6};
+        });
+    visit(
+        CPhishAlertLog(), L"HLG",
+        [](const TextSource& text)
+        { return PhishAlertLogRecord{1, 3, 0, text(600), text(600), text(600), {}}; },
+        [](const PhishAlertLogRecord& r) {
+            return Texts{r.tsText1, r.tsText2, r.tsText3};
+        });
+    visit(
+        CHisCleanLog(), L"HCG",
+        [](const TextSource&) { return HisCleanLogRecord{0, {}, 42, {}, 0, {}, 7, {}}; },
+        [](const HisCleanLogRecord& r) {
+            return Texts{std::to_wstring(r.dwValue), std::to_wstring(r.dwCount)};
+        });
+    // Read at the spyware indexes: its path and second text come back where they were.
+    visit(CSusChangeLog(), L"SCG", spy, [](const SpyLogRecord& r) { return Texts{r.szPath, r.szText2}; });
+}
+
+} // namespace KindTexts
