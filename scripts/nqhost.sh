@@ -62,7 +62,8 @@ server_running() {
 exec 8>>"$build/.nqhost-wine.start"
 flock -x 8
 if ! server_running; then
-  NQ_WINE_PERSIST=${NQ_WINE_IDLE:-5} "$root/cmake/wine-server.sh" start "$build" 8>&-
+  NQ_WINE_PERSIST=${NQ_WINE_IDLE:-5} NQ_WINE_FIRST="$build/bin/nqhost.exe" \
+    "$root/cmake/wine-server.sh" start "$build" 8>&-
 fi
 flock -u 8
 
