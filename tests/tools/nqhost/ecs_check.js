@@ -50,6 +50,7 @@ for (const line of fs.readFileSync(file, 'utf8').split('\n')) {
     const names = new Set(fields.map(([name]) => name));
     for (const name of required)
         if (!names.has(name)) problems.push(`document ${documents}: ${name} is missing`);
+    if (!(document.host && document.host.name)) problems.push(`document ${documents}: host.name is empty`);
     const kind = (document.event && document.event.dataset || '').replace(/^norquill\./, '');
     for (const [name, value] of fields) {
         if (!common.test(name)) {
