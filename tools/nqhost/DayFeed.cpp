@@ -33,7 +33,6 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip
                                      return;
                                  reached = {number, std::move(id)};
                              });
-    m_records = number;
     if (SrvFrwk::Failed(result))
         return result;
     begunAnew = begunAnew || number < from.count;

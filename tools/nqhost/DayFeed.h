@@ -23,8 +23,6 @@ public:
     // `skip`. A day whose record at the cursor has another id was begun anew: it is handed on whole.
     // Returns the QueryData result.
     ULONG Read(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const Deliver& deliver);
-    // Records the day file held at the last Read.
-    size_t Records() const { return m_records; }
 
 private:
     ULONG Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const CCursor::Entry& from,
@@ -32,6 +30,5 @@ private:
 
     SrvFrwk::Interface::IEnforceProvider* m_provider;
     CCursor& m_cursor;
-    size_t m_records = 0;
 };
 } // namespace NqHost
