@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # start|stop BUILD [PREFIX]: the persistent wineserver of a Wine prefix (default BUILD/wineprefix, the
-# one the demo and nqhost use; the tests pass their own), so programs start in ~0.1 s.
+# one the demo and nqhost use; the tests pass their own), so programs start in ~0.1 s. With
+# NQ_WINE_PERSIST=N the server ends by itself N seconds after the prefix's last program.
 # Everything Wine starts here gets /dev/null for its output: a Wine service that inherited a test's
 # output pipe would keep ctest waiting for ever.
 set -e
@@ -14,8 +15,13 @@ case "$1" in
       wineboot -i || true
       wineserver -w || true
     fi
-    setsid wineserver -p &
-    # Bring up Wine's services now, with our /dev/null, not under the first test.
-    wine cmd.exe /c exit 0 || true ;;
+    setsid wineserver "-p${NQ_WINE_PERSIST:-}" &
+    # Bring up Wine's services now, with our /dev/null, not under the first test. NQ_WINE_FIRST names a
+    # program of ours that does it quicker than cmd.exe (run with --help).
+    if [ -n "${NQ_WINE_FIRST:-}" ]; then
+      wine "$NQ_WINE_FIRST" --help || true
+    else
+      wine cmd.exe /c exit 0 || true
+    fi ;;
   stop) wineserver -k || true ;;
 esac

@@ -4,6 +4,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh"
+# From a stopped server, so before the one the other benchmarks share.
+echo "== nqhost_burst.sh"
+"$root/bench/nqhost_burst.sh"
 "$root/cmake/wine-server.sh" start "$build"
 trap '"$root/cmake/wine-server.sh" stop "$build"' EXIT
 cd "$build/bin"

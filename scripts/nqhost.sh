@@ -2,19 +2,26 @@
 # Runs nqhost.exe from the repository root: builds what is missing, runs it under Wine in the build's
 # prefix from build/bin (where the plug-in looks for KvDbg64.dll) and returns its exit code. Standard
 # input and output pass through; build messages go to standard error. --output, --dll and --cursor paths are
-# taken against the caller's folder. A wine server this script starts is stopped again at the end;
-# one that something else started (scripts/demo.sh) is left alone.
+# taken against the caller's folder. A wine server this script starts stays up for NQ_WINE_IDLE (5)
+# seconds after the prefix's last program ended, Wine's own persistence, so that a burst of commands
+# pays its start once; one that something else started (scripts/demo.sh) is left alone.
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 prefix="$build/wineprefix"
 
+stamp="$build/.nqhost-built"
 if [ -f "$build/build.ninja" ] && command -v ninja >/dev/null; then
-  # Quiet when nothing or little is to be done; the messages only when the build fails.
-  if ! log=$(cmake --build "$build" -j2 --target nqhost Norquill KvDbg64 2>&1); then
-    printf '%s\n' "$log" >&2
-    exit 1
+  # Quiet when nothing or little is to be done; the messages only when the build fails. Without a
+  # source newer than the last build the check is skipped, which a burst of commands notices.
+  if [ ! -f "$stamp" ] || [ -n "$(find "$root/src" "$root/tools" "$root/cmake" "$root/CMakeLists.txt" \
+    -newer "$stamp" -print -quit)" ]; then
+    if ! log=$(cmake --build "$build" -j2 --target nqhost Norquill KvDbg64 2>&1); then
+      printf '%s\n' "$log" >&2
+      exit 1
+    fi
+    touch "$stamp"
   fi
 else
   "$root/scripts/build.sh" >&2
@@ -50,27 +57,17 @@ server_running() {
   done
   return 1
 }
-# Several nqhost.sh may run at once (a tail in one terminal, stores in another): each holds a shared lock
-# on .nqhost-wine.users while nqhost runs, and the last one out stops the server if one of them started
-# it. .nqhost-wine.start keeps those decisions apart. Wine's processes must not inherit the locks.
-exec 8>>"$build/.nqhost-wine.start" 9>>"$build/.nqhost-wine.users"
+# Several nqhost.sh may start at once (a tail in one terminal, stores in another): .nqhost-wine.start
+# keeps their checks apart, so one server starts. Wine's processes must not inherit the lock.
+exec 8>>"$build/.nqhost-wine.start"
 flock -x 8
 if ! server_running; then
-  "$root/cmake/wine-server.sh" start "$build" 8>&- 9>&-
-  : >"$build/.nqhost-wine.started"
+  NQ_WINE_PERSIST=${NQ_WINE_IDLE:-5} NQ_WINE_FIRST="$build/bin/nqhost.exe" \
+    "$root/cmake/wine-server.sh" start "$build" 8>&-
 fi
-flock -s 9
 flock -u 8
-finish() {
-  flock -x 8
-  if flock -xn 9 && [ -f "$build/.nqhost-wine.started" ]; then
-    rm -f "$build/.nqhost-wine.started"
-    "$root/cmake/wine-server.sh" stop "$build" 8>&- 9>&-
-  fi
-}
-trap finish EXIT
 
 cd "$build/bin"
 status=0
-WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- 9>&- || status=$?
+WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- || status=$?
 exit "$status"

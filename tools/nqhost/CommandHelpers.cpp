@@ -44,8 +44,12 @@ DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max
 
 WriterChoice ParseWriterChoice(const CCommandLine& line, const wchar_t* defaultFormat, bool allowText)
 {
-    return {line.Has(L"format") ? line.Option(L"format") : defaultFormat, line.Option(L"schema"), allowText,
-            line.Has(L"csv-raw")};
+    // A schema is of JSON Lines, so it needs no --format of its own.
+    const std::wstring schema = line.Option(L"schema");
+    return {line.Has(L"format") ? line.Option(L"format")
+            : schema.empty()    ? defaultFormat
+                                : L"jsonl",
+            schema, allowText, line.Has(L"csv-raw")};
 }
 
 bool SaveCursor(CommandContext& context, CCursor& cursor)

@@ -27,21 +27,20 @@ std::vector<std::string> Split(const std::string& dotted)
     }
 }
 
-// ECS asks for the lower-case fully qualified name; a machine without a domain has the plain one.
+// ECS asks for the lower-case fully qualified name; a machine without a domain has the plain one. The
+// names live under HKLM, which a private registry root (NQ_REGISTRY_ROOT) hides: then the environment's.
 std::string HostName()
 {
-    for (COMPUTER_NAME_FORMAT format :
-         {ComputerNameDnsFullyQualified, ComputerNameDnsHostname, ComputerNameNetBIOS})
-    {
-        wchar_t name[256];
-        DWORD size = 256;
-        if (!GetComputerNameExW(format, name, &size) || size == 0)
-            continue;
-        std::wstring text(name, size);
-        std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-        return Text::ToUtf8(text);
-    }
-    return "";
+    wchar_t name[256];
+    DWORD size = 0;
+    for (COMPUTER_NAME_FORMAT format : {ComputerNameDnsFullyQualified, ComputerNameDnsHostname})
+        if (size = 256, GetComputerNameExW(format, name, &size) && size > 0)
+            break;
+    if (size == 0 || size >= 256)
+        size = GetEnvironmentVariableW(L"COMPUTERNAME", name, 256);
+    std::wstring text(name, size < 256 ? size : 0);
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    return Text::ToUtf8(text);
 }
 
 Json& At(Json& document, const std::vector<std::string>& path)

@@ -22,8 +22,13 @@ std::string Make(const std::wstring& kind, const SYSTEMTIME& day, size_t number,
                  const std::vector<Cell>& fields)
 {
     unsigned hash = 2166136261u;
-    const std::wstring when = Text::DateTimeText(time);
-    Mix(hash, when.data(), when.size());
+    const WORD when[] = {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+    for (WORD part : when)
+    {
+        const wchar_t digits[] = {wchar_t(L'0' + part / 1000 % 10), wchar_t(L'0' + part / 100 % 10),
+                                  wchar_t(L'0' + part / 10 % 10), wchar_t(L'0' + part % 10)};
+        Mix(hash, digits, 4);
+    }
     for (const Cell& field : fields)
     {
         Mix(hash, L"|", 1); // so that "a|bc" and "ab|c" differ

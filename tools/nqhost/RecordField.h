@@ -40,7 +40,7 @@ template <class R> RecordField Field(const wchar_t* name, LONG R::*member, bool 
             [=](const void* r)
             {
                 LONG n = static_cast<const R*>(r)->*member;
-                return Cell::Number(n, Text::Format(L"%ld", n));
+                return Cell::Number(n, std::to_wstring(n));
             }};
 }
 
@@ -55,7 +55,7 @@ template <class R> RecordField Field(const wchar_t* name, DWORD R::*member, bool
             [=](const void* r)
             {
                 DWORD n = static_cast<const R*>(r)->*member;
-                return Cell::Number(n, Text::Format(L"%lu", n));
+                return Cell::Number(n, std::to_wstring(n));
             }};
 }
 
@@ -70,7 +70,7 @@ template <class R> RecordField Field(const wchar_t* name, LONGLONG R::*member, b
             [=](const void* r)
             {
                 LONGLONG n = static_cast<const R*>(r)->*member;
-                return Cell::Number(n, Text::Format(L"%lld", n));
+                return Cell::Number(n, std::to_wstring(n));
             }};
 }
 

@@ -301,3 +301,34 @@ TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFir
         }
     }
 }
+
+TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
+{
+    TestSupport::TempFolder out;
+    const std::wstring cursor = out.Path() + L"export.cursor";
+    auto texts = [&]
+    {
+        NqHostRun run = Run(L"export tsc --from 2024-03-01 --to 2024-03-02 --cursor \"" + cursor +
+                            L"\" --output \"" + out.Path() + L"x.jsonl\"");
+        EXPECT_EQ(0, run.exitCode) << run.output;
+        std::string all;
+        for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"x.jsonl")))
+            all += record.at("szText1").get<std::string>();
+        return all;
+    };
+    WriteDayFile(L"20240301.PTG", L"20240301|080000|a|1\r\n20240301|090000|b|2\r\n");
+    EXPECT_EQ("ab", texts());
+    EXPECT_EQ("", texts());
+    WriteDayFile(L"20240301.PTG", L"20240301|080000|a|1\r\n20240301|090000|b|2\r\n20240301|100000|c|3\r\n");
+    WriteDayFile(L"20240302.PTG", L"20240302|080000|d|4\r\n");
+    EXPECT_EQ("cd", texts());
+    // Deleted and begun anew: the record at the cursor is another one.
+    WriteDayFile(L"20240301.PTG", L"20240301|110000|e|5\r\n20240301|120000|f|6\r\n20240301|130000|g|7\r\n");
+    EXPECT_EQ("efg", texts());
+
+    const std::string saved = ReadText(cursor);
+    TestSupport::WriteFileBytes(cursor, saved.data(), saved.size() / 2);
+    NqHostRun damaged = Run(L"export tsc --cursor \"" + cursor + L"\"");
+    EXPECT_EQ(1, damaged.exitCode);
+    EXPECT_TRUE(damaged.Says("is damaged")) << damaged.output;
+}

@@ -1,6 +1,7 @@
 // Checks ECS documents, one a line, against the field definitions of the @elastic/ecs package:
 // every field is an ECS field or under norquill., each value fits its field's type and the
-// categorization fields hold allowed values only. Usage: NQ_ECS_MODULES=DIR node ecs_check.js FILE COUNT
+// categorization fields hold allowed values only; and each record field lands where docs/ECS.md says.
+// Usage: NQ_ECS_MODULES=DIR node ecs_check.js FILE COUNT
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -32,6 +33,13 @@ function leaves(node, prefix, out) {
     return out;
 }
 
+// docs/ECS.md's record-field rows: "| kind | `field` | `ECS field` |".
+const documented = new Set();
+const docs = fs.readFileSync(path.join(__dirname, '..', '..', '..', 'docs', 'ECS.md'), 'utf8');
+for (const [, kind, name] of docs.matchAll(/^\| (\w+) \| `\w+` \| `([\w.@]+)` \|$/gm)) documented.add(`${kind} ${name}`);
+const common = /^(@timestamp|ecs\.version|event\.\w+|host\.name)$/;
+const used = new Set();
+
 const problems = [];
 let documents = 0;
 for (const line of fs.readFileSync(file, 'utf8').split('\n')) {
@@ -42,8 +50,13 @@ for (const line of fs.readFileSync(file, 'utf8').split('\n')) {
     const names = new Set(fields.map(([name]) => name));
     for (const name of required)
         if (!names.has(name)) problems.push(`document ${documents}: ${name} is missing`);
+    if (!(document.host && document.host.name)) problems.push(`document ${documents}: host.name is empty`);
     const kind = (document.event && document.event.dataset || '').replace(/^norquill\./, '');
     for (const [name, value] of fields) {
+        if (!common.test(name)) {
+            used.add(`${kind} ${name}`);
+            if (!documented.has(`${kind} ${name}`)) problems.push(`document ${documents}: ${name} is not in docs/ECS.md for ${kind}`);
+        }
         if (name.startsWith('norquill.')) {
             if (!name.startsWith(`norquill.${kind}.`) || name.split('.').length !== 3)
                 problems.push(`document ${documents}: ${name} is not norquill.${kind}.<field>`);
@@ -65,6 +78,8 @@ for (const line of fs.readFileSync(file, 'utf8').split('\n')) {
         }
     }
 }
+for (const row of documented)
+    if (!used.has(row)) problems.push(`docs/ECS.md: no document has ${row}`);
 if (String(documents) !== expected) problems.push(`${documents} documents, expected ${expected}`);
 for (const problem of problems.slice(0, 50)) console.log(problem);
 if (problems.length) {
