@@ -15,7 +15,6 @@
 #include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -118,10 +117,15 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
     }
     isNew = length == 0;
     const size_t skip = isNew ? 0 : 1;
+    const char* line = reinterpret_cast<const char*>(data.c_str() + skip);
     const size_t lineBytes = (data.size() - skip) * sizeof(wchar_t);
-    std::string bytes(start.repair, start.size);
-    bytes.append(reinterpret_cast<const char*>(data.c_str() + skip), lineBytes);
-    if (!file.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &error))
+    // A repair goes out in the same write as the event; a healthy file's append copies nothing.
+    std::string repaired;
+    if (start.size > 0)
+        repaired.assign(start.repair, start.size).append(line, lineBytes);
+    const char* bytes = repaired.empty() ? line : repaired.data();
+    const size_t size = repaired.empty() ? lineBytes : repaired.size();
+    if (!file.Write(bytes, static_cast<DWORD>(size), &error))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
         // A part of the line left behind would glue itself to the next event's line.
