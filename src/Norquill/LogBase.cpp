@@ -97,7 +97,10 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
     KvCommon::Storage::FileBase file(name);
     KvCommon::AccessControl::SecurityAttributes attributes;
     DWORD error = 0;
-    if (!KvCommon::Storage::SharingRetry::Run([&](DWORD& e) { return file.Open(attributes, &e); }, error))
+    // A day whose deletion is pending gives its name to a new file once its last reader closes it.
+    using KvCommon::Storage::SharingRetry;
+    if (!SharingRetry::Run([&](DWORD& e) { return file.Open(attributes, &e); }, error, SharingRetry::kBoundMs,
+                           SharingRetry::Also::Deletion))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Open() failed: 0x%08X", error);
         return false;
@@ -351,7 +354,7 @@ bool CLogBase::SplitLine(const std::wstring& line)
     const wchar_t* text = line.data();
     const size_t size = line.size();
     size_t count = 0;
-    bool mapped = false; // the field holds a stand-in of "|", CR or LF
+    bool mapped = false; // the field holds a stand-in or an escape
     auto append = [&](size_t from, size_t to)
     {
         if (count < m_vecFields.size())
@@ -372,7 +375,7 @@ bool CLogBase::SplitLine(const std::wstring& line)
             break;
         if (text[p] != L'|')
         {
-            mapped = mapped || LogLine::IsStandIn(text[p]);
+            mapped = mapped || LogLine::IsSpecial(text[p]);
             continue;
         }
         separated = true;

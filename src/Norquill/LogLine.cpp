@@ -15,27 +15,62 @@ std::wstring Formatted(const wchar_t* format, int a, int b, int c)
     return text;
 }
 
-const wchar_t kPlain[] = {L'|', L'\r', L'\n'};
-const wchar_t kStandIns[] = {L'\xF07C', L'\xF00D', L'\xF00A'};
-
-void Swap(std::wstring& text, const wchar_t (&from)[3], const wchar_t (&to)[3])
+// A unit no text may write into a line as it stands, and its stand-in.
+struct StandIn
 {
-    for (wchar_t& c : text)
-    {
-        for (size_t i = 0; i < 3; ++i)
-        {
-            if (c == from[i])
-            {
-                c = to[i];
-                break;
-            }
-        }
-    }
+    wchar_t plain, standIn;
+};
+constexpr StandIn kStandIns[] = {
+    {L'|', L'\xF07C'}, {L'\r', L'\xF00D'}, {L'\n', L'\xF00A'}, {L'\xFFFF', L'\xF0FF'}};
+
+wchar_t StandInOf(wchar_t c)
+{
+    for (const StandIn& s : kStandIns)
+        if (c == s.plain)
+            return s.standIn;
+    return 0;
+}
+
+wchar_t PlainOf(wchar_t c)
+{
+    for (const StandIn& s : kStandIns)
+        if (c == s.standIn)
+            return s.plain;
+    return 0;
+}
+
+bool NeedsEncoding(wchar_t c)
+{
+    return (c >= 0xF000 && c <= 0xF0FF) ? LogLine::IsSpecial(c)
+                                        : c == L'|' || c == L'\r' || c == L'\n' || c == L'\xFFFF';
+}
+
+bool IsHighSurrogate(wchar_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
 }
 
 bool IsLowSurrogate(wchar_t c)
 {
     return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The longest start of an encoded text within limit units that ends neither between an escape and what it
+// escapes nor between the halves of a surrogate pair.
+size_t CutPoint(const std::wstring& value, size_t limit)
+{
+    size_t i = 0;
+    while (i < value.size())
+    {
+        const bool pair =
+            i + 1 < value.size() &&
+            (value[i] == LogLine::Escape || (IsHighSurrogate(value[i]) && IsLowSurrogate(value[i + 1])));
+        const size_t step = pair ? 2 : 1;
+        if (i + step > limit)
+            break;
+        i += step;
+    }
+    return i;
 }
 } // namespace
 
@@ -74,31 +109,49 @@ size_t LogLine::Fit()
     size_t length = before;
     while (length > MaxChars)
     {
-        // The longest text gives way, down to the next longest, until the line fits.
-        Part* longest = nullptr;
-        size_t next = 0;
+        const size_t excess = length - MaxChars;
+        // Units the texts give up when each is cut down to level.
+        auto over = [this](size_t level)
+        {
+            size_t sum = 0;
+            for (const Part& part : m_parts)
+                sum += part.text && part.value.size() > level ? part.value.size() - level : 0;
+            return sum;
+        };
+        size_t longest = 0;
+        for (const Part& part : m_parts)
+            longest = part.text ? std::max(longest, part.value.size()) : longest;
+        if (longest == 0)
+            break; // numbers alone never come near the limit
+        // The longest texts give way, down to the next longest, then in turn: all of them end at the
+        // highest level that takes off enough, the first ones in the line one unit below it.
+        size_t level = 0, above = longest;
+        if (over(0) > excess)
+        {
+            while (above - level > 1)
+            {
+                const size_t middle = level + (above - level) / 2;
+                (over(middle) >= excess ? level : above) = middle;
+            }
+        }
+        size_t still = excess - std::min(excess, over(level + 1));
+        const size_t lengthBefore = length;
         for (Part& part : m_parts)
         {
-            if (!part.text)
+            if (!part.text || part.value.size() <= level)
                 continue;
-            if (!longest || part.value.size() > longest->value.size())
+            size_t target = level + 1;
+            if (still > 0 && part.value.size() >= level + 1)
             {
-                if (longest)
-                    next = longest->value.size();
-                longest = &part;
+                target = level;
+                --still;
             }
-            else
-                next = std::max(next, part.value.size());
+            const size_t keep = CutPoint(part.value, std::min(target, part.value.size()));
+            length -= part.value.size() - keep;
+            part.value.resize(keep);
         }
-        if (!longest || longest->value.empty())
-            break; // numbers alone never come near the limit
-        const size_t size = longest->value.size();
-        size_t keep = size - std::min(length - MaxChars, std::max<size_t>(size - next, 1));
-        // Never half of a surrogate pair: the cut takes the pair whole.
-        if (keep > 0 && IsLowSurrogate(longest->value[keep]))
-            --keep;
-        longest->value.resize(keep);
-        length -= size - keep;
+        if (length == lengthBefore)
+            break;
     }
     return before - length;
 }
@@ -119,10 +172,39 @@ std::wstring LogLine::Join() const
 
 void LogLine::MapText(std::wstring& text)
 {
-    Swap(text, kPlain, kStandIns);
+    size_t first = 0;
+    while (first < text.size() && !NeedsEncoding(text[first]))
+        ++first;
+    if (first == text.size())
+        return; // the usual text, written as it stands
+    std::wstring encoded(text, 0, first);
+    encoded.reserve(text.size() + 8);
+    for (size_t i = first; i < text.size(); ++i)
+    {
+        const wchar_t c = text[i];
+        if (const wchar_t standIn = StandInOf(c))
+            encoded += standIn;
+        else
+        {
+            if (IsSpecial(c))
+                encoded += Escape;
+            encoded += c;
+        }
+    }
+    text.swap(encoded);
 }
 
 void LogLine::UnmapText(std::wstring& text)
 {
-    Swap(text, kStandIns, kPlain);
+    size_t out = 0;
+    for (size_t i = 0; i < text.size(); ++i, ++out)
+    {
+        wchar_t c = text[i];
+        if (c == Escape && i + 1 < text.size() && IsSpecial(text[i + 1]))
+            c = text[++i];
+        else if (const wchar_t plain = PlainOf(c))
+            c = plain;
+        text[out] = c;
+    }
+    text.resize(out);
 }

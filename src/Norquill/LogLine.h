@@ -4,15 +4,17 @@
 #include <string>
 #include <vector>
 
-// One line of a day file while it is formatted. Texts come from outside and may hold the line's own
-// separator or line ends, so they are kept apart from the numbers: each "|", CR and LF of a text is
-// written as U+F07C, U+F00D or U+F00A (one unit for one), and a line that would pass what the reader
-// takes has its texts shortened, the longest first.
+// One line of a day file while it is formatted. Texts come from outside and may hold any unit, so they
+// are kept apart from the numbers and encoded: "|", CR, LF and U+FFFF (the wide streams' end of file) are
+// written as U+F07C, U+F00D, U+F00A and U+F0FF; a text's own U+F07C, U+F00D, U+F00A, U+F0FF and U+F01B
+// get the escape U+F01B in front. A text without any of these is written as it stands. A line that would
+// pass what the reader takes has its texts shortened, the longest first.
 class LogLine
 {
 public:
     // The longest line the reader takes, "\r\n" included.
     static constexpr size_t MaxChars = 2046;
+    static constexpr wchar_t Escape = L'\xF01B';
 
     // Starts the line with the date and time fields of now.
     explicit LogLine(const SYSTEMTIME& now);
@@ -27,15 +29,21 @@ public:
         return Text(std::wstring(text, wcsnlen(text, N)));
     }
 
-    // Shortens the texts until the line fits MaxChars; returns how many characters were taken off.
+    // Shortens the texts until the line fits MaxChars, never inside an escape or a surrogate pair; returns
+    // how many characters of the line were taken off.
     size_t Fit();
     // The fields joined by "|" and ended by "\r\n".
     std::wstring Join() const;
 
-    // The three characters no text may write into a line, and their stand-ins.
+    // A text as the line holds it, and back. Decoding takes any line: a unit the writer never puts after
+    // the escape, or an escape at the end, stays as it is.
     static void MapText(std::wstring& text);
     static void UnmapText(std::wstring& text);
-    static bool IsStandIn(wchar_t c) { return c == L'\xF07C' || c == L'\xF00D' || c == L'\xF00A'; }
+    // Whether the unit is one the decoding has to look at.
+    static bool IsSpecial(wchar_t c)
+    {
+        return c == L'\xF07C' || c == L'\xF00D' || c == L'\xF00A' || c == L'\xF0FF' || c == Escape;
+    }
 
 private:
     struct Part

@@ -5,11 +5,6 @@
 #include <algorithm>
 #include <cwchar>
 
-namespace
-{
-constexpr wchar_t kWeof = 0xFFFF;
-}
-
 bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
 {
     for (;;)
@@ -21,7 +16,7 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
         size_t null = scan; // the first U+0000, where the reader's view of the piece ends
         for (;;)
         {
-            stop = static_cast<size_t>(LogScan::FindAny(begin + stop, begin + scan, L'\n', kWeof, L'\0') -
+            stop = static_cast<size_t>(LogScan::FindAny(begin + stop, begin + scan, L'\n', L'\0', L'\0') -
                                        begin);
             if (stop == scan || begin[stop] != L'\0')
                 break;
@@ -29,21 +24,12 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
             ++stop;
         }
         size_t take = 0;
-        size_t consumed = 0;
-        if (stop < scan && begin[stop] == L'\n')
-            take = consumed = stop + 1;
-        else if (stop < scan)
-        {
-            // U+FFFF is WEOF to fgetws: it ends the piece unread, and at a piece's start ends the reading.
-            if (stop == 0)
-                return false;
-            take = stop;
-            consumed = stop + 1;
-        }
+        if (stop < scan)
+            take = stop + 1;
         else if (available >= MaxPiece)
-            take = consumed = MaxPiece;
+            take = MaxPiece;
         else if (m_eof)
-            take = consumed = available;
+            take = available;
         else
         {
             Refill();
@@ -51,7 +37,7 @@ bool LogLineReader::Next(const wchar_t*& piece, size_t& length)
         }
         if (take == 0)
             return false;
-        m_start += consumed;
+        m_start += take;
         piece = begin;
         length = null < take ? null : take;
         return true;

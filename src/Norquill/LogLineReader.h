@@ -4,6 +4,8 @@
 
 // Cuts a day file into the pieces that fgetws(buffer, 2047, file) would return, each as the reader then
 // sees it (up to an embedded null), without fgetws's per-character cost: one block read per buffer-full.
+// Unlike fgetws, a U+FFFF is a character of its line: an earlier writer let texts put it there, and taking it
+// for the end of the file would hide every later event of the day.
 // Reads only the bytes it is given from the handle's position, so a line appended meanwhile is never seen
 // in part. Works inside the caller's buffer, which must hold more than 2046 wide characters.
 class LogLineReader
@@ -17,7 +19,7 @@ public:
     }
 
     // The next piece: ends after "\n", or after MaxPiece characters, or at the end of the bytes. A trailing
-    // odd byte is no character; U+FFFF reads as the end of the piece, as WEOF does. False when no more.
+    // odd byte is no character. False when no more.
     bool Next(const wchar_t*& piece, size_t& length);
     // True once the last piece has been handed out.
     bool AtEnd() const { return m_eof && m_start == m_end; }

@@ -5,10 +5,13 @@
 #include "KvComn_DebugLog.h"
 #include "KvComn_Handle.h"
 #include "KvComn_Mutex.h"
+#include "KvComn_SharingRetry.h"
+#include "KvComn_String.h"
 #include "LogPurgeRules.h"
 #include "LogTypes.h"
 #include "SrvFrwk_EventLog.h"
 
+#include <atomic>
 #include <cwchar>
 
 namespace
@@ -25,7 +28,55 @@ void TraceCompare(const wchar_t* format, const std::wstring& date, const SYSTEMT
     KV_TRACE_INFO(format, date.c_str(), CutOffText(cutOff).c_str());
 }
 
-// Read-only files must go too, so the attributes are cleared first. 0 or the Win32 error.
+// A name of its own in the file's folder, which no purge and no reader takes for a log.
+std::wstring DoomedName(const std::wstring& path, ULONG serial)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t nameAt = slash == std::wstring::npos ? 0 : slash + 1;
+    std::wstring doomed;
+    KvCommon::String::Format(doomed, L"~%s.%lx-%lx.deleted", path.c_str() + nameAt, ::GetCurrentProcessId(),
+                             serial);
+    return path.substr(0, nameAt) + doomed;
+}
+
+// Moves the file out of its name, waiting out a writer's append. 0 or the Win32 error.
+DWORD MoveAside(const std::wstring& path, std::wstring& doomed)
+{
+    static std::atomic<ULONG> serial{0};
+    DWORD error = 0;
+    KvCommon::Storage::SharingRetry::Run(
+        [&](DWORD& e)
+        {
+            doomed = DoomedName(path, ++serial);
+            e = ::MoveFileExW(path.c_str(), doomed.c_str(), 0) ? 0 : ::GetLastError();
+            return e == 0;
+        },
+        error);
+    return error;
+}
+
+// The name is free for the next writer at once: a plain delete of a file that a reader still holds would
+// keep the name until the reader closes it, and whatever a writer appended meanwhile would go with it. So
+// the file goes to a name of its own first and is deleted there, when its last reader closes it. Read-only
+// files must go too, so the attributes are cleared first. 0 or the Win32 error; on a failure the file
+// stays under its name.
+DWORD DeleteDayFile(const std::wstring& path)
+{
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::wstring doomed;
+    if (DWORD error = MoveAside(path, doomed))
+    {
+        KV_TRACE_ERROR(L"CLogPurge: ::MoveFileEx(%s) failed. [0x%08x]", path.c_str(), error);
+        return error;
+    }
+    if (::DeleteFileW(doomed.c_str()))
+        return 0;
+    const DWORD error = ::GetLastError();
+    ::MoveFileExW(doomed.c_str(), path.c_str(), 0);
+    return error;
+}
+
+// A debug log has one writer, the trace library of today, and no reader to wait for.
 DWORD DeleteLogFile(const std::wstring& path)
 {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -75,7 +126,7 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
                     if (verdict != Verdict::Remove)
                         return;
                     path.assign(folder).append(name, length);
-                    if (DWORD error = DeleteLogFile(path))
+                    if (DWORD error = DeleteDayFile(path))
                     {
                         KV_TRACE_ERROR(L"CLogPurge::PurgeEventLogs() - ::DeleteFile() was failed. [0x%08x]",
                                        error);

@@ -76,6 +76,18 @@ TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
     EXPECT_STREQ(L"", query.records[3].szText1);
 }
 
+// An earlier writer let a text put U+FFFF, the wide streams' end of file, into its line.
+TEST_F(LogReadTest, UnitFFFFInALineIsACharacterOfItAndTheDayReadsToItsLastLine)
+{
+    WriteDay(L"UPG", AuLine(L"http://x/\xFFFF\xFFFF/a.exe") + L"\r\n" + AuLine(L"\xFFFF") + L"\r\n" +
+                         AuLine(L"last") + L"\r\n");
+    const AuLogQuery query = ReadNow<CAuLog>();
+    ASSERT_EQ(3u, query.records.size());
+    EXPECT_STREQ(L"http://x/\xFFFF\xFFFF/a.exe", query.records[0].szText1);
+    EXPECT_STREQ(L"\xFFFF", query.records[1].szText1);
+    EXPECT_STREQ(L"last", query.records[2].szText1);
+}
+
 TEST_F(LogReadTest, HeldRecordsStayAndTheListGrowsOnceForTheWholeDay)
 {
     // 20 records among skipped lines: a list grown by doubling from two would reach 32.

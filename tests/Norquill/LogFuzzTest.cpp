@@ -7,6 +7,7 @@
 #include "KvComn_Handle.h"
 #include "LogLineReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -143,7 +144,17 @@ TEST_F(LogFuzzTest, DamagedDayFilesAreCutLikeFgetwsAndNeverFailAnyKind)
         ASSERT_TRUE(TestSupport::WriteFileBytes(file, bytes));
         if (i % 5 == 0)
         {
-            ASSERT_EQ(Cut(file, true), Cut(file, false));
+            // U+FFFF is a character to the reader where fgetws takes it for the end: fgetws reads a copy
+            // that holds another character in its place.
+            std::vector<BYTE> same = bytes;
+            for (size_t b = 0; b + 1 < same.size(); b += 2)
+                if (same[b] == 0xFF && same[b + 1] == 0xFF)
+                    same[b] = 0xFE;
+            ASSERT_TRUE(TestSupport::WriteFileBytes(file + L".fgetws", same));
+            Pieces pieces = Cut(file, false);
+            for (std::wstring& piece : pieces)
+                std::replace(piece.begin(), piece.end(), L'\xFFFF', L'\xFFFE');
+            ASSERT_EQ(Cut(file + L".fgetws", true), pieces);
         }
         size_t newlines = 0;
         for (size_t b = 2; b + 1 < bytes.size(); b += 2)

@@ -13,7 +13,8 @@ using namespace KindTexts;
 
 namespace
 {
-// Texts made of the characters that could move a field or start a line, among others.
+// Texts of any units but NUL, those that could move a field, end a line or the file, or that the line's own
+// encoding uses weighted up.
 class HostileTexts
 {
 public:
@@ -21,19 +22,12 @@ public:
 
     std::wstring operator()(size_t limit)
     {
-        static const wchar_t* const kPieces[] = {
-            L"|", L"\r", L"\n",           L"\r\n",  L"|\r\n", L"\n20261206|000000|",
-            L"a", L"Z",  L"\xD83D\xDE00", L"\xF07B"};
-        const size_t length = Pick(1, limit);
-        std::wstring text;
-        while (text.size() < length)
-        {
-            const std::wstring piece = kPieces[Pick(0, 9)];
-            if (text.size() + piece.size() <= length)
-                text += piece;
-            else
-                text += L'|';
-        }
+        static const wchar_t kSpecial[] = {L'|',      L'\r',     L'\n',     L'\xFFFF', L'\xFFFE', L'\xF07C',
+                                           L'\xF00D', L'\xF00A', L'\xF0FF', L'\xF01B', L'\xD83D', L'\xDE00'};
+        std::wstring text(Pick(1, std::min<size_t>(limit, 150)), L' ');
+        for (wchar_t& c : text)
+            c = Pick(0, 1) ? kSpecial[Pick(0, std::size(kSpecial) - 1)]
+                           : static_cast<wchar_t>(Pick(1, 0xFFFF));
         return text;
     }
 
@@ -56,10 +50,23 @@ size_t LineCount(const std::wstring& day)
 
 using LogLineTest = LogFileTest;
 
-TEST_F(LogLineTest, TextsHoldingSeparatorsAndLineEndsReadBackExactlyAndEachEventIsOneLine)
+TEST_F(LogLineTest, TextsOfAnyUnitsReadBackExactlyAndEachEventIsOneLine)
 {
     // Fixed places (start, end, the whole field) first, then seeded random texts.
-    const std::wstring fixed[] = {L"|a", L"a|", L"\rb", L"b\n", L"\r\nc", L"d\r\n", L"|\r\n", L"e|f\rg\nh"};
+    const std::wstring fixed[] = {L"|a",
+                                  L"a|",
+                                  L"\rb",
+                                  L"b\n",
+                                  L"\r\nc",
+                                  L"d\r\n",
+                                  L"|\r\n",
+                                  L"e|f\rg\nh",
+                                  L"http://x/\xFFFF\xFFFF/a.exe",
+                                  L"evil\xF07Cx.exe",
+                                  L"\xF01B",
+                                  L"\xF01B|\xF01B\xF07C",
+                                  L"\xDE00\xD83D",
+                                  L"\xFFFE\xF0FF"};
     ForEachKindsTexts(
         [&](auto log, const wchar_t* extension, auto make, auto kept)
         {
@@ -72,7 +79,7 @@ TEST_F(LogLineTest, TextsHoldingSeparatorsAndLineEndsReadBackExactlyAndEachEvent
                 stored.push_back(make([&](size_t) { return fixed[next++ % std::size(fixed)]; }));
             stored.push_back(make([](size_t limit) { return std::wstring(limit, L'|'); }));
             HostileTexts random(20261206);
-            for (int i = 0; i < 40; ++i)
+            for (int i = 0; i < 60; ++i)
                 stored.push_back(make(std::ref(random)));
 
             const std::vector<Record> read = StoreAndRead<Log>(stored);
@@ -114,16 +121,18 @@ TEST_F(LogLineTest, LongestRecordOfEveryKindIsStoredWholeWithItsLongestTextsShor
     EXPECT_EQ(LogLine::MaxChars - 54, wcslen(read[1].szText1)); // date, time, name, numbers, separators
 }
 
-TEST(LogLine, ShorteningNeverSplitsASurrogatePair)
+TEST(LogLine, ShorteningNeverSplitsAnEscapeOrASurrogatePair)
 {
-    LogLine line(LogFileTest::kNow);
-    std::wstring text(LogLine::MaxChars - 16 - 2 - 1, L'a');
-    text += L"\xD83D\xDE00";
-    line.Text(text);
-    EXPECT_EQ(2u, line.Fit());
-    const std::wstring joined = line.Join();
-    EXPECT_EQ(LogLine::MaxChars - 1, joined.size());
-    EXPECT_EQ(L"a\r\n", joined.substr(joined.size() - 3));
+    const size_t room = LogLine::MaxChars - 16 - 2 - 1; // after date, time, separators and line end
+    for (const wchar_t* tail : {L"\xD83D\xDE00", L"\xF01B", L"\xF07C"})
+    {
+        LogLine line(LogFileTest::kNow);
+        line.Text(std::wstring(room, L'a') + tail); // one over, and the tail takes two units of the line
+        EXPECT_EQ(2u, line.Fit()) << "tail " << tail[0];
+        const std::wstring joined = line.Join();
+        EXPECT_EQ(LogLine::MaxChars - 1, joined.size());
+        EXPECT_EQ(L"a\r\n", joined.substr(joined.size() - 3));
+    }
 }
 
 // A crash in the middle of an append leaves its first k bytes: the next event of any kind still reads back.

@@ -104,23 +104,22 @@ TEST_F(PurgeAgesTest, AbsurdlyLongInstalledFolderGivesResultCodesOnly)
 
 using TextSafetyTest = NorquillTest;
 
-// A URL is outside text: its "|" and line feed must neither move a field nor write a line of their own.
+// A URL is outside text: its "|", line feed, U+FFFF or the line's own stand-ins must neither move a field,
+// nor write a line of their own, nor end the day, and read back as they were.
 TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
 {
-    UrlFilterLogRecord url{1,
-                           0x1A,
-                           L"https://fonts.example.com/css?family=Roboto|Open+Sans",
-                           2,
-                           L"x\n20261206|000000|1|1|forged|forged|ER",
-                           L"",
-                           0,
-                           0,
-                           L"",
-                           {}};
-    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_URL_FILTER, &url, 0, 0));
+    auto url = [](std::wstring text1, std::wstring text2)
+    { return UrlFilterLogRecord{1, 0x1A, std::move(text1), 2, std::move(text2), L"", 0, 0, L"", {}}; };
+    const UrlFilterLogRecord stored[] = {url(L"https://fonts.example.com/css?family=Roboto|Open+Sans",
+                                             L"x\n20261206|000000|1|1|forged|forged|ER"),
+                                         url(L"http://x/\xFFFF\xFFFF/a.exe", L"evil\xF07Cx.exe\xF01B"),
+                                         url(L"after", L"")};
+    for (UrlFilterLogRecord record : stored)
+        ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_URL_FILTER, &record, 0, 0));
     const std::wstring text = TestSupport::ReadUtf16File(
         sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".ULG");
     ASSERT_GT(text.size(), 17u);
+    const size_t second = text.find(L"\r\n") + 2;
     EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\xF07COpen+Sans|"
               L"x\xF00A"
               L"20261206\xF07C"
@@ -130,14 +129,19 @@ TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
               L"forged\xF07C"
               L"forged\xF07C"
               L"ER|ER\r\n",
-              text.substr(17));
+              text.substr(17, second - 17));
+    EXPECT_EQ(L"00000001|0000001a|2|http://x/\xF0FF\xF0FF/a.exe|evil\xF01B\xF07Cx.exe\xF01B\xF01B|ER\r\n",
+              text.substr(second + 16, text.find(L"\r\n", second) + 2 - second - 16));
 
     UrlFilterLogQuery query;
     query.stDay = TestSupport::Today();
     ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, DATA_URL_FILTER, &query, 0, 0));
-    ASSERT_EQ(1u, query.records.size());
-    EXPECT_EQ(url.tsText1, query.records[0].tsText1);
-    EXPECT_EQ(url.tsText2, query.records[0].tsText2);
+    ASSERT_EQ(std::size(stored), query.records.size());
+    for (size_t i = 0; i < std::size(stored); ++i)
+    {
+        EXPECT_EQ(stored[i].tsText1, query.records[i].tsText1) << i;
+        EXPECT_EQ(stored[i].tsText2, query.records[i].tsText2) << i;
+    }
 }
 
 // Another process deletes the installation key, creates it again without the value and sets the value,

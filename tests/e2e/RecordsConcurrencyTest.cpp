@@ -249,3 +249,50 @@ TEST_F(RecordsConcurrencyTest, ChildStartedDuringAReadHoldsNothingOfThePlugin)
     EXPECT_EQ(before, TestSupport::InheritableHandles());
     child->End();
 }
+
+// A day deleted, by the delete action or the purge, while another process reads it: the name is free at once,
+// every event stored after it lands in a new day that stays, and the old file goes with its last reader.
+TEST_F(RecordsConcurrencyTest, DayDeletedWhileAnotherProcessReadsItSwallowsNoLaterEvent)
+{
+    const SYSTEMTIME today = TestSupport::Today();
+    const std::wstring folder = sandbox.LogFolder();
+    ASSERT_TRUE(
+        TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, L"EventLogPurgeFre", 30));
+    EventLog::LogDeleteParam deleteToday{today, EventLog::LOG_TSC};
+    const struct
+    {
+        std::wstring day;
+        ULONG action;
+        void* param;
+    } cases[] = {{TestSupport::DateText(today), EventLog::ACTION_DELETE, &deleteToday},
+                 {L"20200101", EventLog::ACTION_EVENTLOG_PURGE, nullptr}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.action);
+        const std::wstring file = folder + c.day + L".PTG";
+        WriteTscDay(file, 1000);
+        TestSupport::ChildProcess reader(L"\"" + TestSupport::BinFolder() + L"records_writer.exe\" read \"" +
+                                         file + L"\"");
+        ASSERT_TRUE(reader.WaitFor("reading", 60000)) << reader.output;
+        ASSERT_EQ(RESULT_SUCCESS,
+                  Provider()->DoAction(EventLog::TYPE_EVENTLOG, c.action, 0, c.param, 0, 0, 0));
+        EXPECT_FALSE(TestSupport::FileExists(file)) << "the name is still taken";
+        for (int i = 0; i < 5; ++i)
+        {
+            EventLog::TscLogRecord record{{}, i, {}};
+            wcscpy_s(record.szText1, (L"after-" + std::to_wstring(i)).c_str());
+            EXPECT_EQ(RESULT_SUCCESS,
+                      Provider()->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
+        }
+        reader.End();
+        EventLog::TscLogQuery query;
+        query.stDay = today;
+        ASSERT_EQ(RESULT_SUCCESS,
+                  Provider()->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0));
+        ASSERT_GE(query.records.size(), 5u);
+        const auto& last = query.records.back();
+        EXPECT_STREQ(L"after-4", last.szText1);
+        EXPECT_EQ(TestSupport::ListFiles(folder, L"~*"), std::vector<std::wstring>{})
+            << "a deleted day stayed";
+    }
+}

@@ -35,6 +35,12 @@ bool FileBase::Open(AccessControl::SecurityAttributes& attributes, DWORD* error)
                              attributes.Get(), OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Fail(::GetLastError(), error);
+    FILE_STANDARD_INFO info{};
+    if (::GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof(info)) && info.DeletePending)
+    {
+        ::CloseHandle(h);
+        return Fail(ERROR_DELETE_PENDING, error);
+    }
     m_hFile = h;
     return true;
 }

@@ -19,7 +19,8 @@ public:
     FileBase& operator=(const FileBase&) = delete;
     virtual ~FileBase();
 
-    // 5010 when already open, 160 for an empty path, else CreateFileW's error.
+    // 5010 when already open, 160 for an empty path, 303 (nothing kept open) when the file is marked for
+    // deletion: what went into it would go with it. Else CreateFileW's error.
     bool Open(AccessControl::SecurityAttributes& attributes, DWORD* error = nullptr);
     // position, when given, receives the new file pointer: with 0 from FILE_END, the file's length.
     bool SetFilePointer(LONGLONG distance, DWORD method, DWORD* error = nullptr,

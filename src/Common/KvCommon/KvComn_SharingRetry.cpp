@@ -19,7 +19,9 @@ LONGLONG Counter()
 
 bool SharingRetry::Wait(DWORD error)
 {
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+    const bool deletion = error == ERROR_ACCESS_DENIED || error == ERROR_DELETE_PENDING;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
+        !(deletion && m_also == Also::Deletion))
         return false;
     if (m_frequency == 0)
     {

@@ -13,11 +13,21 @@ public:
     // Long enough to wait out a reader of a very large day (100,000 lines read in about 0.15 s).
     static constexpr DWORD kBoundMs = 2000;
 
-    // Calls open(error) until it succeeds, fails with anything but a sharing (32) or lock (33) violation,
-    // or the bound has run out; error then holds the last failure. The first attempt costs nothing extra.
-    template <class Open> static bool Run(Open open, DWORD& error, DWORD boundMs = kBoundMs)
+    // What is worth waiting for besides a sharing (32) or lock (33) violation.
+    enum class Also
     {
-        SharingRetry retry(boundMs);
+        Nothing,
+        // A file being deleted: its name answers access denied (5) or delete pending (303) until the
+        // last holder closes it, and then a new file can take the name.
+        Deletion,
+    };
+
+    // Calls open(error) until it succeeds, fails with anything not worth waiting for, or the bound has run
+    // out; error then holds the last failure. The first attempt costs nothing extra.
+    template <class Open>
+    static bool Run(Open open, DWORD& error, DWORD boundMs = kBoundMs, Also also = Also::Nothing)
+    {
+        SharingRetry retry(boundMs, also);
         while (!open(error))
         {
             if (!retry.Wait(error))
@@ -27,12 +37,13 @@ public:
     }
 
 private:
-    explicit SharingRetry(DWORD boundMs) : m_boundMs(boundMs) {}
+    SharingRetry(DWORD boundMs, Also also) : m_boundMs(boundMs), m_also(also) {}
     // Sleeps the next back-off step; false when error is not worth waiting for or the bound has run out.
     bool Wait(DWORD error);
     LONGLONG ElapsedMicroseconds() const;
 
     DWORD m_boundMs;
+    Also m_also;
     LONGLONG m_start = 0; // performance counter at the first refusal
     LONGLONG m_frequency = 0;
     LONGLONG m_stepUs = 0;

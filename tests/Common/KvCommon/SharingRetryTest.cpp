@@ -6,29 +6,37 @@
 
 using KvCommon::Storage::SharingRetry;
 
-// Only another opener is worth waiting for: a missing or forbidden file fails at once.
-TEST(SharingRetry, RetriesSharingAndLockViolationsAndNothingElse)
+// Another opener is worth waiting for, and for a writer a day being deleted; a missing or forbidden file
+// fails at once.
+TEST(SharingRetry, RetriesOnlyWhatWillPass)
 {
-    const std::vector<std::vector<DWORD>> scripts = {{32, 33, 32}, {2, 32}, {5}, {160}};
-    for (const std::vector<DWORD>& refusals : scripts)
+    const struct
+    {
+        std::vector<DWORD> refusals;
+        SharingRetry::Also also;
+        bool waits;
+    } cases[] = {
+        {{32, 33, 32}, SharingRetry::Also::Nothing, true},  {{2, 32}, SharingRetry::Also::Nothing, false},
+        {{5}, SharingRetry::Also::Nothing, false},          {{160}, SharingRetry::Also::Nothing, false},
+        {{5, 303, 32}, SharingRetry::Also::Deletion, true}, {{2}, SharingRetry::Also::Deletion, false}};
+    for (const auto& c : cases)
     {
         size_t attempts = 0;
         DWORD error = 0;
         const bool opened = SharingRetry::Run(
             [&](DWORD& e)
             {
-                if (attempts++ == refusals.size())
+                if (attempts++ == c.refusals.size())
                     return true;
-                e = refusals[attempts - 1];
+                e = c.refusals[attempts - 1];
                 return false;
             },
-            error);
-        const bool waits = refusals[0] == 32;
-        EXPECT_EQ(waits, opened);
-        EXPECT_EQ(waits ? refusals.size() + 1 : 1u, attempts) << refusals[0];
-        if (!waits)
+            error, SharingRetry::kBoundMs, c.also);
+        EXPECT_EQ(c.waits, opened) << c.refusals[0];
+        EXPECT_EQ(c.waits ? c.refusals.size() + 1 : 1u, attempts) << c.refusals[0];
+        if (!c.waits)
         {
-            EXPECT_EQ(refusals[0], error);
+            EXPECT_EQ(c.refusals[0], error);
         }
     }
 }

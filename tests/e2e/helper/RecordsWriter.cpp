@@ -3,6 +3,8 @@
 //   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
 //                          prints "<successes> <failures> <torn records>"
 //   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
+//   read PATH              holds PATH open as the plug-in's reader does, prints "reading", and keeps it until
+//                          ended (no DLL)
 //   folders N A B          N times deletes the installation key, creates it without a value and sets
 //                          "InstalledFolder" to A, then B, and so on (no DLL)
 #include "../HostObjects.h"
@@ -84,11 +86,24 @@ int Hold(const wchar_t* path, DWORD ms)
     ::Sleep(file == INVALID_HANDLE_VALUE ? 0 : ms);
     return file == INVALID_HANDLE_VALUE ? 4 : (::CloseHandle(file), 0);
 }
+int Read(const wchar_t* path)
+{
+    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 4;
+    std::printf("reading\n");
+    std::fflush(stdout);
+    ::Sleep(INFINITE);
+    return 0;
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"read" && argc == 3)
+        return Read(argv[2]);
     if (mode == L"hold" && argc == 4)
         return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
     const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
