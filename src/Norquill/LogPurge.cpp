@@ -12,6 +12,7 @@
 #include "SrvFrwk_EventLog.h"
 
 #include <atomic>
+#include <iterator>
 #include <cwchar>
 
 namespace
@@ -37,6 +38,14 @@ std::wstring DoomedName(const std::wstring& path, ULONG serial)
     KvCommon::String::Format(doomed, L"~%s.%lx-%lx.deleted", path.c_str() + nameAt, ::GetCurrentProcessId(),
                              serial);
     return path.substr(0, nameAt) + doomed;
+}
+
+// A day moved aside and not yet gone: a process that ended between the move and the delete left it.
+bool IsDoomed(const wchar_t* name, size_t length)
+{
+    static const wchar_t kEnd[] = L".deleted";
+    const size_t end = std::size(kEnd) - 1;
+    return length > end && name[0] == L'~' && wcscmp(name + length - end, kEnd) == 0;
 }
 
 // Moves the file out of its name, waiting out a writer's append. 0 or the Win32 error.
@@ -117,6 +126,12 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
     ForEachFile(folder,
                 [&](const wchar_t* name, size_t length)
                 {
+                    if (IsDoomed(name, length))
+                    {
+                        path.assign(folder).append(name, length);
+                        ::DeleteFileW(path.c_str()); // still read: it goes with its reader
+                        return;
+                    }
                     const Verdict verdict = JudgeEventLog(name, length, extensions, *_pstDate);
                     if (verdict == Verdict::WrongName)
                         KV_TRACE_INFO(L"invalid log filename: %s", name);

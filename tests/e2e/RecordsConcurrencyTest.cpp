@@ -251,7 +251,8 @@ TEST_F(RecordsConcurrencyTest, ChildStartedDuringAReadHoldsNothingOfThePlugin)
 }
 
 // A day deleted, by the delete action or the purge, while another process reads it: the name is free at once,
-// every event stored after it lands in a new day that stays, and the old file goes with its last reader.
+// every event stored after it lands in a new day that stays, and the old file goes with its last reader, as
+// does one that a process ending between the move and the delete left behind.
 TEST_F(RecordsConcurrencyTest, DayDeletedWhileAnotherProcessReadsItSwallowsNoLaterEvent)
 {
     const SYSTEMTIME today = TestSupport::Today();
@@ -271,6 +272,7 @@ TEST_F(RecordsConcurrencyTest, DayDeletedWhileAnotherProcessReadsItSwallowsNoLat
         SCOPED_TRACE(c.action);
         const std::wstring file = folder + c.day + L".PTG";
         WriteTscDay(file, 1000);
+        WriteTscDay(folder + L"~" + c.day + L".PTG.1-1.deleted", 1); // left by a process that ended
         TestSupport::ChildProcess reader(L"\"" + TestSupport::BinFolder() + L"records_writer.exe\" read \"" +
                                          file + L"\"");
         ASSERT_TRUE(reader.WaitFor("reading", 60000)) << reader.output;
