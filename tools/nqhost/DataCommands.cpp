@@ -138,7 +138,7 @@ ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIM
     std::vector<std::vector<Cell>> rows;
     size_t skipped = 0;
     ULONG result = DayRead::Read(
-        context, kind, day, location.DayFile(day),
+        context.host.Provider(), kind, day, location.DayFile(day),
         [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
         { rows.push_back(Row(context.output, time, fields)); },
         skipped);
@@ -238,7 +238,7 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
             currentDay = Text::DayKey(fileDay);
             size_t skipped = 0;
             ULONG result = DayRead::Read(
-                context, kind, fileDay, path,
+                context.host.Provider(), kind, fileDay, path,
                 [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
                 {
                     if (filter.Accepts(kind, time, fields))

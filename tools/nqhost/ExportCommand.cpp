@@ -50,8 +50,7 @@ void Export(CommandContext& context, const CommandArgs& args)
         [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring& path)
         {
             progress.Show(dayIndex + 1);
-            const size_t lines = DayRead::CountLines(path);
-            ULONG result = feed.Read(kind, day, 0,
+            ULONG result = feed.Read(kind, day, path, 0,
                                      [&](const EventRecord& record)
                                      {
                                          if (!filter.Accepts(kind, record.time, record.fields))
@@ -60,8 +59,7 @@ void Export(CommandContext& context, const CommandArgs& args)
                                          ++records;
                                          return true;
                                      });
-            if (!SrvFrwk::Failed(result) && lines > feed.Records())
-                DayRead::ReportSkipped(context, kind, day, path, lines - feed.Records());
+            DayRead::ReportSkipped(context, kind, day, path, feed.Damaged());
             // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
             if (SrvFrwk::Failed(result))
                 context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s",

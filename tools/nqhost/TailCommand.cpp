@@ -68,8 +68,7 @@ public:
         m_size = size;
         if (size < 0)
             return;
-        const size_t lines = DayRead::CountLines(path);
-        ULONG result = m_feed.Read(m_kind, day, skip,
+        ULONG result = m_feed.Read(m_kind, day, path, skip,
                                    [&](const EventRecord& record)
                                    {
                                        if (!filter.Accepts(m_kind, record.time, record.fields))
@@ -86,7 +85,7 @@ public:
             m_size = -2;
             return;
         }
-        const size_t skipped = lines > m_feed.Records() ? lines - m_feed.Records() : 0;
+        const size_t skipped = m_feed.Damaged();
         if (skipped > m_skippedSaid)
             DayRead::ReportSkipped(m_context, m_kind, day, path, skipped - m_skippedSaid);
         m_skippedSaid = std::max(m_skippedSaid, skipped);
@@ -95,9 +94,10 @@ public:
     // Records of the day file at this moment.
     size_t Count(const SYSTEMTIME& day) const
     {
-        size_t count = 0;
-        m_kind.Read(m_context.host.Provider(), day,
-                    [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; });
+        size_t count = 0, damaged = 0;
+        DayRead::Read(
+            m_context.host.Provider(), m_kind, day, m_location.DayFile(day),
+            [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; }, damaged);
         return count;
     }
 

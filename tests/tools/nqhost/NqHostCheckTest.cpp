@@ -38,7 +38,7 @@ TEST_F(NqHostCheck, CleanDayExitsZeroAndEachDamageIsReportedWithItsLine)
     const std::set<std::pair<long long, std::string>> expected = {
         {2, "no \"|\" in the line"},
         {3, "a line of 2047 characters with its line end"},
-        {4, "a byte-order mark inside the file"},
+        {4, "a byte-order mark at the start of the line"},
         {5, "not valid UTF-16 at character 17"},
         {6, "the last line has no line end "},
         {101, "no byte-order mark at the start "},

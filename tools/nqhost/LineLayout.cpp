@@ -1,0 +1,131 @@
+#include "LineLayout.h"
+
+#include "Text.h"
+
+#include <cwctype>
+
+namespace NqHost
+{
+namespace LineLayout
+{
+namespace
+{
+// One letter a field: D date, T time, d decimal, x hexadecimal, X "0x" and hexadecimal, t text, e empty.
+// A kind whose line ends by what its event holds has a form for each ending.
+struct Layout
+{
+    const wchar_t* kind;
+    const wchar_t* forms[2];
+};
+
+const Layout kLayouts[] = {
+    {L"virus", {L"DTxxddttdddd", nullptr}},   {L"spyware", {L"DTXdtttetdtddt", nullptr}},
+    {L"vulnerability", {L"DTtddt", nullptr}}, {L"tsc", {L"DTtd", nullptr}},
+    {L"update", {L"DTddddtt", nullptr}},      {L"history", {L"DTddd", L"DTe"}},
+    {L"url", {L"DTdxdttt", L"DTdxttee"}},     {L"privacy", {L"DTddtdtt", L"DTddtdt"}},
+    {L"phishing", {L"DTddttte", L"DTdddte"}}, {L"change", {L"DTXdttdtettddt", nullptr}},
+};
+
+bool Digits(const std::wstring& text, size_t from, bool hex)
+{
+    if (from >= text.size())
+        return false;
+    for (size_t i = from; i < text.size(); ++i)
+        if (hex ? !iswxdigit(text[i]) || text[i] > 0x7F : text[i] < L'0' || text[i] > L'9')
+            return false;
+    return true;
+}
+
+bool Number(const std::wstring& text, bool hex)
+{
+    return Digits(text, !text.empty() && text[0] == L'-' ? 1 : 0, hex);
+}
+
+bool Date(const std::wstring& text)
+{
+    SYSTEMTIME day;
+    return text.size() == 8 && Digits(text, 0, false) &&
+           Text::ParseDate(text.substr(0, 4) + L"-" + text.substr(4, 2) + L"-" + text.substr(6, 2), day);
+}
+
+bool Time(const std::wstring& text)
+{
+    return text.size() == 6 && Digits(text, 0, false) && _wtoi(text.substr(0, 2).c_str()) < 24 &&
+           _wtoi(text.substr(2, 2).c_str()) < 60 && _wtoi(text.substr(4, 2).c_str()) < 60;
+}
+
+// Why the field is not what its letter asks, or nullptr.
+const wchar_t* FieldProblem(wchar_t letter, const std::wstring& field)
+{
+    switch (letter)
+    {
+    case L'D':
+        return Date(field) ? nullptr : L"is no date YYYYMMDD";
+    case L'T':
+        return Time(field) ? nullptr : L"is no time HHMMSS";
+    case L'd':
+        return Number(field, false) ? nullptr : L"is not a decimal number";
+    case L'x':
+        return Number(field, true) ? nullptr : L"is not a hexadecimal number";
+    case L'X':
+        return field.size() > 2 && field[0] == L'0' && field[1] == L'x' && Digits(field, 2, true)
+                   ? nullptr
+                   : L"is not a 0x hexadecimal number";
+    case L'e':
+        return field.empty() ? nullptr : L"is not empty";
+    default:
+        return nullptr;
+    }
+}
+
+std::wstring FormProblem(const wchar_t* form, const std::vector<std::wstring>& fields)
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (const wchar_t* problem = FieldProblem(form[i], fields[i]))
+            return Text::Format(L"field %llu \"%s\" %s", static_cast<unsigned long long>(i + 1),
+                                fields[i].substr(0, 40).c_str(), problem);
+    return std::wstring();
+}
+} // namespace
+
+std::vector<std::wstring> Split(const std::wstring& line)
+{
+    std::vector<std::wstring> fields;
+    size_t start = line.empty() || line[0] != L'|' ? 0 : 1;
+    for (size_t bar = line.find(L'|', start); bar != std::wstring::npos; bar = line.find(L'|', start))
+    {
+        fields.push_back(line.substr(start, bar - start));
+        start = bar + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+std::wstring Problem(const std::wstring& kind, const std::vector<std::wstring>& fields)
+{
+    for (const Layout& layout : kLayouts)
+    {
+        if (kind != layout.kind)
+            continue;
+        std::wstring problem, counts;
+        for (const wchar_t* form : layout.forms)
+        {
+            if (!form)
+                continue;
+            counts += (counts.empty() ? L"" : L" or ") + std::to_wstring(wcslen(form));
+            if (wcslen(form) != fields.size())
+                continue;
+            std::wstring why = FormProblem(form, fields);
+            if (why.empty())
+                return why;
+            problem = problem.empty() ? why : problem;
+        }
+        if (!problem.empty())
+            return problem + L": not a " + kind + L" line";
+        return Text::Format(L"%llu fields where a %s line has %s",
+                            static_cast<unsigned long long>(fields.size()), kind.c_str(), counts.c_str());
+    }
+    return std::wstring();
+}
+} // namespace LineLayout
+} // namespace NqHost
