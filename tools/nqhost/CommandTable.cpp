@@ -35,8 +35,9 @@ const std::vector<CommandInfo>& All()
          L"table; days without a file are counted, not failures. An open --from starts at the oldest\n"
          L"file, an open --to ends today. A MOMENT is YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS].\n"
          L"'all' gives one timeline of every kind in time order. --where keeps the records whose field\n"
-         L"has the value (numbers by value, texts whatever the case; 'kind' names the kind), each one\n"
-         L"given must hold; --match keeps those with a text field that holds TEXT, whatever the case.\n"
+         L"has the value (numbers by value, texts whatever the case; 'kind' names the kind; field names\n"
+         L"whatever their case), each one given must hold; --match keeps those with a text field that\n"
+         L"holds TEXT, whatever the case (the system's ordinal comparison, every script's capitals).\n"
          L"Lines of a day file the plug-in's reader skipped are counted on standard error.",
          {L"from", L"to", L"where", L"match"},
          Query},
@@ -153,7 +154,7 @@ std::wstring ToolHelp()
 {
     std::wstring text = L"nqhost: loads Norquill.dll as the service framework does and drives its provider\n"
                         L"and service from the command line.\n\n"
-                        L"usage: nqhost [--dll PATH] [--json] COMMAND [ARGS]\n\n"
+                        L"usage: nqhost [--dll PATH] [--json] [--wide] COMMAND [ARGS]\n\n"
                         L"commands:\n";
     for (const CommandInfo& command : All())
         text += L"  nqhost " + std::wstring(command.synopsis) + L"\n";
@@ -161,6 +162,7 @@ std::wstring ToolHelp()
             L"\n\n"
             L"  --dll PATH  load another build of the plug-in (default: Norquill.dll beside nqhost.exe)\n"
             L"  --json      print one JSON document instead of text\n"
+            L"  --wide      whole texts in tables on a console too (files and pipes always get them)\n"
             L"  --help      this text; 'nqhost COMMAND --help' for one command\n\n"
             L"exit code: 0 when every result was non-negative, 1 after a failure, 2 after a usage error.\n";
     return text;

@@ -269,7 +269,7 @@ void Query(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 1, 2, L"query");
     const std::vector<const CRecordKind*> kinds = ParseKinds({args[0]});
-    const CRecordFilter filter(context.line);
+    const CRecordFilter filter(context.line, kinds);
     bool range = context.line.Has(L"from") || context.line.Has(L"to");
     if (range && args.size() > 1)
         throw UsageError{L"give either a day or --from/--to, not both"};

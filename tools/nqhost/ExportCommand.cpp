@@ -21,7 +21,7 @@ void Export(CommandContext& context, const CommandArgs& args)
     const WriterChoice choice = ParseWriterChoice(context.line, L"jsonl", false);
     CRecordWriter::Check(choice, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
-    const CRecordFilter filter(context.line);
+    const CRecordFilter filter(context.line, kinds);
     if (outputPath.empty())
         context.output.ReportToStderr();
     const DWORD attributes =

@@ -182,7 +182,7 @@ void Tail(CommandContext& context, const CommandArgs& args)
     // With --json the events are JSON too, as everything else of the run.
     const WriterChoice choice = ParseWriterChoice(line, line.Has(L"json") ? L"jsonl" : L"text", true);
     CRecordWriter::Check(choice, kinds);
-    const CRecordFilter filter(line);
+    const CRecordFilter filter(line, kinds);
     context.output.ReportToStderr();
 
     CCursor cursor(line.Option(L"cursor"));

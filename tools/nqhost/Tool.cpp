@@ -57,7 +57,8 @@ namespace NqHost
 
 int RunTool(const std::vector<std::wstring>& args)
 {
-    COutput output(std::find(args.begin(), args.end(), L"--json") != args.end());
+    COutput output(std::find(args.begin(), args.end(), L"--json") != args.end(),
+                   std::find(args.begin(), args.end(), L"--wide") != args.end());
     std::wstring commandName;
     try
     {
