@@ -14,33 +14,6 @@ namespace Commands
 {
 namespace
 {
-// The log folder must be a folder that can be listed; false, with the reason said, otherwise.
-bool CheckFolder(CommandContext& context, const std::wstring& folder)
-{
-    std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
-    DWORD attributes = GetFileAttributesW(bare.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-    {
-        context.output.Failure(L"the log folder " + folder + L" cannot be used: " +
-                               ResultCodes::Describe(GetLastError()));
-        return false;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    {
-        context.output.Failure(L"the log folder " + folder + L" is a file, not a folder");
-        return false;
-    }
-    WIN32_FIND_DATAW data;
-    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-    if (!find && GetLastError() != ERROR_FILE_NOT_FOUND)
-    {
-        context.output.Failure(L"the log folder " + folder + L" cannot be listed: " +
-                               ResultCodes::Describe(GetLastError()));
-        return false;
-    }
-    return true;
-}
-
 std::wstring FileName(const std::wstring& path)
 {
     return path.substr(path.find_last_of(L'\\') + 1);
@@ -53,8 +26,6 @@ void Check(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
-    if (!CheckFolder(context, walk.Folder()))
-        return;
     std::vector<std::vector<Cell>> files, problems;
     size_t damaged = 0;
     walk.ForEachFile(

@@ -4,6 +4,7 @@
 #include "DayRead.h"
 #include "DayWalk.h"
 #include "LogLocation.h"
+#include "LogsFolder.h"
 #include "RecordFilter.h"
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
@@ -88,7 +89,7 @@ void ExplainStoreFailure(CommandContext& context, const CRecordKind& kind)
     if (SrvFrwk::Failed(context.host.Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, 0, 0)) ||
         query.tsLogPath.empty())
         return context.output.Failure(L"the day file's name cannot be made (is InstalledFolder too long?)");
-    const std::wstring& path = query.tsLogPath;
+    const std::wstring path = CLogsFolder::Shown(query.tsLogPath);
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
     const std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
     DWORD attributes = GetFileAttributesW(bare.c_str());
@@ -133,7 +134,8 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
 ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, size_t* count)
 {
     CLogLocation location;
-    if (!context.host.Provider() || !location.Find(context, kind))
+    if (!context.host.Provider() || !location.Find(context, kind) ||
+        !CLogLocation::Usable(context.output, location.Folder()))
         return SrvFrwk::RESULT_FAILED;
     std::vector<std::vector<Cell>> rows;
     size_t skipped = 0;

@@ -16,7 +16,9 @@ bool CDayWalk::Prepare(CommandContext& context)
     for (const CRecordKind* kind : m_kinds)
     {
         CLogLocation location;
-        if (!location.Find(context, *kind))
+        // One folder serves every kind: a missing one is said once.
+        if (!location.Find(context, *kind) ||
+            (m_files.empty() && !CLogLocation::Usable(context.output, location.Folder())))
             return false;
         m_folder = location.Folder();
         m_files.push_back(location.ListDayFiles(&m_misnamed));

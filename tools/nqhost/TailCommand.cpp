@@ -193,7 +193,8 @@ void Tail(CommandContext& context, const CommandArgs& args)
     std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
     CTail tail(context, kinds, filter, *writer, cursor, maxRecords);
     for (auto& followed : tail.Followed())
-        if (!followed->Location().Find(context, followed->Kind()))
+        if (!followed->Location().Find(context, followed->Kind()) ||
+            !CLogLocation::Usable(context.output, followed->Location().Folder()))
             return;
     CStopSignal stop;
     // Delivered only once flushed; a failed save stops the follow, which could not resume.
