@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-prefix="$build/wineprefix"
+prefix=${NQ_WINEPREFIX:-$build/wineprefix} # the tests name their own
 
 stamp="$build/.nqhost-built"
 if [ -f "$build/build.ninja" ] && command -v ninja >/dev/null; then

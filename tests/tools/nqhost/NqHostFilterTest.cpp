@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         // A file's own order is not the time order; kinds interleave.
-        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan B|2\r\n20240301|070000|scan a|1\r\n");
+        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan Zo\u00eb|2\r\n20240301|070000|scan a|1\r\n");
         WriteDayFile(L"20240301.VLG", L"20240301|080000|00000005|00000000|2|1|Worm.X|C:\\a|0|0|0|0\r\n"
                                       L"20240301|100000|00000012|00000000|2|1|Trojan.Y|C:\\b|1|0|0|0\r\n");
         WriteDayFile(L"20240302.UPG", L"20240302|060000|1|0|0|0|16.0|engine\r\n");
@@ -54,9 +54,12 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
     } cases[] = {
         {L"query 1 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}}, // LogType 1: virus
         {L"query virus 2024-03-01 --where dwNumber=18 --where nValue1=0", {}},
-        {L"query virus 2024-03-01 --where szThreatName=worm.x", {"virus \"Worm.X\""}},
-        {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN", {"tsc \"scan a\"", "tsc \"Scan B\""}},
-        {L"query all --from 2024-03-01T08:00 --to 2024-03-01T09:00", {"virus \"Worm.X\"", "tsc \"Scan B\""}},
+        {L"query virus 2024-03-01 --where SZTHREATNAME=worm.x", {"virus \"Worm.X\""}},
+        {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN",
+         {"tsc \"scan a\"", "tsc \"Scan Zo\xc3\xab\""}},
+        {L"query all --from 2024-03-01 --to 2024-03-02 --match ZO\u00cb", {"tsc \"Scan Zo\xc3\xab\""}},
+        {L"query all --from 2024-03-01T08:00 --to 2024-03-01T09:00",
+         {"virus \"Worm.X\"", "tsc \"Scan Zo\xc3\xab\""}},
         {L"query all --from \"2024-03-01 09:00:01\" --to 2024-03-02T06:00:00",
          {"virus \"Trojan.Y\"", "update \"engine\""}},
     };
@@ -75,9 +78,16 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
         }
         EXPECT_EQ(c.kept, kept);
     }
-    NqHostRun bad = Run(L"query all --from 2024-03-01T25:00");
-    EXPECT_EQ(2, bad.exitCode) << bad.output;
-    EXPECT_TRUE(bad.Says("is not a moment of the form")) << bad.output;
+    for (const auto& bad :
+         {std::make_pair(L"query all --from 2024-03-01T25:00", "is not a moment of the form"),
+          std::make_pair(L"query virus --where nosuch=1",
+                         "no such field in a virus record (fields: kind, dwNumber, szThreatName"),
+          std::make_pair(L"query all --where nValue1=one", "nValue1 is a number field")})
+    {
+        NqHostRun run = Run(bad.first);
+        EXPECT_EQ(2, run.exitCode) << run.output;
+        EXPECT_TRUE(run.Says(bad.second)) << run.output;
+    }
 }
 
 TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTail)
