@@ -26,6 +26,8 @@ void Check(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    if (!walk.Usable(context.output))
+        return;
     std::vector<std::vector<Cell>> files, problems;
     size_t damaged = 0;
     walk.ForEachFile(

@@ -229,6 +229,8 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
         walk.SetRange(*day, *day);
     else
         walk.SetRange(context.line);
+    if (!walk.Usable(context.output))
+        return;
     std::vector<TimelineRecord> records;
     size_t dayStart = 0;
     DWORD currentDay = 0;

@@ -17,8 +17,7 @@ bool CDayWalk::Prepare(CommandContext& context)
     {
         CLogLocation location;
         // One folder serves every kind: a missing one is said once.
-        if (!location.Find(context, *kind) ||
-            (m_files.empty() && !CLogLocation::Usable(context.output, location.Folder())))
+        if (!location.Find(context, *kind))
             return false;
         m_folder = location.Folder();
         m_files.push_back(location.ListDayFiles(&m_misnamed));

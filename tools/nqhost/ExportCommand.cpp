@@ -33,6 +33,8 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    if (!walk.Usable(context.output))
+        return;
     CCursor cursor(context.line.Option(L"cursor"));
     std::wstring problem;
     if (!cursor.Load(problem))
