@@ -153,7 +153,8 @@ void CDayFileCheck::CheckLine(const wchar_t* line, size_t length, bool last)
 
 void CDayFileCheck::CheckFields(const wchar_t* line, size_t length)
 {
-    const std::wstring problem = LineLayout::Problem(m_kind, LineLayout::Split(std::wstring(line, length)));
+    LineLayout::Split(line, length, m_fields);
+    const std::wstring problem = LineLayout::Problem(m_kind, m_fields);
     if (!problem.empty())
         Add(problem);
 }

@@ -47,6 +47,7 @@ private:
     size_t m_damagedLines = 0;
     bool m_complete = true; // the reader's state: false after a piece without its "\n"
     std::vector<bool> m_recordDamaged;
+    std::vector<std::wstring> m_fields; // of the line being judged
     std::vector<DayFileProblem> m_problems;
 };
 } // namespace NqHost

@@ -88,17 +88,24 @@ std::wstring FormProblem(const wchar_t* form, const std::vector<std::wstring>& f
 }
 } // namespace
 
-std::vector<std::wstring> Split(const std::wstring& line)
+void Split(const wchar_t* line, size_t length, std::vector<std::wstring>& fields)
 {
-    std::vector<std::wstring> fields;
-    size_t start = line.empty() || line[0] != L'|' ? 0 : 1;
-    for (size_t bar = line.find(L'|', start); bar != std::wstring::npos; bar = line.find(L'|', start))
+    size_t count = 0;
+    auto add = [&](size_t from, size_t to)
     {
-        fields.push_back(line.substr(start, bar - start));
-        start = bar + 1;
-    }
-    fields.push_back(line.substr(start));
-    return fields;
+        if (count == fields.size())
+            fields.emplace_back();
+        fields[count++].assign(line + from, to - from);
+    };
+    size_t start = length > 0 && line[0] == L'|' ? 1 : 0;
+    for (size_t at = start; at < length; ++at)
+        if (line[at] == L'|')
+        {
+            add(start, at);
+            start = at + 1;
+        }
+    add(start, length);
+    fields.resize(count);
 }
 
 std::wstring Problem(const std::wstring& kind, const std::vector<std::wstring>& fields)
@@ -109,19 +116,18 @@ std::wstring Problem(const std::wstring& kind, const std::vector<std::wstring>& 
             continue;
         std::wstring problem, counts;
         for (const wchar_t* form : layout.forms)
-        {
-            if (!form)
-                continue;
-            counts += (counts.empty() ? L"" : L" or ") + std::to_wstring(wcslen(form));
-            if (wcslen(form) != fields.size())
-                continue;
-            std::wstring why = FormProblem(form, fields);
-            if (why.empty())
-                return why;
-            problem = problem.empty() ? why : problem;
-        }
+            if (form && wcslen(form) == fields.size())
+            {
+                std::wstring why = FormProblem(form, fields);
+                if (why.empty())
+                    return why;
+                problem = problem.empty() ? why : problem;
+            }
         if (!problem.empty())
             return problem + L": not a " + kind + L" line";
+        for (const wchar_t* form : layout.forms)
+            if (form)
+                counts += (counts.empty() ? L"" : L" or ") + std::to_wstring(wcslen(form));
         return Text::Format(L"%llu fields where a %s line has %s",
                             static_cast<unsigned long long>(fields.size()), kind.c_str(), counts.c_str());
     }

@@ -9,8 +9,9 @@ namespace NqHost
 {
 namespace LineLayout
 {
-// The fields as the reader cuts them at "|" (a "|" at the very start gives no field).
-std::vector<std::wstring> Split(const std::wstring& line);
+// The fields as the reader cuts them at "|" (a "|" at the very start gives no field), into fields, whose
+// strings are reused: a day has many lines.
+void Split(const wchar_t* line, size_t length, std::vector<std::wstring>& fields);
 // Why the fields do not fit the kind's line, or "" when they do.
 std::wstring Problem(const std::wstring& kind, const std::vector<std::wstring>& fields);
 } // namespace LineLayout
