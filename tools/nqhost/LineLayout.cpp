@@ -41,17 +41,29 @@ bool Number(const std::wstring& text, bool hex)
     return Digits(text, !text.empty() && text[0] == L'-' ? 1 : 0, hex);
 }
 
+// Two digits at a place, as a number; the caller has checked that they are digits.
+int Pair(const std::wstring& text, size_t at)
+{
+    return (text[at] - L'0') * 10 + (text[at + 1] - L'0');
+}
+
+// Checked by arithmetic: every line of a day has one, and a call into the system for each costs more than
+// the rest of the judgement.
 bool Date(const std::wstring& text)
 {
-    SYSTEMTIME day;
-    return text.size() == 8 && Digits(text, 0, false) &&
-           Text::ParseDate(text.substr(0, 4) + L"-" + text.substr(4, 2) + L"-" + text.substr(6, 2), day);
+    if (text.size() != 8 || !Digits(text, 0, false))
+        return false;
+    const int year = Pair(text, 0) * 100 + Pair(text, 2), month = Pair(text, 4), day = Pair(text, 6);
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return year >= 1601 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 bool Time(const std::wstring& text)
 {
-    return text.size() == 6 && Digits(text, 0, false) && _wtoi(text.substr(0, 2).c_str()) < 24 &&
-           _wtoi(text.substr(2, 2).c_str()) < 60 && _wtoi(text.substr(4, 2).c_str()) < 60;
+    return text.size() == 6 && Digits(text, 0, false) && Pair(text, 0) < 24 && Pair(text, 2) < 60 &&
+           Pair(text, 4) < 60;
 }
 
 // Why the field is not what its letter asks, or nullptr.
