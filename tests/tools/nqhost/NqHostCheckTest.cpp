@@ -69,3 +69,34 @@ TEST_F(NqHostCheck, FileAsFolderFailsAndNamesThePluginNeverReadsAreListed)
               misnamed);
     EXPECT_EQ(0, doc.at("files").at(0).at("problems")) << "the well-named file is clean";
 }
+
+// Every form of every kind's line as the plug-in writes it fits the layouts check judges lines by.
+TEST_F(NqHostCheck, EveryFormOfEveryKindsLineThePluginWritesIsClean)
+{
+    const std::string events =
+        R"({"kind":"virus","szFilePath":"C:\\a|b","szDetail":"q","dwNumber":-5,"dwCode":26}
+{"kind":"spyware","nType":1,"szPath":"p","dwCode":32,"nValue3":-3}
+{"kind":"vulnerability","nValue1":12345678,"nValue2":-1234567}
+{"kind":"tsc","szText1":"x\r\ny","nValue1":-1}
+{"kind":"update","nValue1":1,"szText2":"b"}
+{"kind":"history","dwKind":0,"dwCount":4}
+{"kind":"history","dwKind":1,"qwAmount":4294967300}
+{"kind":"history","dwKind":7}
+{"kind":"url","dwCode":26,"nValue":4}
+{"kind":"url","dwCode":128,"tsText4":"x"}
+{"kind":"privacy","dwType":2,"tsText6":"c"}
+{"kind":"privacy","dwType":3,"tsText4":"d"}
+{"kind":"privacy","dwType":9}
+{"kind":"phishing","dwCode":128,"nValue2":7}
+{"kind":"phishing","dwCode":1,"tsText3":"c"}
+{"kind":"change","nType":3,"dwFlag":1,"szItem":"i"}
+{"kind":"change","nType":4,"dwFlag":1,"szItem":"i"}
+{"kind":"change","nType":1,"nValue2":5}
+)";
+    TestSupport::TempFolder folder;
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"events.jsonl", events.data(), events.size()));
+    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"events.jsonl\"").exitCode);
+    NqHostRun check = Run(L"check");
+    EXPECT_EQ(0, check.exitCode) << check.output;
+    EXPECT_TRUE(check.Says("10 day files, all clean")) << check.output;
+}
