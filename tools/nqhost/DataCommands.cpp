@@ -139,11 +139,9 @@ ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIM
         return SrvFrwk::RESULT_FAILED;
     std::vector<std::vector<Cell>> rows;
     size_t skipped = 0;
-    ULONG result = DayRead::Read(
-        context.host.Provider(), kind, day, location.DayFile(day),
-        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-        { rows.push_back(Row(context.output, time, fields)); },
-        skipped);
+    ULONG result = DayRead::Read(context.host.Provider(), kind, day, location.DayFile(day), skipped,
+                                 [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                                 { rows.push_back(Row(context.output, time, fields)); });
     context.output.Result(QueryName(kind, day), result);
     DayRead::ReportSkipped(context, kind, day, location.DayFile(day), skipped);
     if (count)
@@ -241,14 +239,13 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
                 dayStart = records.size();
             currentDay = Text::DayKey(fileDay);
             size_t skipped = 0;
-            ULONG result = DayRead::Read(
-                context.host.Provider(), kind, fileDay, path,
-                [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                {
-                    if (filter.Accepts(kind, time, fields))
-                        records.push_back({CRecordFilter::Key(time), &kind, time, fields});
-                },
-                skipped);
+            ULONG result =
+                DayRead::Read(context.host.Provider(), kind, fileDay, path, skipped,
+                              [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                              {
+                                  if (filter.Accepts(kind, time, fields))
+                                      records.push_back({CRecordFilter::Key(time), &kind, time, fields});
+                              });
             context.output.Result(QueryName(kind, fileDay), result);
             DayRead::ReportSkipped(context, kind, fileDay, path, skipped);
             if (kinds.size() > 1)

@@ -8,6 +8,8 @@
 
 namespace NqHost
 {
+namespace Day = DayRead;
+
 ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path, size_t skip,
                      const CCursor::Entry& from, const Deliver& deliver, bool& begunAnew)
 {
@@ -16,26 +18,24 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::
     size_t number = 0;
     bool taking = true;
     begunAnew = false;
-    ULONG result = DayRead::Read(
-        m_provider, kind, day, path,
-        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-        {
-            ++number;
-            if (!taking || begunAnew || number < std::max(from.count, skip))
-                return;
-            std::string id = EventId::Make(kind.Name(), day, number, time, fields);
-            if (number == from.count && (begunAnew = id != from.lastId))
-                return;
-            if (number <= std::max(from.count, skip))
-            {
-                reached = {number, std::move(id)}; // skipped, but covered from now on
-                return;
-            }
-            if (!(taking = deliver({kind, time, fields, id})))
-                return;
-            reached = {number, std::move(id)};
-        },
-        m_damaged);
+    ULONG result = Day::Read(m_provider, kind, day, path, m_damaged,
+                             [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                             {
+                                 ++number;
+                                 if (!taking || begunAnew || number < std::max(from.count, skip))
+                                     return;
+                                 std::string id = EventId::Make(kind.Name(), day, number, time, fields);
+                                 if (number == from.count && (begunAnew = id != from.lastId))
+                                     return;
+                                 if (number <= std::max(from.count, skip))
+                                 {
+                                     reached = {number, std::move(id)}; // skipped, but covered from now on
+                                     return;
+                                 }
+                                 if (!(taking = deliver({kind, time, fields, id})))
+                                     return;
+                                 reached = {number, std::move(id)};
+                             });
     if (SrvFrwk::Failed(result))
         return result;
     begunAnew = begunAnew || number < from.count;

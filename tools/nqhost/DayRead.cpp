@@ -22,7 +22,7 @@ std::unique_ptr<CDayFileCheck> Judge(const CRecordKind& kind, const std::wstring
 } // namespace
 
 ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const CRecordKind& kind, const SYSTEMTIME& day,
-           const std::wstring& path, const RecordSink& sink, size_t& damaged)
+           const std::wstring& path, size_t& damaged, const RecordSink& sink)
 {
     std::unique_ptr<CDayFileCheck> lines;
     size_t record = 0;

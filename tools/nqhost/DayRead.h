@@ -10,7 +10,7 @@ namespace DayRead
 // QueryData for the day (CRecordKind::Read); the sink sees the records of the lines that are events
 // (CDayFileCheck), in file order. damaged: the lines of the file that are no event, 0 after a failure.
 ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const CRecordKind& kind, const SYSTEMTIME& day,
-           const std::wstring& path, const RecordSink& sink, size_t& damaged);
+           const std::wstring& path, size_t& damaged, const RecordSink& sink);
 
 // Says the damaged lines on standard error, or as "damagedLines" in --json; nothing for none.
 void ReportSkipped(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day,

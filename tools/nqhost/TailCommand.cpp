@@ -95,9 +95,8 @@ public:
     size_t Count(const SYSTEMTIME& day) const
     {
         size_t count = 0, damaged = 0;
-        DayRead::Read(
-            m_context.host.Provider(), m_kind, day, m_location.DayFile(day),
-            [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; }, damaged);
+        DayRead::Read(m_context.host.Provider(), m_kind, day, m_location.DayFile(day), damaged,
+                      [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; });
         return count;
     }
 
