@@ -1,6 +1,7 @@
 #include "LogsFolder.h"
 
 #include "HostRegistry.h"
+#include "LogLocation.h"
 #include "ResultCodes.h"
 #include "Text.h"
 
@@ -19,15 +20,7 @@ CLogsFolder::CLogsFolder(COutput& output, const std::wstring& folder)
     m_folder = size && size < MAX_PATH * 4 ? full : folder;
     if (m_folder.empty() || m_folder.back() != L'\\')
         m_folder += L'\\';
-    const std::wstring bare = m_folder.substr(0, m_folder.size() - 1);
-    const DWORD attributes = GetFileAttributesW(bare.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        output.Failure(L"the log folder " + m_folder + L" cannot be used: " +
-                       ResultCodes::Describe(GetLastError()));
-    else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        output.Failure(L"the log folder " + m_folder + L" is a file, not a folder");
-    else
-        m_ready = Install(output);
+    m_ready = CLogLocation::Usable(output, m_folder) && Install(output);
 }
 
 bool CLogsFolder::Install(COutput& output)
