@@ -92,23 +92,29 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
 
 TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTail)
 {
-    // Three records; a line without "|", an empty line, one too long for the reader and a cut last line.
+    // Four events among lines the reader skips (no "|", empty, too long, a null and the line after it, a cut
+    // last line) and lines it makes records of that do not fit a tsc line (a bare LF, no time).
     const std::wstring day = TestSupport::DateText(TestSupport::Today());
     WriteDayFile(day + L".PTG", day + L"|080000|a|1\r\nno separator\r\n\r\n" + day + L"|080001|b|2\r\n" +
                                     day + L"|080002|" + std::wstring(2100, L'x') + L"|3\r\n" + day +
-                                    L"|080003|c|4\r\n" + day + L"|080004|cut");
+                                    L"|080003|c|4\r\n" + day + std::wstring(L"|080004|n\0ull|5\r\n", 18) +
+                                    day + L"|080005|after|6\r\n" + day + L"|080006|bare|7\n" + day +
+                                    L"|08h007|t|8\r\n" + day + L"|080008|d|9\r\n" + day + L"|080009|cut");
     Json query = RunJson(L"query tsc");
-    EXPECT_EQ(3u, query.at("records").size());
-    EXPECT_EQ(4, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
+    std::vector<std::string> texts;
+    for (const Json& record : query.at("records"))
+        texts.push_back(record.at("szText1"));
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d"}), texts);
+    EXPECT_EQ(8, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
 
     TestSupport::TempFolder folder;
     Json exported =
         RunJson(L"export tsc --from " + NqHost::Text::FromUtf8(Today().insert(6, "-").insert(4, "-")) +
                 L" --output \"" + folder.Path() + L"out.jsonl\"");
-    EXPECT_EQ(4, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
+    EXPECT_EQ(8, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
 
     NqHostRun tail = Run(L"tail tsc --lines 10 --for 1");
-    EXPECT_TRUE(tail.Says("nqhost: 4 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))
+    EXPECT_TRUE(tail.Says("nqhost: 8 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))
         << tail.output;
-    EXPECT_TRUE(tail.Says("szText1=c")) << tail.output;
+    EXPECT_TRUE(tail.Says("szText1=d")) << tail.output;
 }
