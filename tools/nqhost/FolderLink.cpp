@@ -4,6 +4,8 @@
 
 #include <winioctl.h>
 
+#include <cstddef>
+
 #include <vector>
 
 namespace NqHost
