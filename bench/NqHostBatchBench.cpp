@@ -101,7 +101,7 @@ std::string JsonLines()
 // Bare StoreData calls on one provider for the same events.
 void StoreDirectly()
 {
-    NqHost::COutput output(false);
+    NqHost::COutput output(false, false);
     NqHost::CPluginHost host(output, L"", false);
     auto* provider = host.Provider();
     for (int i = 0; i < kEvents; ++i)

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Runs nqhost.exe from the repository root: builds what is missing, runs it under Wine in the build's
-# prefix from build/bin (where the plug-in looks for KvDbg64.dll) and returns its exit code. Standard
-# input and output pass through; build messages go to standard error. --output, --dll and --cursor paths are
-# taken against the caller's folder. A wine server this script starts stays up for NQ_WINE_IDLE (5)
+# Runs nqhost.exe: builds what is missing, runs it under Wine in the build's prefix, in the caller's
+# folder, and returns its exit code. Standard input and output pass through; build messages go to
+# standard error. Every path is the caller's: relative ones are taken in the caller's folder, which
+# Wine hands on as nqhost's current folder, and the Unix paths of path options become Wine's Z: paths. A wine server this script starts stays up for NQ_WINE_IDLE (5)
 # seconds after the prefix's last program ended, Wine's own persistence, so that a burst of commands
 # pays its start once; one that something else started (scripts/demo.sh) is left alone.
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-prefix="$build/wineprefix"
+prefix=${NQ_WINEPREFIX:-$build/wineprefix} # the tests name their own
 
 stamp="$build/.nqhost-built"
 if [ -f "$build/build.ninja" ] && command -v ninja >/dev/null; then
@@ -27,20 +27,22 @@ else
   "$root/scripts/build.sh" >&2
 fi
 
-# A Unix path becomes the Wine drive Z: path; a Windows path (C:\..., \\server\...) stays as it is.
+# A Unix path becomes the Wine drive Z: path; a Windows path (C:\..., \\server\...) and "-" (standard
+# input) stay as they are.
 windows_path() {
   case "$1" in
-    [A-Za-z]:* | \\*) printf '%s' "$1" ;;
+    [A-Za-z]:* | \\* | -) printf '%s' "$1" ;;
     *) printf 'Z:%s' "$(realpath -m -- "$1" | tr / '\\')" ;;
   esac
 }
 args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --output | --dll | --cursor)
+    --output | --dll | --cursor | --jsonl | --logs | --folder)
       args+=("$1")
       [ $# -gt 1 ] && { args+=("$(windows_path "$2")"); shift; } ;;
-    --output=* | --dll=* | --cursor=*) args+=("${1%%=*}=$(windows_path "${1#*=}")") ;;
+    --output=* | --dll=* | --cursor=* | --jsonl=* | --logs=* | --folder=*)
+      args+=("${1%%=*}=$(windows_path "${1#*=}")") ;;
     *) args+=("$1") ;;
   esac
   shift
@@ -67,7 +69,6 @@ if ! server_running; then
 fi
 flock -u 8
 
-cd "$build/bin"
 status=0
-WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- || status=$?
+WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" "$build/bin/nqhost.exe" "${args[@]}" 8>&- || status=$?
 exit "$status"

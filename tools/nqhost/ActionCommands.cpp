@@ -2,6 +2,8 @@
 #include "Commands.h"
 
 #include "HostRegistry.h"
+#include "LogLocation.h"
+#include "LogsFolder.h"
 #include "LogPurgeRules.h"
 #include "RecordKindTable.h"
 #include "Text.h"
@@ -30,7 +32,7 @@ struct PurgeScope
 
 std::vector<PurgeScope> EventLogScope(DWORD logType)
 {
-    PurgeScope scope{HostRegistry::LogFolder(HostRegistry::InstalledFolder()), {}, false};
+    PurgeScope scope{CLogsFolder::Shown(HostRegistry::LogFolder(HostRegistry::InstalledFolder())), {}, false};
     PurgeExtensions(logType, scope.extensions);
     return {scope};
 }
@@ -179,8 +181,11 @@ void Delete(CommandContext& context, const CommandArgs& args)
         std::wstring(context.line.Has(L"dry-run") ? L"would delete the " : L"deleting the ") +
         RecordKindTable::LogTypeName(param.dwTargetLogType) + L" logs dated on or before " +
         Text::DateText(param.stDate));
-    RunOrPreview(context, context.line.Has(L"dry-run"), ACTION_DELETE, L"delete", &param,
-                 EventLogScope(param.dwTargetLogType), &param.stDate);
+    const std::vector<PurgeScope> scope = EventLogScope(param.dwTargetLogType);
+    if (!CLogLocation::Usable(context.output, scope[0].folder))
+        return;
+    RunOrPreview(context, context.line.Has(L"dry-run"), ACTION_DELETE, L"delete", &param, scope,
+                 &param.stDate);
 }
 
 void Report(CommandContext& context, const CommandArgs& args)

@@ -36,11 +36,55 @@ bool ReadAllBytes(const std::wstring& path, std::string& bytes, DWORD& error)
         }
     }
     char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(handle, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    for (;;)
+    {
+        DWORD read = 0;
+        if (!ReadFile(handle, buffer, sizeof(buffer), &read, nullptr))
+        {
+            // A pipe whose writer has gone is its end, as is a file's.
+            error = GetLastError();
+            return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF;
+        }
+        if (read == 0)
+            return true;
         bytes.append(buffer, read);
-    error = GetLastError();
-    return error == ERROR_SUCCESS || error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF;
+    }
+}
+
+// UTF-16, with or without its byte-order mark: what a PowerShell 5.1 redirect writes. Empty when the
+// bytes are not.
+std::wstring Utf16Problem(const std::string& bytes)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const bool marked =
+        bytes.size() >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF));
+    const bool unmarked =
+        bytes.size() >= 2 && ((byte(0) != 0 && byte(1) == 0) || (byte(0) == 0 && byte(1) != 0));
+    if (!marked && !unmarked)
+        return std::wstring();
+    return std::wstring(marked ? L"begins with a UTF-16 byte-order mark"
+                               : L"is UTF-16 (a zero byte in every "
+                                 L"character)") +
+           L": JSON Lines are UTF-8. Write the file as UTF-8, e.g. in PowerShell '... | Out-File -Encoding "
+           L"utf8 FILE' or 'Get-Content FILE | Set-Content -Encoding utf8 NEW', instead of a '>' redirect";
+}
+
+// The parser's own account of where and why the line fails: the byte and what it expected.
+std::wstring JsonProblem(const std::string& line)
+{
+    try
+    {
+        const nlohmann::json parsed = nlohmann::json::parse(line);
+        return parsed.is_discarded() ? L"not valid JSON" : std::wstring();
+    }
+    catch (const nlohmann::json::parse_error& error)
+    {
+        std::string why = error.what();
+        const size_t colon = why.find(": ");
+        why = colon == std::string::npos ? why : why.substr(colon + 2);
+        return Text::Format(L"not valid JSON at byte %llu: ", static_cast<unsigned long long>(error.byte)) +
+               Text::FromUtf8(why);
+    }
 }
 
 // The object's members as "field=value" words; its "kind" (or the default) picks the kind.
@@ -83,7 +127,7 @@ bool StoreLine(CommandContext& context, const std::string& line, size_t number,
     {
         nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
         if (object.is_discarded())
-            throw UsageError{L"not valid JSON"};
+            throw UsageError{JsonProblem(line)};
         kind = &ToAssignments(object, defaultKind, words);
         record = kind->BuildRecord(words);
     }
@@ -118,11 +162,16 @@ void StoreBatch(CommandContext& context, const CommandArgs& args)
         return context.output.Failure(L"cannot read " +
                                       (path == L"-" ? std::wstring(L"standard input") : path) + L": " +
                                       ResultCodes::Describe(error));
+    const std::wstring name = path == L"-" ? std::wstring(L"standard input") : path;
+    const std::wstring utf16 = Utf16Problem(bytes);
+    if (!utf16.empty())
+        return context.output.Failure(name + L" " + utf16);
     if (!context.host.Provider())
         return;
     long long stored = 0, failed = 0;
     size_t number = 0;
-    for (size_t start = 0; start < bytes.size();)
+    // A UTF-8 byte-order mark is no part of the first line.
+    for (size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; start < bytes.size();)
     {
         size_t end = bytes.find('\n', start);
         if (end == std::string::npos)

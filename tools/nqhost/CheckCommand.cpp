@@ -14,57 +14,6 @@ namespace Commands
 {
 namespace
 {
-// Shares writing, so that the plug-in can go on appending while the bytes are read.
-bool ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error)
-{
-    KvCommon::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size))
-    {
-        error = GetLastError();
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    {
-        error = GetLastError();
-        return false;
-    }
-    bytes.resize(read);
-    return true;
-}
-
-// The log folder must be a folder that can be listed; false, with the reason said, otherwise.
-bool CheckFolder(CommandContext& context, const std::wstring& folder)
-{
-    std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
-    DWORD attributes = GetFileAttributesW(bare.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-    {
-        context.output.Failure(L"the log folder " + folder + L" cannot be used: " +
-                               ResultCodes::Describe(GetLastError()));
-        return false;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    {
-        context.output.Failure(L"the log folder " + folder + L" is a file, not a folder");
-        return false;
-    }
-    WIN32_FIND_DATAW data;
-    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-    if (!find && GetLastError() != ERROR_FILE_NOT_FOUND)
-    {
-        context.output.Failure(L"the log folder " + folder + L" cannot be listed: " +
-                               ResultCodes::Describe(GetLastError()));
-        return false;
-    }
-    return true;
-}
-
 std::wstring FileName(const std::wstring& path)
 {
     return path.substr(path.find_last_of(L'\\') + 1);
@@ -77,7 +26,7 @@ void Check(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
-    if (!CheckFolder(context, walk.Folder()))
+    if (!walk.Usable(context.output))
         return;
     std::vector<std::vector<Cell>> files, problems;
     size_t damaged = 0;
@@ -86,12 +35,12 @@ void Check(CommandContext& context, const CommandArgs& args)
         {
             std::vector<BYTE> bytes;
             DWORD error = 0;
-            if (!ReadBytes(path, bytes, error))
+            if (!CDayFileCheck::ReadBytes(path, bytes, error))
             {
                 context.output.Failure(L"cannot read " + path + L": " + ResultCodes::Describe(error));
                 return true;
             }
-            CDayFileCheck check(bytes);
+            CDayFileCheck check(bytes, kind.Name());
             damaged += check.Problems().empty() ? 0 : 1;
             files.push_back(
                 {Cell::Text(FileName(path)), Cell::Text(kind.Name()), Cell::Text(Text::DateText(day)),

@@ -84,15 +84,23 @@ void RemoveTree(const std::wstring& folder)
         if (find)
             do
             {
-                std::wstring name = data.cFileName;
+                const std::wstring name = data.cFileName, path = folder + name;
                 if (name == L"." || name == L"..")
                     continue;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(folder + name + L"\\");
+                // A junction or symbolic link goes itself, never what it leads to; where the system
+                // cannot remove it, it stays, and so does the folder holding it.
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                {
+                    if (!((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                          RemoveDirectoryW(path.c_str())))
+                        DeleteFileW(path.c_str());
+                }
+                else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(path + L"\\");
                 else
                 {
-                    SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                    DeleteFileW((folder + name).c_str());
+                    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW(path.c_str());
                 }
             } while (FindNextFileW(find.get(), &data));
     }

@@ -26,7 +26,7 @@ const std::vector<CommandInfo>& All()
          L"--jsonl stores one event per line of FILE (or standard input): a JSON object with \"kind\"\n"
          L"(or the KIND given) and the fields, numbers as numbers or texts; each refused or failed\n"
          L"line is reported with its number and the others are stored.",
-         {L"jsonl"},
+         {L"jsonl", L"logs"},
          Store},
         {L"query",
          L"query KIND|all [YYYY-MM-DD | --from MOMENT --to MOMENT] [--where FIELD=VALUE]... [--match TEXT]",
@@ -35,10 +35,11 @@ const std::vector<CommandInfo>& All()
          L"table; days without a file are counted, not failures. An open --from starts at the oldest\n"
          L"file, an open --to ends today. A MOMENT is YYYY-MM-DD or YYYY-MM-DDTHH:MM[:SS].\n"
          L"'all' gives one timeline of every kind in time order. --where keeps the records whose field\n"
-         L"has the value (numbers by value, texts whatever the case; 'kind' names the kind), each one\n"
-         L"given must hold; --match keeps those with a text field that holds TEXT, whatever the case.\n"
+         L"has the value (numbers by value, texts whatever the case; 'kind' names the kind; field names\n"
+         L"whatever their case), each one given must hold; --match keeps those with a text field that\n"
+         L"holds TEXT, whatever the case (the system's ordinal comparison, every script's capitals).\n"
          L"Lines of a day file the plug-in's reader skipped are counted on standard error.",
-         {L"from", L"to", L"where", L"match"},
+         {L"from", L"to", L"where", L"match", L"logs"},
          Query},
         {L"export",
          L"export [KIND ... | all] [--from MOMENT] [--to MOMENT] [--format jsonl|csv] [--schema ecs]\n"
@@ -53,15 +54,18 @@ const std::vector<CommandInfo>& All()
          L"flushed. --where and --match filter as for query. Progress goes to standard error when it is\n"
          L"a console; the report, and the count of damaged lines the reader skipped, go there too when\n"
          L"the data goes to standard output.",
-         {L"from", L"to", L"format", L"schema", L"output", L"cursor", L"where", L"match", L"csv-raw"},
+         {L"from", L"to", L"format", L"schema", L"output", L"cursor", L"where", L"match", L"csv-raw",
+          L"logs"},
          Export},
         {L"check",
          L"check [KIND ... | all] [--from D] [--to D]",
          L"Read the bytes of every day file in the range (all of them by default) and report, with line\n"
          L"numbers, what the plug-in's reader would skip or misread: lines without \"|\" or longer than\n"
          L"2046 characters, a missing or misplaced byte-order mark, a last line without its end, text\n"
-         L"that is not valid UTF-16. Exit code 1 when any file is damaged.",
-         {L"from", L"to"},
+         L"that is not valid UTF-16, and lines whose fields do not fit their kind (field count, date and\n"
+         L"time, numbers), which query, export and tail leave out and count as damaged. Exit code 1 when\n"
+         L"any file is damaged.",
+         {L"from", L"to", L"logs"},
          Check},
         {L"tail",
          L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--schema ecs] [--for SECONDS]\n"
@@ -74,7 +78,8 @@ const std::vector<CommandInfo>& All()
          L"shown as escapes (\\x1b) in text. --cursor FILE: go on after the last event an earlier run\n"
          L"delivered (every day since, then today) instead of --lines; the cursor is replaced whole\n"
          L"after each batch has been flushed.",
-         {L"lines", L"format", L"schema", L"for", L"max-records", L"cursor", L"where", L"match", L"csv-raw"},
+         {L"lines", L"format", L"schema", L"for", L"max-records", L"cursor", L"where", L"match", L"csv-raw",
+          L"logs"},
          Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",
@@ -96,7 +101,7 @@ const std::vector<CommandInfo>& All()
          L"delete KIND|all YYYY-MM-DD [--dry-run]",
          L"Delete the log files of one kind (or all) dated on or before the day (DoAction 1), and list\n"
          L"them. --dry-run lists the files the plug-in's rules select and removes nothing.",
-         {L"dry-run"},
+         {L"dry-run", L"logs"},
          Delete},
         {L"report",
          L"report",
@@ -153,7 +158,7 @@ std::wstring ToolHelp()
 {
     std::wstring text = L"nqhost: loads Norquill.dll as the service framework does and drives its provider\n"
                         L"and service from the command line.\n\n"
-                        L"usage: nqhost [--dll PATH] [--json] COMMAND [ARGS]\n\n"
+                        L"usage: nqhost [--dll PATH] [--json] [--wide] COMMAND [ARGS] [--logs DIR]\n\n"
                         L"commands:\n";
     for (const CommandInfo& command : All())
         text += L"  nqhost " + std::wstring(command.synopsis) + L"\n";
@@ -161,6 +166,10 @@ std::wstring ToolHelp()
             L"\n\n"
             L"  --dll PATH  load another build of the plug-in (default: Norquill.dll beside nqhost.exe)\n"
             L"  --json      print one JSON document instead of text\n"
+            L"  --wide      whole texts in tables on a console too (files and pipes always get them)\n"
+            L"  --logs DIR  query, export, tail, check, store and delete work on the day files in DIR\n"
+            L"              (any folder of received logs) instead of the installation's Log folder,\n"
+            L"              through the plug-in, in a registry of the run's own: nothing else changes\n"
             L"  --help      this text; 'nqhost COMMAND --help' for one command\n\n"
             L"exit code: 0 when every result was non-negative, 1 after a failure, 2 after a usage error.\n";
     return text;

@@ -73,7 +73,8 @@ void PurgeEvents(CommandContext& context, bool dryRun);
 void PurgeDebug(CommandContext& context, bool dryRun);
 // The files of a folder (names only), for showing what an operation added or removed.
 std::vector<std::wstring> ListFiles(const std::wstring& folder);
-// Removes the folder with everything in it.
+// Removes the folder (ending in "\\") with everything in it, but no junction or symbolic link inside
+// is followed: only the link itself goes, when the system can remove it.
 void RemoveTree(const std::wstring& folder);
 
 // Argument helpers that throw UsageError.

@@ -23,9 +23,11 @@ bool ReadWhole(const std::wstring& path, std::string& bytes, DWORD& error)
     }
     char block[65536];
     DWORD read = 0;
-    while (ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
+    BOOL ok = TRUE;
+    while ((ok = ReadFile(file.get(), block, sizeof block, &read, nullptr)) && read > 0)
         bytes.append(block, read);
-    return true;
+    error = ok ? 0 : GetLastError();
+    return ok != FALSE;
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "DayRead.h"
 #include "DayWalk.h"
 #include "LogLocation.h"
+#include "LogsFolder.h"
 #include "RecordFilter.h"
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
@@ -88,7 +89,7 @@ void ExplainStoreFailure(CommandContext& context, const CRecordKind& kind)
     if (SrvFrwk::Failed(context.host.Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, 0, 0)) ||
         query.tsLogPath.empty())
         return context.output.Failure(L"the day file's name cannot be made (is InstalledFolder too long?)");
-    const std::wstring& path = query.tsLogPath;
+    const std::wstring path = CLogsFolder::Shown(query.tsLogPath);
     const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
     const std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
     DWORD attributes = GetFileAttributesW(bare.c_str());
@@ -133,15 +134,14 @@ ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,
 ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, size_t* count)
 {
     CLogLocation location;
-    if (!context.host.Provider() || !location.Find(context, kind))
+    if (!context.host.Provider() || !location.Find(context, kind) ||
+        !CLogLocation::Usable(context.output, location.Folder()))
         return SrvFrwk::RESULT_FAILED;
     std::vector<std::vector<Cell>> rows;
     size_t skipped = 0;
-    ULONG result = DayRead::Read(
-        context, kind, day, location.DayFile(day),
-        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-        { rows.push_back(Row(context.output, time, fields)); },
-        skipped);
+    ULONG result = DayRead::Read(context.host.Provider(), kind, day, location.DayFile(day), skipped,
+                                 [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                                 { rows.push_back(Row(context.output, time, fields)); });
     context.output.Result(QueryName(kind, day), result);
     DayRead::ReportSkipped(context, kind, day, location.DayFile(day), skipped);
     if (count)
@@ -227,6 +227,8 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
         walk.SetRange(*day, *day);
     else
         walk.SetRange(context.line);
+    if (!walk.Usable(context.output))
+        return;
     std::vector<TimelineRecord> records;
     size_t dayStart = 0;
     DWORD currentDay = 0;
@@ -237,14 +239,13 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
                 dayStart = records.size();
             currentDay = Text::DayKey(fileDay);
             size_t skipped = 0;
-            ULONG result = DayRead::Read(
-                context, kind, fileDay, path,
-                [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                {
-                    if (filter.Accepts(kind, time, fields))
-                        records.push_back({CRecordFilter::Key(time), &kind, time, fields});
-                },
-                skipped);
+            ULONG result =
+                DayRead::Read(context.host.Provider(), kind, fileDay, path, skipped,
+                              [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+                              {
+                                  if (filter.Accepts(kind, time, fields))
+                                      records.push_back({CRecordFilter::Key(time), &kind, time, fields});
+                              });
             context.output.Result(QueryName(kind, fileDay), result);
             DayRead::ReportSkipped(context, kind, fileDay, path, skipped);
             if (kinds.size() > 1)
@@ -269,7 +270,7 @@ void Query(CommandContext& context, const CommandArgs& args)
 {
     ExpectArgs(args, 1, 2, L"query");
     const std::vector<const CRecordKind*> kinds = ParseKinds({args[0]});
-    const CRecordFilter filter(context.line);
+    const CRecordFilter filter(context.line, kinds);
     bool range = context.line.Has(L"from") || context.line.Has(L"to");
     if (range && args.size() > 1)
         throw UsageError{L"give either a day or --from/--to, not both"};

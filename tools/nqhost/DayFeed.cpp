@@ -1,5 +1,6 @@
 #include "DayFeed.h"
 
+#include "DayRead.h"
 #include "EventId.h"
 #include "Text.h"
 
@@ -7,15 +8,17 @@
 
 namespace NqHost
 {
-ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const CCursor::Entry& from,
-                     const Deliver& deliver, bool& begunAnew)
+namespace Day = DayRead;
+
+ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path, size_t skip,
+                     const CCursor::Entry& from, const Deliver& deliver, bool& begunAnew)
 {
     const DWORD dayKey = Text::DayKey(day);
     CCursor::Entry reached = from;
     size_t number = 0;
     bool taking = true;
     begunAnew = false;
-    ULONG result = kind.Read(m_provider, day,
+    ULONG result = Day::Read(m_provider, kind, day, path, m_damaged,
                              [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
                              {
                                  ++number;
@@ -33,7 +36,6 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip
                                      return;
                                  reached = {number, std::move(id)};
                              });
-    m_records = number;
     if (SrvFrwk::Failed(result))
         return result;
     begunAnew = begunAnew || number < from.count;
@@ -42,12 +44,14 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip
     return result;
 }
 
-ULONG CDayFeed::Read(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const Deliver& deliver)
+ULONG CDayFeed::Read(const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path, size_t skip,
+                     const Deliver& deliver)
 {
     bool begunAnew = false;
-    ULONG result = Pass(kind, day, skip, m_cursor.At(kind.Name(), Text::DayKey(day)), deliver, begunAnew);
+    ULONG result =
+        Pass(kind, day, path, skip, m_cursor.At(kind.Name(), Text::DayKey(day)), deliver, begunAnew);
     if (begunAnew)
-        result = Pass(kind, day, 0, CCursor::Entry{}, deliver, begunAnew);
+        result = Pass(kind, day, path, 0, CCursor::Entry{}, deliver, begunAnew);
     return result;
 }
 } // namespace NqHost

@@ -22,16 +22,18 @@ public:
     // QueryData for the day; hands on the records after those the cursor covers and after the first
     // `skip`. A day whose record at the cursor has another id was begun anew: it is handed on whole.
     // Returns the QueryData result.
-    ULONG Read(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const Deliver& deliver);
-    // Records the day file held at the last Read.
-    size_t Records() const { return m_records; }
+    // Only the lines of the day file at path that are events count (DayRead).
+    ULONG Read(const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path, size_t skip,
+               const Deliver& deliver);
+    // Lines of the day file that were no event at the last Read.
+    size_t Damaged() const { return m_damaged; }
 
 private:
-    ULONG Pass(const CRecordKind& kind, const SYSTEMTIME& day, size_t skip, const CCursor::Entry& from,
-               const Deliver& deliver, bool& begunAnew);
+    ULONG Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path, size_t skip,
+               const CCursor::Entry& from, const Deliver& deliver, bool& begunAnew);
 
     SrvFrwk::Interface::IEnforceProvider* m_provider;
     CCursor& m_cursor;
-    size_t m_records = 0;
+    size_t m_damaged = 0;
 };
 } // namespace NqHost

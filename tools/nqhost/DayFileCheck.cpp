@@ -1,6 +1,11 @@
 #include "DayFileCheck.h"
 
+#include "LineLayout.h"
 #include "Text.h"
+
+#include "KvCommon/KvComn_Handle.h"
+
+#include <algorithm>
 
 namespace NqHost
 {
@@ -15,7 +20,7 @@ unsigned long long Count(size_t n)
 }
 } // namespace
 
-CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes)
+CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring& kind) : m_kind(kind)
 {
     CheckStart(bytes);
     std::wstring text(bytes.size() / 2, L'\0');
@@ -28,43 +33,133 @@ CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes)
         size_t end = text.find(L'\n', start);
         bool last = end == std::wstring::npos;
         end = last ? text.size() : end + 1;
-        CheckLine(++m_lines, text.data() + start, end - start, last);
+        ++m_lines;
+        CheckLine(text.data() + start, end - start, last);
         start = end;
     }
     if (bytes.size() % 2)
-        Add(m_lines ? m_lines : 1, L"an odd number of bytes: the last byte is half a UTF-16 character");
+    {
+        m_lines = std::max<size_t>(m_lines, 1);
+        Add(L"an odd number of bytes: the last byte is half a UTF-16 character");
+    }
+}
+
+bool CDayFileCheck::ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error)
+{
+    KvCommon::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size))
+    {
+        error = GetLastError();
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size())
+    {
+        DWORD read = 0;
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!ReadFile(file.get(), bytes.data() + done, wanted, &read, nullptr))
+        {
+            error = GetLastError();
+            return false;
+        }
+        if (read == 0)
+            break;
+        done += read;
+    }
+    bytes.resize(done);
+    return true;
 }
 
 void CDayFileCheck::CheckStart(const std::vector<BYTE>& bytes)
 {
+    m_lines = 1;
     if (bytes.size() < 2)
-        Add(1, L"no byte-order mark: the file is empty or cut short");
+        Add(L"no byte-order mark: the file is empty or cut short");
     else if (bytes[0] != 0xFF || bytes[1] != 0xFE)
-        Add(1, Text::Format(L"no byte-order mark at the start (the file begins with bytes %02X %02X)",
-                            bytes[0], bytes[1]));
+        Add(Text::Format(L"no byte-order mark at the start (the file begins with bytes %02X %02X)", bytes[0],
+                         bytes[1]));
+    m_lines = 0;
 }
 
-void CDayFileCheck::CheckLine(size_t number, const wchar_t* line, size_t length, bool last)
+// Mirrors the reader's pieces; true when it makes a record of the line.
+bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length)
 {
-    CheckText(number, line, length);
-    if (last)
-        return Add(number, L"the last line has no line end (a write was cut short?): the reader skips it");
-    if (length > kLongestLine)
-        return Add(number, Text::Format(L"a line of %llu characters with its line end, longer than the %llu "
-                                        L"the reader takes: it skips the line",
-                                        Count(length), Count(kLongestLine)));
-    size_t content = length - 1;
-    if (content == 0 || line[content - 1] != L'\r')
-        Add(number, L"the line ends in LF without CR: the reader keeps the LF in the last field");
-    else
-        --content;
-    if (content == 0)
-        Add(number, L"an empty line: the reader skips it");
-    else if (std::wstring(line, content).find(L'|') == std::wstring::npos)
-        Add(number, L"no \"|\" in the line: the reader skips it");
+    bool record = false;
+    for (size_t at = 0; at < length; at += kLongestLine)
+    {
+        const size_t size = std::min(kLongestLine, length - at);
+        const wchar_t* piece = line + at;
+        const size_t seen = std::find(piece, piece + size, L'\0') - piece; // the reader stops at a null
+        if (seen == 0)
+            continue;
+        if (seen < size || piece[seen - 1] != L'\n')
+        {
+            m_complete = false;
+            continue;
+        }
+        if (!m_complete)
+        {
+            m_complete = true;
+            continue;
+        }
+        size_t keep = seen;
+        while (keep > 0 && piece[keep - 1] != L'\r')
+            --keep;
+        keep = keep > 0 ? keep - 1 : seen;
+        record = keep > 0 && std::find(piece, piece + keep, L'|') != piece + keep;
+    }
+    return record;
 }
 
-void CDayFileCheck::CheckText(size_t number, const wchar_t* line, size_t length)
+void CDayFileCheck::CheckLine(const wchar_t* line, size_t length, bool last)
+{
+    const bool wasComplete = m_complete;
+    const bool record = ReaderTakes(line, length);
+    const size_t problems = m_problems.size();
+    CheckText(line, length);
+    if (last)
+        Add(L"the last line has no line end (a write was cut short?): the reader skips it");
+    else if (length > kLongestLine)
+        Add(Text::Format(L"a line of %llu characters with its line end, longer than the %llu the reader "
+                         L"takes: it skips the line",
+                         Count(length), Count(kLongestLine)));
+    else if (!wasComplete)
+        Add(L"the line before ended on a null character: the reader skips this line too");
+    else
+    {
+        size_t content = length - 1;
+        if (content == 0 || line[content - 1] != L'\r')
+            Add(L"the line ends in LF without CR: the reader keeps the LF in the last field");
+        else
+            --content;
+        if (content == 0)
+            Add(L"an empty line: the reader skips it");
+        else if (std::find(line, line + content, L'|') == line + content)
+            Add(L"no \"|\" in the line: the reader skips it");
+        else if (std::find(line, line + content, L'\r') != line + content)
+            Add(L"a CR inside the line: the reader cuts the line there");
+        else if (m_problems.size() == problems)
+            CheckFields(line, content);
+    }
+    const bool damaged = m_problems.size() > problems;
+    m_damagedLines += damaged ? 1 : 0;
+    if (record)
+        m_recordDamaged.push_back(damaged);
+}
+
+void CDayFileCheck::CheckFields(const wchar_t* line, size_t length)
+{
+    LineLayout::Split(line, length, m_fields);
+    const std::wstring problem = LineLayout::Problem(m_kind, m_fields);
+    if (!problem.empty())
+        Add(problem);
+}
+
+void CDayFileCheck::CheckText(const wchar_t* line, size_t length)
 {
     for (size_t i = 0; i < length; ++i)
     {
@@ -76,14 +171,13 @@ void CDayFileCheck::CheckText(size_t number, const wchar_t* line, size_t length)
             ++i;
             continue;
         }
-        if (c == kMark)
-            Add(number, Text::Format(L"a byte-order mark inside the file, at character %llu", Count(i + 1)));
+        if (c == kMark && i == 0)
+            Add(L"a byte-order mark at the start of the line: another file was joined here?");
         else if (high || low)
-            Add(number, Text::Format(L"not valid UTF-16 at character %llu: a lone surrogate 0x%04X",
-                                     Count(i + 1), static_cast<unsigned>(c)));
-        else if (c == 0 || c == 0xFFFF)
-            Add(number, Text::Format(L"character 0x%04X at %llu: the reader ends the line there",
-                                     static_cast<unsigned>(c), Count(i + 1)));
+            Add(Text::Format(L"not valid UTF-16 at character %llu: a lone surrogate 0x%04X", Count(i + 1),
+                             static_cast<unsigned>(c)));
+        else if (c == 0)
+            Add(Text::Format(L"character 0x0000 at %llu: the reader ends the line there", Count(i + 1)));
     }
 }
 } // namespace NqHost

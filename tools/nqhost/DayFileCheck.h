@@ -1,7 +1,8 @@
 #pragma once
-// The damage in one day file's bytes, judged as the plug-in's reader takes them: it starts after the
-// byte-order mark, reads lines of at most 2046 characters with their "\r\n", drops a last line without
-// its end and skips lines without "|".
+// The one judgement of a day file's lines that check, the damage counts and the events shown share.
+// The plug-in's reader starts after the byte-order mark, takes pieces of at most 2046 characters with
+// their "\n", cuts a line at its last "\r" and makes a record of every remaining line holding a "|";
+// of those, only the lines that fit their kind's layout are events. Every other line is damage.
 #include <windows.h>
 
 #include <string>
@@ -18,18 +19,35 @@ struct DayFileProblem
 class CDayFileCheck
 {
 public:
-    explicit CDayFileCheck(const std::vector<BYTE>& bytes);
+    // kind: the name of the kind whose layout the lines must fit.
+    CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring& kind);
+    // The file's bytes as far as it can be read, sharing it with its writers; false with the Win32 code.
+    static bool ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error);
 
     size_t Lines() const { return m_lines; }
     const std::vector<DayFileProblem>& Problems() const { return m_problems; }
+    // Lines that are no event: the reader skips them or their fields do not fit the kind.
+    size_t DamagedLines() const { return m_damagedLines; }
+    // Whether the n-th record (from 0) the plug-in's reader makes of the file comes from a damaged line.
+    bool RecordDamaged(size_t record) const
+    {
+        return record < m_recordDamaged.size() && m_recordDamaged[record];
+    }
 
 private:
     void CheckStart(const std::vector<BYTE>& bytes);
-    void CheckLine(size_t number, const wchar_t* line, size_t length, bool last);
-    void CheckText(size_t number, const wchar_t* line, size_t length);
-    void Add(size_t line, const std::wstring& text) { m_problems.push_back({line, text}); }
+    void CheckLine(const wchar_t* line, size_t length, bool last);
+    bool ReaderTakes(const wchar_t* line, size_t length);
+    void CheckText(const wchar_t* line, size_t length);
+    void CheckFields(const wchar_t* line, size_t length);
+    void Add(const std::wstring& text) { m_problems.push_back({m_lines, text}); }
 
+    std::wstring m_kind;
     size_t m_lines = 0;
+    size_t m_damagedLines = 0;
+    bool m_complete = true; // the reader's state: false after a piece without its "\n"
+    std::vector<bool> m_recordDamaged;
+    std::vector<std::wstring> m_fields; // of the line being judged
     std::vector<DayFileProblem> m_problems;
 };
 } // namespace NqHost

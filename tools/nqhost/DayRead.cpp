@@ -1,55 +1,45 @@
 #include "DayRead.h"
 
+#include "DayFileCheck.h"
 #include "Text.h"
 
-#include "KvCommon/KvComn_Handle.h"
+#include <memory>
 
 namespace NqHost
 {
 namespace DayRead
 {
-size_t CountLines(const std::wstring& path)
+namespace
 {
-    // Shares writing, as the reader does; a line appended meanwhile is a record more, never a damaged one.
-    KvCommon::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file)
-        return 0;
-    std::vector<wchar_t> buffer(1 << 16);
-    size_t lines = 0, units = 0;
-    wchar_t previous = 0, last = 0;
-    bool first = true;
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(wchar_t)), &read,
-                    nullptr) &&
-           read >= sizeof(wchar_t))
-    {
-        const size_t count = read / sizeof(wchar_t);
-        for (size_t i = first && buffer[0] == 0xFEFF ? 1 : 0; i < count; ++i)
-        {
-            lines += previous == L'\r' && buffer[i] == L'\n';
-            previous = buffer[i];
-            ++units;
-        }
-        first = false;
-        last = buffer[count - 1];
-    }
-    return lines + (units && last != L'\n' ? 1 : 0);
+// Read after the plug-in's read: the file holds at least the lines its records came from.
+std::unique_ptr<CDayFileCheck> Judge(const CRecordKind& kind, const std::wstring& path)
+{
+    std::vector<BYTE> bytes;
+    DWORD error = 0;
+    CDayFileCheck::ReadBytes(path, bytes, error);
+    return std::make_unique<CDayFileCheck>(bytes, kind.Name());
 }
+} // namespace
 
-ULONG Read(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day, const std::wstring& path,
-           const RecordSink& sink, size_t& skipped)
+ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const CRecordKind& kind, const SYSTEMTIME& day,
+           const std::wstring& path, size_t& damaged, const RecordSink& sink)
 {
-    const size_t lines = CountLines(path);
-    size_t records = 0;
-    ULONG result = kind.Read(context.host.Provider(), day,
+    std::unique_ptr<CDayFileCheck> lines;
+    size_t record = 0;
+    ULONG result = kind.Read(provider, day,
                              [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
                              {
-                                 ++records;
-                                 sink(time, fields);
+                                 if (!lines)
+                                     lines = Judge(kind, path);
+                                 if (!lines->RecordDamaged(record++))
+                                     sink(time, fields);
                              });
-    skipped = SrvFrwk::Failed(result) || records >= lines ? 0 : lines - records;
+    damaged = 0;
+    if (SrvFrwk::Failed(result))
+        return result;
+    if (!lines)
+        lines = Judge(kind, path);
+    damaged = lines->DamagedLines();
     return result;
 }
 

@@ -16,6 +16,7 @@ bool CDayWalk::Prepare(CommandContext& context)
     for (const CRecordKind* kind : m_kinds)
     {
         CLogLocation location;
+        // One folder serves every kind: a missing one is said once.
         if (!location.Find(context, *kind))
             return false;
         m_folder = location.Folder();

@@ -36,6 +36,8 @@ public:
     void Report(COutput& output) const;
     // The log folder the plug-in names, ending in "\\".
     const std::wstring& Folder() const { return m_folder; }
+    // One folder serves every kind: false once a missing or unusable one has been said.
+    bool Usable(COutput& output) const { return CLogLocation::Usable(output, m_folder); }
     // Files with a kind's extension whose names are no day, which the plug-in never reads.
     const std::vector<std::wstring>& Misnamed() const { return m_misnamed; }
 

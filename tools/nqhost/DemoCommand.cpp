@@ -71,6 +71,19 @@ std::wstring DemoFolder(CommandContext& context)
     return folder;
 }
 
+// The demo's own folder, removed at the end, must be new: one that was there before could hold anything.
+bool MakeFreshFolder(CommandContext& context, const std::wstring& folder)
+{
+    if (CreateDirectoryW(folder.c_str(), nullptr))
+        return true;
+    const DWORD error = GetLastError();
+    context.output.Failure(
+        L"cannot make the demo's own folder " + folder + L": " + ResultCodes::Describe(error) +
+        (error == ERROR_ALREADY_EXISTS ? L" (it was there before the demo: remove it, or give --folder)"
+                                       : L""));
+    return false;
+}
+
 // The demo's purge removes what is old in its folder, so a folder that already holds logs is refused.
 bool PrepareFolder(CommandContext& context, const std::wstring& folder)
 {
@@ -236,13 +249,16 @@ void Demo(CommandContext& context, const CommandArgs& args)
     context.output.Message(L"settings go to HKCU\\" + registry.Path() +
                            L" (seen as HKLM by this run only) and " + L"logs to " + folder +
                            L"; your own settings and logs are not touched");
-    if (PrepareFolder(context, folder) && context.host.Provider())
+    const bool ours = !keepFolder && MakeFreshFolder(context, folder);
+    if ((keepFolder || ours) && PrepareFolder(context, folder) && context.host.Provider())
         RunSteps(context);
     context.output.BeginStep(
         L"Free the provider, uninitialize and unload the plug-in, as the framework does");
     context.host.Release();
-    if (!keepFolder)
+    if (ours)
         RemoveTree(folder);
+    else if (!keepFolder)
+        return;
     context.output.Message(keepFolder ? L"the demo's files stay in " + folder
                                       : L"removed the demo's folder " + folder + L" and its registry key");
 }

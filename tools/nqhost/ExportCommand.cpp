@@ -21,7 +21,7 @@ void Export(CommandContext& context, const CommandArgs& args)
     const WriterChoice choice = ParseWriterChoice(context.line, L"jsonl", false);
     CRecordWriter::Check(choice, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
-    const CRecordFilter filter(context.line);
+    const CRecordFilter filter(context.line, kinds);
     if (outputPath.empty())
         context.output.ReportToStderr();
     const DWORD attributes =
@@ -33,6 +33,8 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!walk.Prepare(context))
         return;
     walk.SetRange(context.line);
+    if (!walk.Usable(context.output))
+        return;
     CCursor cursor(context.line.Option(L"cursor"));
     std::wstring problem;
     if (!cursor.Load(problem))
@@ -50,8 +52,7 @@ void Export(CommandContext& context, const CommandArgs& args)
         [&](const SYSTEMTIME& day, size_t dayIndex, const CRecordKind& kind, const std::wstring& path)
         {
             progress.Show(dayIndex + 1);
-            const size_t lines = DayRead::CountLines(path);
-            ULONG result = feed.Read(kind, day, 0,
+            ULONG result = feed.Read(kind, day, path, 0,
                                      [&](const EventRecord& record)
                                      {
                                          if (!filter.Accepts(kind, record.time, record.fields))
@@ -60,8 +61,7 @@ void Export(CommandContext& context, const CommandArgs& args)
                                          ++records;
                                          return true;
                                      });
-            if (!SrvFrwk::Failed(result) && lines > feed.Records())
-                DayRead::ReportSkipped(context, kind, day, path, lines - feed.Records());
+            DayRead::ReportSkipped(context, kind, day, path, feed.Damaged());
             // A day file that exists but cannot be read (a writer holds it) is a failure, not a gap.
             if (SrvFrwk::Failed(result))
                 context.output.Result(Text::Format(L"QueryData(%lu, %lu = %s) for %s",

@@ -1,5 +1,7 @@
 #include "LogLocation.h"
 
+#include "LogsFolder.h"
+#include "ResultCodes.h"
 #include "Text.h"
 
 #include "KvCommon/KvComn_Handle.h"
@@ -29,8 +31,34 @@ bool CLogLocation::Find(CommandContext& context, const CRecordKind& kind)
                               SrvFrwk::Failed(result) ? result : SrvFrwk::RESULT_FAILED);
         return false;
     }
-    m_folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    m_folder = CLogsFolder::Shown(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1));
     m_extension = path.substr(dot + 1);
+    return true;
+}
+
+bool CLogLocation::Usable(COutput& output, const std::wstring& folder)
+{
+    const std::wstring bare = folder.substr(0, folder.find_last_not_of(L'\\') + 1);
+    const DWORD attributes = GetFileAttributesW(bare.empty() ? L"." : bare.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        output.Failure(L"the log folder " + folder + L" cannot be used: " +
+                       ResultCodes::Describe(GetLastError()));
+        return false;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        output.Failure(L"the log folder " + folder + L" is a file, not a folder");
+        return false;
+    }
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find && GetLastError() != ERROR_FILE_NOT_FOUND)
+    {
+        output.Failure(L"the log folder " + folder + L" cannot be listed: " +
+                       ResultCodes::Describe(GetLastError()));
+        return false;
+    }
     return true;
 }
 

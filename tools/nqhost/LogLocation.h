@@ -17,6 +17,9 @@ public:
     bool Find(CommandContext& context, const CRecordKind& kind);
 
     const std::wstring& Folder() const { return m_folder; }
+    // The log folder exists, is a folder and can be listed; false after saying why, with the system's
+    // reason.
+    static bool Usable(COutput& output, const std::wstring& folder);
     std::wstring DayFile(const SYSTEMTIME& day) const;
     // The kind's day files in the folder by Text::DayKey; names that are no real day are not day files:
     // those with the kind's extension go to misnamed (full paths), since the plug-in never reads them.

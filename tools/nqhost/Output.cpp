@@ -11,16 +11,13 @@ namespace NqHost
 {
 namespace
 {
-// Long texts keep a table readable; --json carries them whole.
+// Long texts keep a table readable on a console; files, pipes and --wide get them whole.
 constexpr size_t kMaxCellWidth = 60;
 
-// Shown escaped, so that a text from outside cannot act on the terminal or break the table's lines.
-std::wstring Clip(const std::wstring& raw)
+bool IsConsole(DWORD stdHandle)
 {
-    const std::wstring text = Text::Visible(raw);
-    if (text.size() <= kMaxCellWidth)
-        return text;
-    return text.substr(0, kMaxCellWidth - 3) + L"...";
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(stdHandle), &mode) != FALSE;
 }
 
 nlohmann::ordered_json JsonText(const std::wstring& text)
@@ -43,8 +40,9 @@ void WriteBytes(DWORD stdHandle, const std::string& bytes)
 } // namespace
 
 // The console is shared with the shell that started nqhost: its code page is put back on exit.
-COutput::COutput(bool json)
-    : m_json(json), m_consoleCodePage(GetConsoleOutputCP()),
+COutput::COutput(bool json, bool wide)
+    : m_json(json), m_cutCells(!wide && IsConsole(STD_OUTPUT_HANDLE)),
+      m_consoleCodePage(GetConsoleOutputCP()),
       m_root(std::make_unique<nlohmann::ordered_json>(nlohmann::ordered_json::object()))
 {
     if (m_consoleCodePage)
@@ -55,6 +53,15 @@ COutput::~COutput()
 {
     if (m_consoleCodePage)
         SetConsoleOutputCP(m_consoleCodePage);
+}
+
+// Shown escaped, so that a text from outside cannot act on the terminal or break the table's lines.
+std::wstring COutput::Clip(const std::wstring& raw) const
+{
+    const std::wstring text = Text::VisibleText(raw);
+    if (!m_cutCells || text.size() <= kMaxCellWidth)
+        return text;
+    return text.substr(0, kMaxCellWidth - 3) + L"...";
 }
 
 void COutput::SetCommand(const std::wstring& command)

@@ -23,7 +23,8 @@ struct Cell
 class COutput
 {
 public:
-    explicit COutput(bool json);
+    // wide: table cells whole on a console too (elsewhere they always are).
+    COutput(bool json, bool wide);
     ~COutput();
     COutput(const COutput&) = delete;
     COutput& operator=(const COutput&) = delete;
@@ -61,12 +62,14 @@ public:
     int Finish();
 
 private:
+    std::wstring Clip(const std::wstring& raw) const;
     void WriteOut(const std::wstring& text) const;
     void WriteErr(const std::wstring& text) const;
     nlohmann::ordered_json& Current();
     nlohmann::ordered_json& List(const char* name);
 
     bool m_json;
+    bool m_cutCells;
     UINT m_consoleCodePage;
     bool m_failed = false;
     bool m_usageError = false;

@@ -6,16 +6,25 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 namespace NqHost
 {
 namespace
 {
+// The system's ordinal comparison without case, which folds every script's capitals, not ASCII alone.
+bool EqualNoCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength)
+{
+    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
+           CSTR_EQUAL;
+}
+
 bool ContainsNoCase(const std::wstring& text, const std::wstring& part)
 {
-    return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [](wchar_t a, wchar_t b)
-                       { return std::towlower(a) == std::towlower(b); }) != text.end();
+    for (size_t at = 0; at + part.size() <= text.size(); ++at)
+        if (EqualNoCase(text.data() + at, part.size(), part.data(), part.size()))
+            return true;
+    return false;
 }
 
 // A number matches by value (18 and 0x12 alike), a text by its whole, whatever the case.
@@ -24,7 +33,7 @@ bool Matches(const Cell& cell, const std::wstring& value)
     long long number = 0;
     if (cell.numeric && Text::ParseInteger(value, -0x7FFFFFFFFFFFFFFFLL, 0x7FFFFFFFFFFFFFFFLL, number))
         return cell.number == number;
-    return Text::EqualsNoCase(cell.text, value);
+    return EqualNoCase(cell.text.data(), cell.text.size(), value.data(), value.size());
 }
 
 bool ParseTwoDigits(const std::wstring& text, size_t at, WORD max, WORD& value)
@@ -36,14 +45,21 @@ bool ParseTwoDigits(const std::wstring& text, size_t at, WORD max, WORD& value)
 }
 } // namespace
 
-CRecordFilter::CRecordFilter(const CCommandLine& line) : m_match(line.Option(L"match"))
+CRecordFilter::CRecordFilter(const CCommandLine& line, const std::vector<const CRecordKind*>& kinds)
+    : m_match(line.Option(L"match"))
 {
     for (const std::wstring& where : line.Options(L"where"))
     {
         size_t equals = where.find(L'=');
         if (equals == std::wstring::npos || equals == 0)
             throw UsageError{L"--where takes FIELD=VALUE, not '" + where + L"'"};
-        m_where.push_back({where.substr(0, equals), where.substr(equals + 1)});
+        const auto field = Resolve(where.substr(0, equals), kinds);
+        const std::wstring value = where.substr(equals + 1);
+        long long number = 0;
+        if (field.second && !Text::ParseInteger(value, -0x7FFFFFFFFFFFFFFFLL, 0x7FFFFFFFFFFFFFFFLL, number))
+            throw UsageError{L"--where " + field.first + L" is a number field; '" + value +
+                             L"' is no number (decimal or 0x hexadecimal)"};
+        m_where.push_back({field.first, value});
     }
     if (line.Has(L"from") && line.Option(L"from").size() > 10)
         m_first = Key(ParseMoment(line.Option(L"from"), false));
@@ -74,6 +90,27 @@ bool CRecordFilter::Accepts(const CRecordKind& kind, const SYSTEMTIME& time,
         return true;
     return std::any_of(fields.begin(), fields.end(),
                        [&](const Cell& cell) { return !cell.numeric && ContainsNoCase(cell.text, m_match); });
+}
+
+std::pair<std::wstring, bool> CRecordFilter::Resolve(const std::wstring& name,
+                                                     const std::vector<const CRecordKind*>& kinds)
+{
+    if (Text::EqualsNoCase(name, L"kind"))
+        return {L"kind", false};
+    std::wstring known = L"kind";
+    for (const CRecordKind* kind : kinds)
+        for (const RecordField& field : kind->Fields())
+        {
+            if (!field.readBack)
+                continue;
+            if (EqualNoCase(field.name.data(), field.name.size(), name.data(), name.size()))
+                return {field.name, field.type.compare(0, 4, L"text") != 0};
+            if ((L", " + known + L",").find(L", " + field.name + L",") == std::wstring::npos)
+                known += L", " + field.name;
+        }
+    throw UsageError{L"--where " + name + L": no such field in " +
+                     (kinds.size() == 1 ? L"a " + kinds[0]->Name() + L" record" : std::wstring(L"any kind")) +
+                     L" (fields: " + known + L")"};
 }
 
 SYSTEMTIME CRecordFilter::ParseMoment(const std::wstring& text, bool end)

@@ -12,8 +12,9 @@ namespace NqHost
 class CRecordFilter
 {
 public:
-    // Throws UsageError for a --where without "=" or a --from/--to that is no moment.
-    explicit CRecordFilter(const CCommandLine& line);
+    // Throws UsageError for a --where without "=", on a field none of the kinds reads back (whatever its
+    // case) or with no number for a number field, and for a --from/--to that is no moment.
+    CRecordFilter(const CCommandLine& line, const std::vector<const CRecordKind*>& kinds);
 
     bool Accepts(const CRecordKind& kind, const SYSTEMTIME& time, const std::vector<Cell>& fields) const;
     // True when no record can be refused: no --where, no --match, no time of day.
@@ -26,6 +27,10 @@ public:
     static unsigned long long Key(const SYSTEMTIME& time);
 
 private:
+    // The field's own name and whether it is a number; throws UsageError listing the fields.
+    static std::pair<std::wstring, bool> Resolve(const std::wstring& name,
+                                                 const std::vector<const CRecordKind*>& kinds);
+
     static constexpr unsigned long long kOpen = ~0ull;
     struct Condition
     {

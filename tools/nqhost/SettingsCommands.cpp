@@ -103,7 +103,10 @@ void ConfigFolder(CommandContext& context, const CommandArgs& args)
     }
     else if (args.size() > 1)
     {
-        std::wstring folder = args[1];
+        // Stored whole: every process of the suite reads it, each from a current folder of its own.
+        wchar_t full[MAX_PATH * 4] = {};
+        const DWORD size = GetFullPathNameW(args[1].c_str(), MAX_PATH * 4, full, nullptr);
+        std::wstring folder = size && size < MAX_PATH * 4 ? std::wstring(full) : args[1];
         if (folder.back() != L'\\')
             folder += L'\\';
         if (!HostRegistry::CreateFolderTree(folder))

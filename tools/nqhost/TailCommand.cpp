@@ -68,8 +68,7 @@ public:
         m_size = size;
         if (size < 0)
             return;
-        const size_t lines = DayRead::CountLines(path);
-        ULONG result = m_feed.Read(m_kind, day, skip,
+        ULONG result = m_feed.Read(m_kind, day, path, skip,
                                    [&](const EventRecord& record)
                                    {
                                        if (!filter.Accepts(m_kind, record.time, record.fields))
@@ -86,7 +85,7 @@ public:
             m_size = -2;
             return;
         }
-        const size_t skipped = lines > m_feed.Records() ? lines - m_feed.Records() : 0;
+        const size_t skipped = m_feed.Damaged();
         if (skipped > m_skippedSaid)
             DayRead::ReportSkipped(m_context, m_kind, day, path, skipped - m_skippedSaid);
         m_skippedSaid = std::max(m_skippedSaid, skipped);
@@ -95,9 +94,9 @@ public:
     // Records of the day file at this moment.
     size_t Count(const SYSTEMTIME& day) const
     {
-        size_t count = 0;
-        m_kind.Read(m_context.host.Provider(), day,
-                    [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; });
+        size_t count = 0, damaged = 0;
+        DayRead::Read(m_context.host.Provider(), m_kind, day, m_location.DayFile(day), damaged,
+                      [&count](const SYSTEMTIME&, const std::vector<Cell>&) { ++count; });
         return count;
     }
 
@@ -182,7 +181,7 @@ void Tail(CommandContext& context, const CommandArgs& args)
     // With --json the events are JSON too, as everything else of the run.
     const WriterChoice choice = ParseWriterChoice(line, line.Has(L"json") ? L"jsonl" : L"text", true);
     CRecordWriter::Check(choice, kinds);
-    const CRecordFilter filter(line);
+    const CRecordFilter filter(line, kinds);
     context.output.ReportToStderr();
 
     CCursor cursor(line.Option(L"cursor"));
@@ -193,7 +192,8 @@ void Tail(CommandContext& context, const CommandArgs& args)
     std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
     CTail tail(context, kinds, filter, *writer, cursor, maxRecords);
     for (auto& followed : tail.Followed())
-        if (!followed->Location().Find(context, followed->Kind()))
+        if (!followed->Location().Find(context, followed->Kind()) ||
+            !CLogLocation::Usable(context.output, followed->Location().Folder()))
             return;
     CStopSignal stop;
     // Delivered only once flushed; a failed save stops the follow, which could not resume.

@@ -166,30 +166,60 @@ SYSTEMTIME Today()
 
 namespace
 {
-bool IsControl(wchar_t c)
+// Control (Cc), format (Cf), line and paragraph separator (Zl, Zp) code points.
+const unsigned kHidden[][2] = {
+    {0x00, 0x1F},       {0x7F, 0x9F},       {0xAD, 0xAD},       {0x600, 0x605},     {0x61C, 0x61C},
+    {0x6DD, 0x6DD},     {0x70F, 0x70F},     {0x890, 0x891},     {0x8E2, 0x8E2},     {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},
+    {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+    {0x1D173, 0x1D17A}, {0xE0001, 0xE0001}, {0xE0020, 0xE007F},
+};
+
+bool IsHidden(unsigned c)
 {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
+    for (const auto& range : kHidden)
+        if (c >= range[0] && c <= range[1])
+            return true;
+    return false;
+}
+
+std::wstring Shown(const std::wstring& text, bool keepLineEnds, bool doubleBackslashes)
+{
+    size_t plain = 0; // most texts are printable ASCII: nothing to do
+    while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F && text[plain] != L'\\')
+        ++plain;
+    if (plain == text.size())
+        return text;
+    std::wstring shown = text.substr(0, plain);
+    shown.reserve(text.size() + 8);
+    for (size_t i = plain; i < text.size(); ++i)
+    {
+        const wchar_t c = text[i];
+        unsigned point = c;
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                          text[i + 1] <= 0xDFFF;
+        if (pair)
+            point = 0x10000 + ((c - 0xD800u) << 10) + (text[i + 1] - 0xDC00u);
+        if (c == L'\\' && doubleBackslashes)
+            shown += L"\\\\";
+        else if (!IsHidden(point) || (keepLineEnds && c == L'\n'))
+            shown.append(text, i, pair ? 2 : 1);
+        else
+            shown += Format(point < 0x100 ? L"\\x%02x" : point < 0x10000 ? L"\\u%04x" : L"\\U%08x", point);
+        i += pair ? 1 : 0;
+    }
+    return shown;
 }
 } // namespace
 
 std::wstring Visible(const std::wstring& text, bool keepLineEnds)
 {
-    size_t first = 0;
-    while (first < text.size() && (!IsControl(text[first]) || (keepLineEnds && text[first] == L'\n')))
-        ++first;
-    if (first == text.size())
-        return text;
-    std::wstring shown = text.substr(0, first);
-    for (size_t i = first; i < text.size(); ++i)
-    {
-        const wchar_t c = text[i];
-        if (!IsControl(c) || (keepLineEnds && c == L'\n'))
-            shown += c;
-        else
-            shown += Format(c < 0x100 ? L"\\x%02x" : L"\\u%04x", static_cast<unsigned>(c));
-    }
-    return shown;
+    return Shown(text, keepLineEnds, false);
+}
+
+std::wstring VisibleText(const std::wstring& text)
+{
+    return Shown(text, false, true);
 }
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b)

@@ -28,10 +28,14 @@ SYSTEMTIME DayFromKey(DWORD key);
 SYSTEMTIME NextDay(const SYSTEMTIME& day);
 SYSTEMTIME Today();
 
-// The text with every control character (C0, DEL, C1, the bidirectional controls) as a visible escape,
-// \x1b or \u202e, so that no text from outside can act on the terminal that shows it; keepLineEnds
-// leaves "\n" as it is.
+// The text with every control character (C0, DEL, C1), every format character (the bidirectional
+// controls, zero-width characters, tags) and the line and paragraph separators as a visible escape,
+// \x1b, \u202e or \U000e0041, so that no text from outside can act on the terminal that shows it or
+// reorder its line; keepLineEnds leaves "\n" as it is.
 std::wstring Visible(const std::wstring& text, bool keepLineEnds = false);
+// A text of an event as Visible shows it, its own backslashes doubled, so that a literal "\x1b" in
+// the text reads "\\x1b" and stays apart from an escaped ESC.
+std::wstring VisibleText(const std::wstring& text);
 
 bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
 } // namespace Text

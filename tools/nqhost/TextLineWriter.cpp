@@ -11,7 +11,7 @@ void CTextLineWriter::Write(const EventRecord& record)
     std::wstring line = Text::DateTimeText(record.time) + L"  " + kind.Name();
     const std::vector<std::wstring>& names = kind.FieldNames();
     for (size_t i = 0; i < names.size() && i < fields.size(); ++i)
-        line += L"  " + names[i] + L"=" + Text::Visible(fields[i].text);
+        line += L"  " + names[i] + L"=" + Text::VisibleText(fields[i].text);
     m_out.Write(Text::ToUtf8(line) + "\n");
 }
 } // namespace NqHost

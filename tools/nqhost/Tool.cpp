@@ -3,10 +3,12 @@
 
 #include "Commands.h"
 #include "HostRegistry.h"
+#include "LogsFolder.h"
 #include "RecordKindTable.h"
 #include "UsageError.h"
 
 #include <algorithm>
+#include <memory>
 
 using namespace NqHost;
 
@@ -46,6 +48,16 @@ void Run(COutput& output, const std::vector<std::wstring>& args, std::wstring& c
     commandName = command.name;
     output.SetCommand(command.name);
     line.AllowOnly(command.options, command.name);
+    // Before the plug-in loads, which reads its installation folder once.
+    std::unique_ptr<CLogsFolder> logs;
+    if (line.Has(L"logs"))
+    {
+        if (line.Option(L"logs").empty())
+            throw UsageError{L"--logs needs a folder"};
+        logs = std::make_unique<CLogsFolder>(output, line.Option(L"logs"));
+        if (!logs->Ready())
+            return;
+    }
     CPluginHost host(output, line.Option(L"dll"), command.run == Commands::Demo);
     CommandContext context{line, output, host};
     command.run(context, std::vector<std::wstring>(words.begin() + 1, words.end()));
@@ -57,7 +69,8 @@ namespace NqHost
 
 int RunTool(const std::vector<std::wstring>& args)
 {
-    COutput output(std::find(args.begin(), args.end(), L"--json") != args.end());
+    COutput output(std::find(args.begin(), args.end(), L"--json") != args.end(),
+                   std::find(args.begin(), args.end(), L"--wide") != args.end());
     std::wstring commandName;
     try
     {

@@ -38,7 +38,7 @@ TEST_F(NqHostCheck, CleanDayExitsZeroAndEachDamageIsReportedWithItsLine)
     const std::set<std::pair<long long, std::string>> expected = {
         {2, "no \"|\" in the line"},
         {3, "a line of 2047 characters with its line end"},
-        {4, "a byte-order mark inside the file"},
+        {4, "a byte-order mark at the start of the line"},
         {5, "not valid UTF-16 at character 17"},
         {6, "the last line has no line end "},
         {101, "no byte-order mark at the start "},
@@ -48,14 +48,8 @@ TEST_F(NqHostCheck, CleanDayExitsZeroAndEachDamageIsReportedWithItsLine)
     EXPECT_EQ(6, doc.at("files").at(1).at("lines"));
 }
 
-TEST_F(NqHostCheck, MissingOrFileFolderFailsAndNamesThePluginNeverReadsAreListed)
+TEST_F(NqHostCheck, FileAsFolderFailsAndNamesThePluginNeverReadsAreListed)
 {
-    NqHostRun missing = Run(L"check");
-    EXPECT_EQ(1, missing.exitCode) << missing.output;
-    EXPECT_TRUE(missing.Says("the log folder " + Utf8(sandbox.LogFolder()) +
-                             " cannot be used: 2 (ERROR_FILE_NOT_FOUND)"))
-        << missing.output;
-
     const std::wstring folderAsFile = sandbox.LogFolder().substr(0, sandbox.LogFolder().size() - 1);
     ASSERT_TRUE(TestSupport::WriteFileBytes(folderAsFile, "x", 1));
     NqHostRun file = Run(L"check");
@@ -74,4 +68,35 @@ TEST_F(NqHostCheck, MissingOrFileFolderFailsAndNamesThePluginNeverReadsAreListed
                                         Utf8(sandbox.LogFolder() + L"20260230.VLG")}),
               misnamed);
     EXPECT_EQ(0, doc.at("files").at(0).at("problems")) << "the well-named file is clean";
+}
+
+// Every form of every kind's line as the plug-in writes it fits the layouts check judges lines by.
+TEST_F(NqHostCheck, EveryFormOfEveryKindsLineThePluginWritesIsClean)
+{
+    const std::string events =
+        R"({"kind":"virus","szFilePath":"C:\\a|b","szDetail":"q","dwNumber":-5,"dwCode":26}
+{"kind":"spyware","nType":1,"szPath":"p","dwCode":32,"nValue3":-3}
+{"kind":"vulnerability","nValue1":12345678,"nValue2":-1234567}
+{"kind":"tsc","szText1":"x\r\ny","nValue1":-1}
+{"kind":"update","nValue1":1,"szText2":"b"}
+{"kind":"history","dwKind":0,"dwCount":4}
+{"kind":"history","dwKind":1,"qwAmount":4294967300}
+{"kind":"history","dwKind":7}
+{"kind":"url","dwCode":26,"nValue":4}
+{"kind":"url","dwCode":128,"tsText4":"x"}
+{"kind":"privacy","dwType":2,"tsText6":"c"}
+{"kind":"privacy","dwType":3,"tsText4":"d"}
+{"kind":"privacy","dwType":9}
+{"kind":"phishing","dwCode":128,"nValue2":7}
+{"kind":"phishing","dwCode":1,"tsText3":"c"}
+{"kind":"change","nType":3,"dwFlag":1,"szItem":"i"}
+{"kind":"change","nType":4,"dwFlag":1,"szItem":"i"}
+{"kind":"change","nType":1,"nValue2":5}
+)";
+    TestSupport::TempFolder folder;
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"events.jsonl", events.data(), events.size()));
+    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"events.jsonl\"").exitCode);
+    NqHostRun check = Run(L"check");
+    EXPECT_EQ(0, check.exitCode) << check.output;
+    EXPECT_TRUE(check.Says("10 day files, all clean")) << check.output;
 }

@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         // A file's own order is not the time order; kinds interleave.
-        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan B|2\r\n20240301|070000|scan a|1\r\n");
+        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan Zo\u00eb|2\r\n20240301|070000|scan a|1\r\n");
         WriteDayFile(L"20240301.VLG", L"20240301|080000|00000005|00000000|2|1|Worm.X|C:\\a|0|0|0|0\r\n"
                                       L"20240301|100000|00000012|00000000|2|1|Trojan.Y|C:\\b|1|0|0|0\r\n");
         WriteDayFile(L"20240302.UPG", L"20240302|060000|1|0|0|0|16.0|engine\r\n");
@@ -54,9 +54,12 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
     } cases[] = {
         {L"query 1 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}}, // LogType 1: virus
         {L"query virus 2024-03-01 --where dwNumber=18 --where nValue1=0", {}},
-        {L"query virus 2024-03-01 --where szThreatName=worm.x", {"virus \"Worm.X\""}},
-        {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN", {"tsc \"scan a\"", "tsc \"Scan B\""}},
-        {L"query all --from 2024-03-01T08:00 --to 2024-03-01T09:00", {"virus \"Worm.X\"", "tsc \"Scan B\""}},
+        {L"query virus 2024-03-01 --where SZTHREATNAME=worm.x", {"virus \"Worm.X\""}},
+        {L"query all --from 2024-03-01 --to 2024-03-02 --match SCAN",
+         {"tsc \"scan a\"", "tsc \"Scan Zo\xc3\xab\""}},
+        {L"query all --from 2024-03-01 --to 2024-03-02 --match ZO\u00cb", {"tsc \"Scan Zo\xc3\xab\""}},
+        {L"query all --from 2024-03-01T08:00 --to 2024-03-01T09:00",
+         {"virus \"Worm.X\"", "tsc \"Scan Zo\xc3\xab\""}},
         {L"query all --from \"2024-03-01 09:00:01\" --to 2024-03-02T06:00:00",
          {"virus \"Trojan.Y\"", "update \"engine\""}},
     };
@@ -75,30 +78,43 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
         }
         EXPECT_EQ(c.kept, kept);
     }
-    NqHostRun bad = Run(L"query all --from 2024-03-01T25:00");
-    EXPECT_EQ(2, bad.exitCode) << bad.output;
-    EXPECT_TRUE(bad.Says("is not a moment of the form")) << bad.output;
+    for (const auto& bad :
+         {std::make_pair(L"query all --from 2024-03-01T25:00", "is not a moment of the form"),
+          std::make_pair(L"query virus --where nosuch=1",
+                         "no such field in a virus record (fields: kind, dwNumber, szThreatName"),
+          std::make_pair(L"query all --where nValue1=one", "nValue1 is a number field")})
+    {
+        NqHostRun run = Run(bad.first);
+        EXPECT_EQ(2, run.exitCode) << run.output;
+        EXPECT_TRUE(run.Says(bad.second)) << run.output;
+    }
 }
 
 TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTail)
 {
-    // Three records; a line without "|", an empty line, one too long for the reader and a cut last line.
+    // Four events among lines the reader skips (no "|", empty, too long, a null and the line after it, a cut
+    // last line) and lines it makes records of that do not fit a tsc line (a bare LF, no time).
     const std::wstring day = TestSupport::DateText(TestSupport::Today());
     WriteDayFile(day + L".PTG", day + L"|080000|a|1\r\nno separator\r\n\r\n" + day + L"|080001|b|2\r\n" +
                                     day + L"|080002|" + std::wstring(2100, L'x') + L"|3\r\n" + day +
-                                    L"|080003|c|4\r\n" + day + L"|080004|cut");
+                                    L"|080003|c|4\r\n" + day + std::wstring(L"|080004|n\0ull|5\r\n", 18) +
+                                    day + L"|080005|after|6\r\n" + day + L"|080006|bare|7\n" + day +
+                                    L"|08h007|t|8\r\n" + day + L"|080008|d|9\r\n" + day + L"|080009|cut");
     Json query = RunJson(L"query tsc");
-    EXPECT_EQ(3u, query.at("records").size());
-    EXPECT_EQ(4, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
+    std::vector<std::string> texts;
+    for (const Json& record : query.at("records"))
+        texts.push_back(record.at("szText1"));
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d"}), texts);
+    EXPECT_EQ(8, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
 
     TestSupport::TempFolder folder;
     Json exported =
         RunJson(L"export tsc --from " + NqHost::Text::FromUtf8(Today().insert(6, "-").insert(4, "-")) +
                 L" --output \"" + folder.Path() + L"out.jsonl\"");
-    EXPECT_EQ(4, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
+    EXPECT_EQ(8, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
 
     NqHostRun tail = Run(L"tail tsc --lines 10 --for 1");
-    EXPECT_TRUE(tail.Says("nqhost: 4 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))
+    EXPECT_TRUE(tail.Says("nqhost: 8 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))
         << tail.output;
-    EXPECT_TRUE(tail.Says("szText1=c")) << tail.output;
+    EXPECT_TRUE(tail.Says("szText1=d")) << tail.output;
 }

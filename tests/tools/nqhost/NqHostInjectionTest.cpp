@@ -5,9 +5,12 @@ using namespace NqHostTest;
 
 namespace
 {
-// A URL event whose address carries terminal controls: ESC sequences, BEL, a C1 CSI, tab, a bidi override.
+// A URL event whose address carries terminal controls: ESC sequences, BEL, a C1 CSI, tab, a bidi override,
+// a line separator, a right-to-left mark and a literal "\x1b"; its other text is a path of 200 characters.
 const char kHostileEvent[] =
-    R"({"kind":"url","dwCode":1,"tsText1":"http://x/\u001b[2J\u0007\u009b31m\t\u202egnp.exe","tsText2":"c"})";
+    R"({"kind":"url","dwCode":1,"tsText1":"http://x/\u001b[2J\u0007\u009b31m\t\u202egnp.exe\u2028\u200f\\x1b",)"
+    R"("tsText2":"C:\\)";
+const std::string kLongPath = "C:\\" + std::string(197, 'p');
 
 // The first raw control character in UTF-8 text other than the line end: C0, DEL, C1, bidi controls.
 std::string RawControl(const std::string& text)
@@ -19,7 +22,8 @@ std::string RawControl(const std::string& text)
         const unsigned char third = i + 2 < text.size() ? text[i + 2] : 0;
         if ((c < 0x20 && c != '\n' && c != '\r') || c == 0x7F ||
             (c == 0xC2 && next >= 0x80 && next <= 0x9F) ||
-            (c == 0xE2 && next == 0x80 && third >= 0xAA && third <= 0xAE))
+            (c == 0xE2 && next == 0x80 &&
+             ((third >= 0xA8 && third <= 0xAE) || third == 0x8E || third == 0x8F)))
             return "at " + std::to_string(i) + " of: " + text;
     }
     return "";
@@ -30,7 +34,7 @@ class NqHostInjection : public NqHostFixture
 protected:
     void StoreHostileEvent()
     {
-        std::string line = std::string(kHostileEvent) + "\n";
+        std::string line = std::string(kHostileEvent) + std::string(197, 'p') + "\"}\n";
         ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"hostile.jsonl", line.data(), line.size()));
         ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"hostile.jsonl\"").exitCode);
     }
@@ -44,11 +48,16 @@ TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
     StoreHostileEvent();
     NqHostRun query = Run(L"query url");
     EXPECT_EQ("", RawControl(query.output));
-    EXPECT_TRUE(query.Says("http://x/\\x1b[2J\\x07\\x9b31m\\x09\\u202egnp.exe")) << query.output;
+    // Escaped as the control characters are, a literal backslash doubled, the path whole off a console.
+    EXPECT_TRUE(query.Says("http://x/\\x1b[2J\\x07\\x9b31m\\x09\\u202egnp.exe\\u2028\\u200f\\\\x1b"))
+        << query.output;
+    EXPECT_TRUE(query.Says("C:\\\\" + std::string(197, 'p'))) << query.output;
+    const Json record = RunJson(L"query url").at("records").at(0);
     EXPECT_EQ("http://x/\x1b[2J\x07\xC2\x9B"
-              "31m\t\xE2\x80\xAEgnp.exe",
-              RunJson(L"query url").at("records").at(0).at("tsText1"))
+              "31m\t\xE2\x80\xAEgnp.exe\xE2\x80\xA8\xE2\x80\x8F\\x1b",
+              record.at("tsText1"))
         << "JSON stays exact";
+    EXPECT_EQ(kLongPath, record.at("tsText2"));
 }
 
 TEST_F(NqHostInjection, TailShowsNoRawControlCharacter)

@@ -9,14 +9,14 @@ TEST_F(NqHostProvider, PathRecentAndDeleteFollowWhatWasStored)
 {
     // A failure exits 1 with its result's name. Before any threat there is no time stamp: the Win32 code
     // handed through is named and is no failure.
-    NqHostRun before = Run(L"query virus 2001-01-01");
-    EXPECT_EQ(1, before.exitCode) << before.output;
-    EXPECT_TRUE(before.Says("RESULT_FAILED (0x80040201)")) << before.output;
-    before = Run(L"recent");
+    NqHostRun before = Run(L"recent");
     EXPECT_EQ(0, before.exitCode) << before.output;
     EXPECT_TRUE(before.Says("QueryData(22, 18 = recent threat): 2 (ERROR_FILE_NOT_FOUND)")) << before.output;
 
     ASSERT_EQ(0, Run(L"store virus szThreatName=Worm.Y").exitCode);
+    before = Run(L"query virus 2001-01-01");
+    EXPECT_EQ(1, before.exitCode) << before.output;
+    EXPECT_TRUE(before.Says("RESULT_FAILED (0x80040201)")) << before.output;
     EXPECT_EQ("Worm.Y", RunJson(L"recent").at("values").at("VirusName"));
     EXPECT_EQ(Utf8(sandbox.LogFolder() + L"20080229.VLG"),
               RunJson(L"path 1 2008-02-29").at("values").at("tsLogPath"));

@@ -1,5 +1,6 @@
 // What must never cost the user anything: the demo in an installation of its own, and dry runs that
 // show exactly what the real run then removes.
+#include "Commands.h"
 #include "NqHostTest.h"
 
 #include <algorithm>
@@ -165,4 +166,22 @@ TEST_F(NqHostSafety, DryRunsListExactlyWhatTheRealRunsThenRemove)
         for (const std::string& path : Paths(real.at("removed")))
             EXPECT_FALSE(TestSupport::FileExists(NqHost::Text::FromUtf8(path))) << path;
     }
+}
+
+// Wine makes no junction; a symbolic link of the Unix side is what it shows as one (a reparse point).
+TEST_F(NqHostSafety, RemovalTakesNothingALinkInsideLeadsTo)
+{
+    TestSupport::TempFolder outside, work;
+    ASSERT_TRUE(TestSupport::WriteFileBytes(outside.Path() + L"keep.txt", "k", 1));
+    const std::wstring demo = work.Path() + L"demo\\";
+    ASSERT_TRUE(CreateDirectoryW(demo.c_str(), nullptr));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(demo + L"own.txt", "o", 1));
+    const std::string link = UnixPath(demo) + "/link";
+    ASSERT_TRUE(RunShell("ln -s '" + UnixPath(outside.Path()) + "' '" + link + "'").exitCode == 0);
+    ASSERT_NE(0u, GetFileAttributesW((demo + L"link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+    NqHost::Commands::RemoveTree(demo);
+    EXPECT_TRUE(TestSupport::FileExists(outside.Path() + L"keep.txt"));
+    EXPECT_FALSE(TestSupport::FileExists(demo + L"own.txt"));
+    RunShell("rm -f '" + link + "'");
 }

@@ -155,8 +155,14 @@ TEST_F(NqHostStore, ThousandMixedEventsFromStandardInputStoreAroundOneMalformedL
         run = Run(L"store --jsonl -");
     }
     EXPECT_EQ(1, run.exitCode) << run.output;
-    EXPECT_TRUE(run.Says("line 500: not valid JSON")) << run.output;
+    EXPECT_TRUE(run.Says("line 500: not valid JSON at byte 29: ")) << run.output;
     EXPECT_TRUE(run.Says("stored: 1000")) << run.output;
+    // What a PowerShell 5.1 redirect writes: UTF-16 with its mark, refused whole with the fix.
+    const std::wstring wide = L"\xFEFF{\"kind\":\"tsc\",\"szText1\":\"w\"}\r\n";
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"utf16.jsonl", wide.data(), wide.size() * 2));
+    NqHostRun utf16 = Run(L"store --jsonl \"" + folder.Path() + L"utf16.jsonl\"");
+    EXPECT_EQ(1, utf16.exitCode) << utf16.output;
+    EXPECT_TRUE(utf16.Says("begins with a UTF-16 byte-order mark: JSON Lines are UTF-8")) << utf16.output;
     EXPECT_EQ(501u, RunJson(L"query tsc").at("records").size());
     Json virus = RunJson(L"query virus").at("records");
     ASSERT_EQ(499u, virus.size());

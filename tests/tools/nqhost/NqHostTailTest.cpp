@@ -61,6 +61,7 @@ std::map<std::string, std::string> ReadCursor(const std::wstring& path)
 TEST_F(NqHostTail, CursorResumesAfterHardKillsLosingNothingAndRepeatingOnlyTheUnsavedBatch)
 {
     TestSupport::TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr)) << "a follow needs its folder";
     const std::wstring cursor = folder.Path() + L"tail.cursor";
     const std::wstring follow =
         L"tail tsc --lines 0 --format jsonl --schema ecs --cursor \"" + cursor + L"\"";
