@@ -5,9 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <cwctype>
-
 namespace NqHost
 {
 namespace
@@ -27,22 +24,6 @@ std::vector<std::string> Split(const std::string& dotted)
     }
 }
 
-// ECS asks for the lower-case fully qualified name; a machine without a domain has the plain one. The
-// names live under HKLM, which a private registry root (NQ_REGISTRY_ROOT) hides: then the environment's.
-std::string HostName()
-{
-    wchar_t name[256];
-    DWORD size = 0;
-    for (COMPUTER_NAME_FORMAT format : {ComputerNameDnsFullyQualified, ComputerNameDnsHostname})
-        if (size = 256, GetComputerNameExW(format, name, &size) && size > 0)
-            break;
-    if (size == 0 || size >= 256)
-        size = GetEnvironmentVariableW(L"COMPUTERNAME", name, 256);
-    std::wstring text(name, size < 256 ? size : 0);
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return Text::ToUtf8(text);
-}
-
 Json& At(Json& document, const std::vector<std::string>& path)
 {
     Json* node = &document;
@@ -52,7 +33,7 @@ Json& At(Json& document, const std::vector<std::string>& path)
 }
 } // namespace
 
-CEcsWriter::CEcsWriter(COutputStream& out) : CRecordWriter(out), m_hostName(HostName()) {}
+CEcsWriter::CEcsWriter(COutputStream& out, const CLogOrigin& origin) : CRecordWriter(out, origin) {}
 
 const CEcsWriter::KindLayout& CEcsWriter::LayoutOf(const CRecordKind& kind)
 {
@@ -87,7 +68,7 @@ void CEcsWriter::Write(const EventRecord& record)
                     {"module", "norquill"},
                     {"code", layout.code},
                     {"timezone", m_zone.Offset(record.time)}}},
-                  {"host", {{"name", m_hostName}}}};
+                  {"host", {{"name", m_origin.HostName()}}}};
     for (size_t i = 0; i < layout.paths.size() && i < record.fields.size(); ++i)
     {
         const Cell& cell = record.fields[i];

@@ -10,7 +10,7 @@ namespace NqHost
 class CEcsWriter : public CRecordWriter
 {
 public:
-    explicit CEcsWriter(COutputStream& out);
+    CEcsWriter(COutputStream& out, const CLogOrigin& origin);
     void Write(const EventRecord& record) override;
 
 private:
@@ -23,7 +23,6 @@ private:
     };
     const KindLayout& LayoutOf(const CRecordKind& kind);
 
-    std::string m_hostName;
     std::map<const CRecordKind*, KindLayout> m_layouts;
 };
 } // namespace NqHost

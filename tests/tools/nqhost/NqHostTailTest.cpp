@@ -33,8 +33,8 @@ TEST_F(NqHostTail, PrintsTheLastRecordsThenOneAnotherProcessStores)
 
 namespace
 {
-// The cursor's entries ("kind day count lastId" between its header and "end N"); fails the test when the
-// file is not whole.
+// The cursor's entries ("kind day count lastId whole" between its header and "end N"); fails the test when
+// the file is not whole.
 std::map<std::string, std::string> ReadCursor(const std::wstring& path)
 {
     std::map<std::string, std::string> lastIds;
@@ -42,7 +42,7 @@ std::map<std::string, std::string> ReadCursor(const std::wstring& path)
         return lastIds; // not saved yet
     std::istringstream lines(ReadText(path));
     std::string line;
-    EXPECT_TRUE(std::getline(lines, line) && line == "nqhost-cursor 1") << line;
+    EXPECT_TRUE(std::getline(lines, line) && line == "nqhost-cursor 2") << line;
     while (std::getline(lines, line))
     {
         std::istringstream words(line);
