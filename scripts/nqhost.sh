@@ -4,12 +4,14 @@
 # input and output pass through; build messages go to standard error. --output, --dll and --cursor paths are
 # taken against the caller's folder. A wine server this script starts stays up for NQ_WINE_IDLE (5)
 # seconds after the prefix's last program ended, Wine's own persistence, so that a burst of commands
-# pays its start once; one that something else started (scripts/demo.sh) is left alone.
+# pays its start once; one that something else started (scripts/demo.sh) is left alone. Ctrl-C, SIGTERM
+# and SIGHUP reach nqhost.exe as Ctrl-C, so stopping this script ends a follow as it ends by itself.
+# NQ_WINEPREFIX runs in another prefix (the tests' own).
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-prefix="$build/wineprefix"
+prefix=${NQ_WINEPREFIX:-$build/wineprefix}
 
 stamp="$build/.nqhost-built"
 if [ -f "$build/build.ninja" ] && command -v ninja >/dev/null; then
@@ -68,6 +70,14 @@ fi
 flock -u 8
 
 cd "$build/bin"
-status=0
-WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- || status=$?
+# In the background, so that a stop asked of this script is passed on rather than leaving nqhost.exe
+# following on its own; standard input stays the caller's.
+WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" ./nqhost.exe "${args[@]}" 8>&- <&0 &
+child=$!
+trap 'kill -INT "$child" 2>/dev/null || true' INT TERM HUP
+while :; do
+  status=0
+  wait "$child" || status=$?
+  kill -0 "$child" 2>/dev/null || break
+done
 exit "$status"

@@ -348,3 +348,35 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
     EXPECT_EQ(1, damaged.exitCode);
     EXPECT_TRUE(damaged.Says("is damaged")) << damaged.output;
 }
+
+TEST_F(NqHostExport, TimezoneGivesEachDateTheOffsetOfThatZoneByIanaOrWindowsName)
+{
+    WriteDayFile(L"20260715.PTG", L"20260715|120000|a|1\r\n");
+    WriteDayFile(L"20261215.PTG", L"20261215|120000|b|2\r\n");
+    const std::pair<const wchar_t*, std::vector<std::string>> zones[] = {
+        {L"Europe/Berlin", {"+02:00", "+01:00"}},
+        {L"\"W. Europe Standard Time\"", {"+02:00", "+01:00"}},
+        {L"Australia/Sydney", {"+10:00", "+11:00"}},
+        {L"America/New_York", {"-04:00", "-05:00"}},
+    };
+    TestSupport::TempFolder out;
+    const std::wstring range = L" --from 2026-07-15 --to 2026-12-15";
+    for (const auto& [zone, offsets] : zones)
+    {
+        SCOPED_TRACE(Utf8(zone));
+        ASSERT_EQ(0, Run(L"export tsc --schema ecs --timezone " + std::wstring(zone) + range +
+                         L" --output \"" + out.Path() + L"z.jsonl\"")
+                         .exitCode);
+        const std::vector<Json> ecs = ParseJsonLines(ReadText(out.Path() + L"z.jsonl"));
+        ASSERT_EQ(2u, ecs.size());
+        const Json query = RunJson(L"query tsc --timezone " + std::wstring(zone) + range);
+        for (size_t i = 0; i < 2; ++i)
+        {
+            EXPECT_EQ(offsets[i], ecs[i].at("event").at("timezone"));
+            EXPECT_EQ(offsets[i], query.at("records").at(i).at("stTime").get<std::string>().substr(19));
+        }
+    }
+    NqHostRun unknown = Run(L"export tsc --timezone Mars/Olympus_Mons");
+    EXPECT_EQ(2, unknown.exitCode);
+    EXPECT_TRUE(unknown.Says("Mars/Olympus_Mons")) << unknown.output;
+}
