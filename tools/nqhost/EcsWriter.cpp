@@ -43,7 +43,10 @@ const CEcsWriter::KindLayout& CEcsWriter::LayoutOf(const CRecordKind& kind)
     const EcsTable::KindMapping& mapping = EcsTable::Of(kind.Name());
     KindLayout layout;
     for (const std::wstring& field : kind.FieldNames())
+    {
         layout.paths.push_back(Split(EcsTable::FieldName(kind.Name(), field)));
+        layout.shapes.push_back(EcsTable::ShapeOf(kind.Name(), field));
+    }
     layout.kind = mapping.eventKind;
     layout.dataset = "norquill." + Text::ToUtf8(kind.Name());
     layout.action = mapping.action;
@@ -73,9 +76,21 @@ void CEcsWriter::Write(const EventRecord& record)
     {
         const Cell& cell = record.fields[i];
         const bool ecsField = layout.paths[i][0] != "norquill";
-        At(document, layout.paths[i]) =
-            cell.numeric && !ecsField ? Json(cell.number) : Json(Text::ToUtf8(cell.text));
+        std::wstring path, detail;
+        if (layout.shapes[i] == EcsTable::Shape::Location && EcsTable::IsRegistryLocation(cell.text))
+            document["registry"]["path"] = Text::ToUtf8(cell.text);
+        else if (layout.shapes[i] == EcsTable::Shape::PathDetail &&
+                 EcsTable::SplitDetail(cell.text, path, detail))
+        {
+            At(document, layout.paths[i]) = Text::ToUtf8(path);
+            document["norquill"][layout.dataset.substr(9)]["szDetail"] = Text::ToUtf8(detail);
+        }
+        else
+            At(document, layout.paths[i]) =
+                cell.numeric && !ecsField ? Json(cell.number) : Json(Text::ToUtf8(cell.text));
     }
+    if (record.shortened)
+        document["tags"] = Json::array({EcsTable::kShortenedTag});
     m_out.Write(document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 } // namespace NqHost

@@ -1,6 +1,7 @@
 #pragma once
 // One Elastic Common Schema document a line, built from EcsTable: what a search engine's security
 // rules and dashboards read without a mapping of their own.
+#include "EcsTable.h"
 #include "RecordWriter.h"
 
 #include <map>
@@ -18,6 +19,7 @@ private:
     struct KindLayout
     {
         std::vector<std::vector<std::string>> paths;
+        std::vector<EcsTable::Shape> shapes;
         std::string kind, dataset, action, code;
         std::vector<std::string> categories, types;
     };

@@ -246,17 +246,43 @@ TEST_F(NqHostMonth, IdsAreStableUniqueAndTheMachinesOwnWhateverHappensToOtherLin
     }
 }
 
-TEST_F(NqHostMonth, EcsDocumentsOfAMonthOfAllKindsFitTheSchemaPackagesDefinitions)
+TEST_F(NqHostMonth, EcsDocumentsPutEachMemberWhereItsMeaningGoesAndFitTheSchemaPackagesDefinitions)
 {
     // The package's field definitions are read by its own language's runtime, outside Wine.
     const char* checker = std::getenv("NQ_ECS_CHECK");
     ASSERT_TRUE(checker && *checker) << "NQ_ECS_CHECK names the checking script (set by the build)";
     WriteMonth();
     ASSERT_EQ(620u, Export(L"--schema ecs").size());
+    // Today: the members whose ECS field depends on the value, and a text the writer shortened.
+    for (const wchar_t* event :
+         {L"virus szThreatName=Worm.Y \"szFilePath=C:\\x\\y (1).exe\" szDetail=quarantined",
+          L"spyware szText1=Spy.A szPath=HKEY_LOCAL_MACHINE\\Software\\Run szItem=evil",
+          L"change szText1=Chg szPath=HKCU\\Software\\X szItem=Y"})
+        ASSERT_EQ(0, Run(L"store " + std::wstring(event)).exitCode) << Utf8(event);
+    ASSERT_EQ(0, Run(L"store vulnerability szName=VN-LONG szText1=" + std::wstring(2040, L'x')).exitCode);
+    const std::wstring today = L"\"" + m_out.Path() + L"today.jsonl\"";
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::wstring from =
+        NqHost::Text::Format(L" --from %04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    ASSERT_EQ(0, Run(L"export all --schema ecs --output " + today + from).exitCode);
+    std::map<std::string, Json> byName;
+    for (const Json& document : ParseJsonLines(ReadText(m_out.Path() + L"today.jsonl")))
+        byName[document.at("rule").at("name")] = document;
+    ASSERT_EQ(4u, byName.size());
+    EXPECT_EQ("C:\\x\\y (1).exe", byName["Worm.Y"].at("file").at("path"));
+    EXPECT_EQ("quarantined", byName["Worm.Y"].at("norquill").at("virus").at("szDetail"));
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\Software\\Run", byName["Spy.A"].at("registry").at("path"));
+    EXPECT_EQ("HKCU\\Software\\X", byName["Chg"].at("registry").at("path"));
+    EXPECT_FALSE(byName["Spy.A"].contains("file") || byName["Chg"].contains("file"));
+    EXPECT_EQ(Json::array({"norquill-shortened"}), byName["VN-LONG"].at("tags"));
+    EXPECT_FALSE(byName["Worm.Y"].contains("tags"));
+
     NqHostRun check =
-        RunShell("node '" + std::string(checker) + "' '" + UnixPath(m_out.Path() + L"month.jsonl") + "' 620");
+        RunShell("cd '" + UnixPath(m_out.Path()) + "' && cat month.jsonl today.jsonl >all.jsonl && node '" +
+                 std::string(checker) + "' all.jsonl 624");
     EXPECT_EQ(0, check.exitCode) << check.output;
-    EXPECT_NE(std::string::npos, check.output.find("620 documents fit")) << check.output;
+    EXPECT_NE(std::string::npos, check.output.find("624 documents fit")) << check.output;
 }
 
 TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFirstOccurrence)
