@@ -368,6 +368,12 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
     WriteDayFile(L"20240301.PTG", L"20240301|110000|e|5\r\n20240301|120000|f|6\r\n20240301|130000|g|7\r\n");
     EXPECT_EQ("abcdefg", texts());
 
+    // A cursor of the ids of before: its counts hold, its old ids are not taken for a day begun anew.
+    const std::string old = "nqhost-cursor 1\ntsc 20240301 2 tsc-20240301-2-0badc0de\nend 1\n";
+    TestSupport::WriteFileBytes(cursor, old.data(), old.size());
+    DeleteFileW((out.Path() + L"x.jsonl").c_str());
+    EXPECT_EQ("gd", texts());
+
     const std::string saved = ReadText(cursor);
     TestSupport::WriteFileBytes(cursor, saved.data(), saved.size() / 2);
     NqHostRun damaged = Run(L"export tsc --cursor \"" + cursor + L"\"");
