@@ -27,7 +27,10 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::
                           return;
                       // Read after the plug-in's read, so the file holds at least its lines.
                       if (!linesRead)
-                          linesRead = lines.Read(path) || true;
+                      {
+                          lines.Read(path); // none when it cannot be read: nothing is handed on
+                          linesRead = true;
+                      }
                       // Fewer lines: the file was replaced meanwhile; the next read sees it.
                       if (number > lines.Lines().size())
                       {

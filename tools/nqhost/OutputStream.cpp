@@ -16,13 +16,15 @@ bool COutputStream::Open(const std::wstring& path, bool append)
 {
     m_file.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER end{};
-    if (!m_file || !SetFilePointerEx(m_file.get(), LARGE_INTEGER{}, &end, FILE_END))
+    if (!m_file)
     {
         m_error = GetLastError();
         return false;
     }
     m_handle = m_file.get();
+    LARGE_INTEGER end{};
+    if (!append || !SetFilePointerEx(m_handle, LARGE_INTEGER{}, &end, FILE_END))
+        return true; // nothing to append to, or no file to seek in (a pipe, a device)
     m_startedEmpty = end.QuadPart == 0;
     // A line cut short by a crash must not run into the first new one.
     char last = '\n';
@@ -32,8 +34,10 @@ bool COutputStream::Open(const std::wstring& path, bool append)
     if (end.QuadPart > 0 && SetFilePointerEx(m_handle, before, nullptr, FILE_BEGIN) &&
         ReadFile(m_handle, &last, 1, &read, nullptr) && last != '\n')
         m_buffer += "\n";
-    return SetFilePointerEx(m_handle, LARGE_INTEGER{}, nullptr, FILE_END) ||
-           (m_error = GetLastError(), false);
+    if (SetFilePointerEx(m_handle, LARGE_INTEGER{}, nullptr, FILE_END))
+        return true;
+    m_error = GetLastError();
+    return false;
 }
 
 void COutputStream::Write(const std::string& bytes)

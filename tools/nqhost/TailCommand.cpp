@@ -101,8 +101,9 @@ public:
         auto seen = m_sizes.find(key);
         if (seen != m_sizes.end() && size == seen->second && !settled)
             return;
-        m_sizes.erase(m_sizes.begin(), m_sizes.lower_bound(key)); // only today and yesterday are looked at
         m_sizes[key] = size;
+        if (m_sizes.size() > 2) // only today and yesterday are looked at
+            m_sizes.erase(m_sizes.begin());
         if (size < 0)
             return;
         const size_t lines = DayRead::CountLines(path);
@@ -131,6 +132,8 @@ public:
         if (skipped > said)
             DayRead::ReportSkipped(m_context, m_kind, day, path, skipped - said);
         said = std::max(said, skipped);
+        if (m_skippedSaid.size() > 2)
+            m_skippedSaid.erase(m_skippedSaid.begin());
     }
 
     // Records of the day file at this moment.
