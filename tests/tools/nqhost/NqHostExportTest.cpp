@@ -412,3 +412,30 @@ TEST_F(NqHostExport, TimezoneGivesEachDateTheOffsetOfThatZoneByIanaOrWindowsName
     EXPECT_EQ(2, unknown.exitCode);
     EXPECT_TRUE(unknown.Says("Mars/Olympus_Mons")) << unknown.output;
 }
+
+TEST_F(NqHostExport, EachIdNamesTheByteOffsetOfTheLineItsRecordWasReadFrom)
+{
+    // Good lines among every damage the reader skips or reads differently.
+    const std::wstring overlong = L"20240301|080000|" + std::wstring(3000, L'o') + L"|0\r\n";
+    const std::wstring body = L"20240301|080000|a|1\r\n" + overlong +
+                              L"20240301|080000|b|2\r\nno bar\r\n\r\n" +
+                              L"20240301|080000|c|3\n20240301|080000|d|4\r\n" + overlong.substr(0, 2100) +
+                              L"\r\n20240301|080000|e|5\r\n";
+    WriteDayFile(L"20240301.PTG", body);
+    TestSupport::TempFolder out;
+    ASSERT_EQ(0, Run(L"export tsc --from 2024-03-01 --to 2024-03-01 --output \"" + out.Path() + L"x.jsonl\"")
+                     .exitCode);
+    std::string texts;
+    for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"x.jsonl")))
+    {
+        const std::string id = record.at("id");
+        const size_t offset =
+            std::stoul(id.substr(id.find('-', 4) + 1)) / 2 - 1; // in characters, after the mark
+        const std::string text = record.at("szText1");
+        texts += text;
+        EXPECT_EQ(L"20240301|080000|" + NqHost::Text::FromUtf8(text) + L"|",
+                  body.substr(offset, 17 + text.size()))
+            << id;
+    }
+    EXPECT_EQ("abcde", texts);
+}
