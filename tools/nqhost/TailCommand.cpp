@@ -222,6 +222,25 @@ std::wstring Following(CTail& tail, const SYSTEMTIME& day)
     return Text::Format(L"today's files of %u kinds in %s", static_cast<unsigned>(followed.size()),
                         followed[0]->Location().Folder().c_str());
 }
+// Every day since the one each kind's cursor reached, what came in while nothing followed, then today's
+// records; a kind the cursor does not know gets today's newest.
+void CatchUp(CTail& tail, CCursor& cursor, const SYSTEMTIME& now, size_t newest)
+{
+    DWORD from = Text::DayKey(now);
+    for (auto& followed : tail.Followed())
+        from = followed->From() ? std::min(from, followed->From()) : from;
+    for (SYSTEMTIME day = Text::DayFromKey(from); Text::DayKey(day) < Text::DayKey(now);
+         day = Text::NextDay(day))
+        tail.Look(day, Settled(day, now));
+    tail.Look(now, false, newest);
+    // A restart before the day's first event must not take --lines again and miss what came since.
+    for (auto& followed : tail.Followed())
+    {
+        if (!cursor.Has(followed->Kind().Name(), Text::DayKey(now)))
+            cursor.Set(followed->Kind().Name(), Text::DayKey(now), {});
+        followed->Started(now);
+    }
+}
 } // namespace
 
 void Tail(CommandContext& context, const CommandArgs& args)
@@ -256,21 +275,7 @@ void Tail(CommandContext& context, const CommandArgs& args)
     auto deliver = [&] { return (written = stream.Sync()) && SaveCursor(context, cursor); };
 
     SYSTEMTIME now = Text::Today();
-    // Every day since the one each kind's cursor reached, what came in while nothing followed.
-    DWORD from = Text::DayKey(now);
-    for (auto& followed : tail.Followed())
-        from = followed->From() ? std::min(from, followed->From()) : from;
-    for (SYSTEMTIME day = Text::DayFromKey(from); Text::DayKey(day) < Text::DayKey(now);
-         day = Text::NextDay(day))
-        tail.Look(day, Settled(day, now));
-    tail.Look(now, false, lines);
-    // A restart before the day's first event must not take --lines again and miss what came since.
-    for (auto& followed : tail.Followed())
-    {
-        if (!cursor.Has(followed->Kind().Name(), Text::DayKey(now)))
-            cursor.Set(followed->Kind().Name(), Text::DayKey(now), {});
-        followed->Started(now);
-    }
+    CatchUp(tail, cursor, now, lines);
     bool going = deliver();
     SYSTEMTIME day = now;
     // The day before, while a writer may still add to it.
