@@ -10,7 +10,7 @@ namespace NqHost
 namespace
 {
 const char kHeader[] = "nqhost-cursor 2";
-// Ids then counted records; their days are taken as whole and their last ids as unknown.
+// Ids then counted records: the counts hold, the last ids are unknown and no day is known whole yet.
 const char kOldHeader[] = "nqhost-cursor 1";
 
 bool ReadWhole(const std::wstring& path, std::string& bytes, DWORD& error)
@@ -64,7 +64,6 @@ bool CCursor::Load(std::wstring& problem)
         {
             if (entry.lastId == "-" || old)
                 entry.lastId.clear();
-            entry.whole = entry.whole || old;
             m_entries[{Text::FromUtf8(kind), day}] = entry;
         }
         else

@@ -54,7 +54,7 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::
     if (SrvFrwk::Failed(result))
         return result;
     begunAnew = begunAnew || number < from.count;
-    reached.whole = settled && taking && reached.count == number;
+    reached.whole = from.whole || (settled && taking && reached.count == number);
     if (!begunAnew &&
         (reached.count != from.count || reached.whole != from.whole || !m_cursor.Has(kind.Name(), dayKey)))
         m_cursor.Set(kind.Name(), dayKey, reached);
