@@ -2,9 +2,12 @@
 # Runs nqhost.exe: builds what is missing, runs it under Wine in the build's prefix, in the caller's
 # folder, and returns its exit code. Standard input and output pass through; build messages go to
 # standard error. Every path is the caller's: relative ones are taken in the caller's folder, which
-# Wine hands on as nqhost's current folder, and the Unix paths of path options become Wine's Z: paths. A wine server this script starts stays up for NQ_WINE_IDLE (5)
+# Wine hands on as nqhost's current folder, and the Unix paths of path options become Wine's Z: paths.
+# A wine server this script starts stays up for NQ_WINE_IDLE (5)
 # seconds after the prefix's last program ended, Wine's own persistence, so that a burst of commands
-# pays its start once; one that something else started (scripts/demo.sh) is left alone.
+# pays its start once; one that something else started (scripts/demo.sh) is left alone. Ctrl-C, SIGTERM
+# and SIGHUP reach nqhost.exe as Ctrl-C, so stopping this script ends a follow as it ends by itself.
+# NQ_WINEPREFIX runs in another prefix (the tests' own).
 # Usage: scripts/nqhost.sh ARGS...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -65,10 +68,18 @@ exec 8>>"$build/.nqhost-wine.start"
 flock -x 8
 if ! server_running; then
   NQ_WINE_PERSIST=${NQ_WINE_IDLE:-5} NQ_WINE_FIRST="$build/bin/nqhost.exe" \
-    "$root/cmake/wine-server.sh" start "$build" 8>&-
+    "$root/cmake/wine-server.sh" start "$build" "$prefix" 8>&-
 fi
 flock -u 8
 
-status=0
-WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" "$build/bin/nqhost.exe" "${args[@]}" 8>&- || status=$?
+# In the background, so that a stop asked of this script is passed on rather than leaving nqhost.exe
+# following on its own; standard input stays the caller's.
+WINEPREFIX="$prefix" "$root/cmake/wine-run.sh" "$build/bin/nqhost.exe" "${args[@]}" 8>&- <&0 &
+child=$!
+trap 'kill -INT "$child" 2>/dev/null || true' INT TERM HUP
+while :; do
+  status=0
+  wait "$child" || status=$?
+  kill -0 "$child" 2>/dev/null || break
+done
 exit "$status"

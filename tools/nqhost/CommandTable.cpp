@@ -38,24 +38,31 @@ const std::vector<CommandInfo>& All()
          L"has the value (numbers by value, texts whatever the case; 'kind' names the kind; field names\n"
          L"whatever their case), each one given must hold; --match keeps those with a text field that\n"
          L"holds TEXT, whatever the case (the system's ordinal comparison, every script's capitals).\n"
-         L"Lines of a day file the plug-in's reader skipped are counted on standard error.",
-         {L"from", L"to", L"where", L"match", L"logs"},
+         L"Lines of a day file the plug-in's reader skipped are counted on standard error.\n"
+         L"--timezone ZONE (with --json): the times' offsets by that zone's rules, for logs of a\n"
+         L"machine elsewhere; ZONE is an IANA name (Europe/Berlin) or a Windows one (W. Europe Standard\n"
+         L"Time). --host NAME is said with the records.",
+         {L"from", L"to", L"where", L"match", L"logs", L"host", L"timezone"},
          Query},
         {L"export",
          L"export [KIND ... | all] [--from MOMENT] [--to MOMENT] [--format jsonl|csv] [--schema ecs]\n"
-         L"  [--output FILE] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
+         L"  [--output FILE] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]\n"
+         L"  [--host NAME] [--timezone ZONE]",
          L"Write the events of a range of days (all of them by default) for other tools, day by day, in\n"
          L"UTF-8 without a byte-order mark, to standard output or FILE. jsonl: one JSON object a line\n"
          L"with kind, id, time (local, RFC 3339 with its UTC offset) and the fields the log file keeps;\n"
          L"with --schema ecs one Elastic Common Schema document a line instead. csv: RFC 4180 with a\n"
          L"header line, one kind only; a text cell beginning with =, +, -, @, tab or CR gets a leading '\n"
          L"so that no spreadsheet runs it as a formula, unless --csv-raw is given. --cursor FILE: only\n"
-         L"what earlier runs with that cursor did not write, and the cursor moved on once the output is\n"
-         L"flushed. --where and --match filter as for query. Progress goes to standard error when it is\n"
+         L"what earlier runs with that cursor did not write, appended to FILE, and the cursor moved on\n"
+         L"once the output is on disk. --host NAME and --timezone ZONE: logs brought from another\n"
+         L"machine; NAME goes into host.name and the ids, ZONE (IANA or Windows name) sets the offsets.\n"
+         L"Exit code 1 when the output cannot be written. --where and --match filter as for query. Progress "
+         L"goes to standard error when it is\n"
          L"a console; the report, and the count of damaged lines the reader skipped, go there too when\n"
          L"the data goes to standard output.",
-         {L"from", L"to", L"format", L"schema", L"output", L"cursor", L"where", L"match", L"csv-raw",
-          L"logs"},
+         {L"from", L"to", L"format", L"schema", L"output", L"cursor", L"where", L"match", L"csv-raw", L"logs",
+          L"host", L"timezone"},
          Export},
         {L"check",
          L"check [KIND ... | all] [--from D] [--to D]",
@@ -69,17 +76,20 @@ const std::vector<CommandInfo>& All()
          Check},
         {L"tail",
          L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--schema ecs] [--for SECONDS]\n"
-         L"  [--max-records N] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]",
+         L"  [--max-records N] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]\n"
+         L"  [--host NAME] [--timezone ZONE]",
          L"Print the last N (10) events of today, then every new one as it is stored, following\n"
          L"today's file across midnight, until Ctrl-C, SECONDS have passed or N events were printed;\n"
          L"--for 0 and --max-records 0, the defaults, set no limit. 'all' follows every kind as one\n"
          L"timeline. Events go to standard output (JSON Lines with --json), everything else to\n"
          L"standard error, damaged lines the reader skipped included. Control characters of texts are\n"
-         L"shown as escapes (\\x1b) in text. --cursor FILE: go on after the last event an earlier run\n"
-         L"delivered (every day since, then today) instead of --lines; the cursor is replaced whole\n"
-         L"after each batch has been flushed.",
+         L"shown as escapes (\\x1b) in text. --cursor FILE: each kind goes on after the last event an\n"
+         L"earlier run delivered of it (every day since, then today); a kind the cursor does not know\n"
+         L"starts with --lines. The cursor is replaced whole after each batch has been flushed.\n"
+         L"Yesterday's file is followed for 5 seconds past midnight, for writers still waiting for it.\n"
+         L"--host and --timezone as for export. Exit code 1 when the output cannot be written.",
          {L"lines", L"format", L"schema", L"for", L"max-records", L"cursor", L"where", L"match", L"csv-raw",
-          L"logs"},
+          L"logs", L"host", L"timezone"},
          Tail},
         {L"path",
          L"path KIND [YYYY-MM-DD | latest]",

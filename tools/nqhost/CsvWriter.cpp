@@ -4,12 +4,14 @@
 
 namespace NqHost
 {
-CCsvWriter::CCsvWriter(COutputStream& out, const CRecordKind& kind, bool raw) : CRecordWriter(out), m_raw(raw)
+CCsvWriter::CCsvWriter(COutputStream& out, const CLogOrigin& origin, const CRecordKind& kind, bool raw)
+    : CRecordWriter(out, origin), m_raw(raw)
 {
     std::string header = "id,time";
     for (const std::wstring& name : kind.FieldNames())
         header += "," + Quote(Text::ToUtf8(name));
-    m_out.Write(header + "\r\n");
+    if (m_out.StartedEmpty()) // a file appended to has its header
+        m_out.Write(header + "\r\n");
 }
 
 void CCsvWriter::Write(const EventRecord& record)

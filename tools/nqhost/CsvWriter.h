@@ -9,7 +9,7 @@ namespace NqHost
 class CCsvWriter : public CRecordWriter
 {
 public:
-    CCsvWriter(COutputStream& out, const CRecordKind& kind, bool raw = false);
+    CCsvWriter(COutputStream& out, const CLogOrigin& origin, const CRecordKind& kind, bool raw = false);
     void Write(const EventRecord& record) override;
     static std::string Quote(const std::string& text);
     // The cell as a spreadsheet may read it safely: a formula's first character turned into text.

@@ -9,7 +9,9 @@ namespace NqHost
 {
 namespace
 {
-const char kHeader[] = "nqhost-cursor 1";
+const char kHeader[] = "nqhost-cursor 2";
+// Ids then counted records: the counts hold, the last ids are unknown and no day is known whole yet.
+const char kOldHeader[] = "nqhost-cursor 1";
 
 bool ReadWhole(const std::wstring& path, std::string& bytes, DWORD& error)
 {
@@ -49,7 +51,8 @@ bool CCursor::Load(std::wstring& problem)
     std::string line, kind;
     bool ended = false;
     size_t expected = 0;
-    bool headed = std::getline(lines, line) && line == kHeader;
+    const bool headed = std::getline(lines, line) && (line == kHeader || line == kOldHeader);
+    const bool old = line == kOldHeader;
     while (headed && !ended && std::getline(lines, line))
     {
         std::istringstream words(line);
@@ -59,9 +62,9 @@ bool CCursor::Load(std::wstring& problem)
             break;
         if (kind == "end")
             ended = static_cast<bool>(words >> expected);
-        else if (words >> day >> entry.count >> entry.lastId)
+        else if (words >> day >> entry.count >> entry.lastId && (old || words >> entry.whole))
         {
-            if (entry.lastId == "-")
+            if (entry.lastId == "-" || old)
                 entry.lastId.clear();
             m_entries[{Text::FromUtf8(kind), day}] = entry;
         }
@@ -86,7 +89,7 @@ bool CCursor::Save(DWORD& error)
     for (const auto& [key, entry] : m_entries)
         text += Text::ToUtf8(key.first) + " " + std::to_string(key.second) + " " +
                 std::to_string(entry.count) + " " + (entry.lastId.empty() ? std::string("-") : entry.lastId) +
-                "\n";
+                (entry.whole ? " 1\n" : " 0\n");
     text += "end " + std::to_string(m_entries.size()) + "\n";
 
     const std::wstring fresh = m_path + L".new";
@@ -130,5 +133,13 @@ DWORD CCursor::LatestDay(const std::wstring& kind) const
         if (key.first == kind && key.second > latest)
             latest = key.second;
     return latest;
+}
+
+DWORD CCursor::ResumeDay(const std::wstring& kind) const
+{
+    for (const auto& [key, entry] : m_entries)
+        if (key.first == kind && !entry.whole)
+            return key.second; // the map is in day order
+    return LatestDay(kind);
 }
 } // namespace NqHost

@@ -1,7 +1,8 @@
 #pragma once
 // How far earlier runs delivered each kind's day files: the count of records and the id of the last
-// one, so a later run goes on after them and can tell a day file that was begun anew. Kept in a file
-// that is replaced whole, so a hard kill leaves the old cursor or the new one.
+// one, so a later run goes on after them and can tell a day file that was begun anew, and whether the
+// day was read when no writer could still add to it. Kept in a file that is replaced whole, so a hard
+// kill leaves the old cursor or the new one.
 #include <windows.h>
 
 #include <map>
@@ -16,7 +17,8 @@ public:
     struct Entry
     {
         size_t count = 0;
-        std::string lastId;
+        std::string lastId; // empty: not checked (none yet, or from before ids were made as now)
+        bool whole = false;
     };
 
     // An empty path keeps the cursor in memory only.
@@ -35,6 +37,8 @@ public:
     void Set(const std::wstring& kind, DWORD day, Entry entry);
     // The latest day with an entry of the kind, 0 when none.
     DWORD LatestDay(const std::wstring& kind) const;
+    // The earliest day of the kind that is not whole yet, else its latest; 0 when none.
+    DWORD ResumeDay(const std::wstring& kind) const;
 
 private:
     std::wstring m_path;

@@ -9,7 +9,7 @@
 #include "RecordKindTable.h"
 #include "ResultCodes.h"
 #include "StoreFacts.h"
-#include "ZonedTime.h"
+#include "LogOrigin.h"
 #include "Text.h"
 #include "UsageError.h"
 
@@ -26,15 +26,15 @@ using namespace SrvFrwk::EventLog;
 namespace
 {
 // --json writes times as export does (RFC 3339 with the offset); a table keeps the space that reads better.
-Cell TimeCell(const COutput& output, const SYSTEMTIME& time)
+Cell TimeCell(const COutput& output, CZonedTime& zone, const SYSTEMTIME& time)
 {
-    static CZonedTime zone; // one tool run, one thread
     return Cell::Text(output.Json() ? Text::FromUtf8(zone.Local(time)) : Text::DateTimeText(time));
 }
 
-std::vector<Cell> Row(const COutput& output, const SYSTEMTIME& time, const std::vector<Cell>& fields)
+std::vector<Cell> Row(const COutput& output, CZonedTime& zone, const SYSTEMTIME& time,
+                      const std::vector<Cell>& fields)
 {
-    std::vector<Cell> row{TimeCell(output, time)};
+    std::vector<Cell> row{TimeCell(output, zone, time)};
     row.insert(row.end(), fields.begin(), fields.end());
     return row;
 }
@@ -44,6 +44,14 @@ std::wstring QueryName(const CRecordKind& kind, const SYSTEMTIME& day)
     return Text::Format(L"QueryData(%lu, %lu = %s) for %s", TYPE_EVENTLOG, kind.SubType(),
                         kind.Name().c_str(), Text::DateText(day).c_str());
 }
+// Logs of another machine: whose they are and which zone their times were taken in, as given.
+void ShowOrigin(CommandContext& context)
+{
+    for (const wchar_t* option : {L"host", L"timezone"})
+        if (context.line.Has(option))
+            context.output.Value(option, context.line.Option(option));
+}
+
 // A record of some kind at its place in a timeline.
 struct TimelineRecord
 {
@@ -54,7 +62,7 @@ struct TimelineRecord
 };
 
 // The records of several kinds as one table: time, kind and the fields as name=value.
-void ShowTimeline(CommandContext& context, const std::vector<TimelineRecord>& records)
+void ShowTimeline(CommandContext& context, CZonedTime& zone, const std::vector<TimelineRecord>& records)
 {
     if (context.output.Json())
     {
@@ -62,7 +70,7 @@ void ShowTimeline(CommandContext& context, const std::vector<TimelineRecord>& re
         for (const TimelineRecord& record : records)
         {
             objects.push_back({{L"kind", Cell::Text(record.kind->Name())},
-                               {L"stTime", TimeCell(context.output, record.time)}});
+                               {L"stTime", TimeCell(context.output, zone, record.time)}});
             for (size_t i = 0; i < record.fields.size(); ++i)
                 objects.back().push_back({record.kind->FieldNames()[i], record.fields[i]});
         }
@@ -137,11 +145,13 @@ ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIM
     if (!context.host.Provider() || !location.Find(context, kind) ||
         !CLogLocation::Usable(context.output, location.Folder()))
         return SrvFrwk::RESULT_FAILED;
+    const CLogOrigin origin(context.line);
+    ShowOrigin(context);
     std::vector<std::vector<Cell>> rows;
     size_t skipped = 0;
     ULONG result = DayRead::Read(context.host.Provider(), kind, day, location.DayFile(day), skipped,
                                  [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                                 { rows.push_back(Row(context.output, time, fields)); });
+                                 { rows.push_back(Row(context.output, origin.Zone(), time, fields)); });
     context.output.Result(QueryName(kind, day), result);
     DayRead::ReportSkipped(context, kind, day, location.DayFile(day), skipped);
     if (count)
@@ -221,8 +231,10 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
                 const CRecordFilter& filter, const SYSTEMTIME* day)
 {
     CDayWalk walk(kinds);
+    const CLogOrigin origin(context.line);
     if (!walk.Prepare(context))
         return;
+    ShowOrigin(context);
     if (day)
         walk.SetRange(*day, *day);
     else
@@ -257,10 +269,10 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
     walk.Report(context.output);
     context.output.Value(L"records", static_cast<long long>(records.size()));
     if (kinds.size() > 1)
-        return ShowTimeline(context, records);
+        return ShowTimeline(context, origin.Zone(), records);
     std::vector<std::vector<Cell>> rows;
     for (const TimelineRecord& record : records)
-        rows.push_back(Row(context.output, record.time, record.fields));
+        rows.push_back(Row(context.output, origin.Zone(), record.time, record.fields));
     context.output.Table(L"records", kinds[0]->Columns(), rows);
 }
 

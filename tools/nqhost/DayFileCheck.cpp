@@ -11,7 +11,6 @@ namespace NqHost
 {
 namespace
 {
-constexpr size_t kLongestLine = 2046; // "\r\n" included: what one read of the reader's buffer takes
 constexpr wchar_t kMark = 0xFEFF;
 
 unsigned long long Count(size_t n)
@@ -34,7 +33,7 @@ CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring&
         bool last = end == std::wstring::npos;
         end = last ? text.size() : end + 1;
         ++m_lines;
-        CheckLine(text.data() + start, end - start, last);
+        CheckLine(text.data(), start, end - start, last);
         start = end;
     }
     if (bytes.size() % 2)
@@ -85,8 +84,7 @@ void CDayFileCheck::CheckStart(const std::vector<BYTE>& bytes)
     m_lines = 0;
 }
 
-// Mirrors the reader's pieces; true when it makes a record of the line.
-bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length)
+bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length, size_t& pieceAt, size_t& pieceLength)
 {
     bool record = false;
     for (size_t at = 0; at < length; at += kLongestLine)
@@ -111,14 +109,18 @@ bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length)
             --keep;
         keep = keep > 0 ? keep - 1 : seen;
         record = keep > 0 && std::find(piece, piece + keep, L'|') != piece + keep;
+        pieceAt = at;
+        pieceLength = seen;
     }
     return record;
 }
 
-void CDayFileCheck::CheckLine(const wchar_t* line, size_t length, bool last)
+void CDayFileCheck::CheckLine(const wchar_t* text, size_t start, size_t length, bool last)
 {
+    const wchar_t* line = text + start;
     const bool wasComplete = m_complete;
-    const bool record = ReaderTakes(line, length);
+    size_t pieceAt = 0, pieceLength = 0;
+    const bool record = ReaderTakes(line, length, pieceAt, pieceLength);
     const size_t problems = m_problems.size();
     CheckText(line, length);
     if (last)
@@ -148,7 +150,7 @@ void CDayFileCheck::CheckLine(const wchar_t* line, size_t length, bool last)
     const bool damaged = m_problems.size() > problems;
     m_damagedLines += damaged ? 1 : 0;
     if (record)
-        m_recordDamaged.push_back(damaged);
+        m_records.push_back({(start + pieceAt) * sizeof(wchar_t), pieceLength, damaged});
 }
 
 void CDayFileCheck::CheckFields(const wchar_t* line, size_t length)
@@ -161,23 +163,11 @@ void CDayFileCheck::CheckFields(const wchar_t* line, size_t length)
 
 void CDayFileCheck::CheckText(const wchar_t* line, size_t length)
 {
-    for (size_t i = 0; i < length; ++i)
-    {
-        wchar_t c = line[i];
-        bool high = c >= 0xD800 && c <= 0xDBFF;
-        bool low = c >= 0xDC00 && c <= 0xDFFF;
-        if (high && i + 1 < length && line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF)
-        {
-            ++i;
-            continue;
-        }
-        if (c == kMark && i == 0)
-            Add(L"a byte-order mark at the start of the line: another file was joined here?");
-        else if (high || low)
-            Add(Text::Format(L"not valid UTF-16 at character %llu: a lone surrogate 0x%04X", Count(i + 1),
-                             static_cast<unsigned>(c)));
-        else if (c == 0)
-            Add(Text::Format(L"character 0x0000 at %llu: the reader ends the line there", Count(i + 1)));
-    }
+    // Any other unit, a lone surrogate or U+FFFF among them, may be a text's own: texts keep every unit.
+    if (length > 0 && line[0] == kMark)
+        Add(L"a byte-order mark at the start of the line: another file was joined here?");
+    const size_t null = std::find(line, line + length, L'\0') - line;
+    if (null < length)
+        Add(Text::Format(L"character 0x0000 at %llu: the reader ends the line there", Count(null + 1)));
 }
 } // namespace NqHost

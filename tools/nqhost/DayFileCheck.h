@@ -28,16 +28,26 @@ public:
     const std::vector<DayFileProblem>& Problems() const { return m_problems; }
     // Lines that are no event: the reader skips them or their fields do not fit the kind.
     size_t DamagedLines() const { return m_damagedLines; }
-    // Whether the n-th record (from 0) the plug-in's reader makes of the file comes from a damaged line.
-    bool RecordDamaged(size_t record) const
+    // A record the plug-in's reader makes of the file: where its line stands, and whether it is no event.
+    struct RecordLine
     {
-        return record < m_recordDamaged.size() && m_recordDamaged[record];
+        ULONGLONG offset; // in bytes from the start of the file, the byte-order mark included
+        size_t length;    // in UTF-16 units, the line end included
+        bool damaged;
+    };
+    // The n-th record (from 0) of the file as it was judged; null past its last.
+    const RecordLine* Record(size_t record) const
+    {
+        return record < m_records.size() ? &m_records[record] : nullptr;
     }
+    // The longest line the reader takes, "\r\n" included; the writer shortens texts to fit it.
+    static constexpr size_t kLongestLine = 2046;
 
 private:
     void CheckStart(const std::vector<BYTE>& bytes);
-    void CheckLine(const wchar_t* line, size_t length, bool last);
-    bool ReaderTakes(const wchar_t* line, size_t length);
+    void CheckLine(const wchar_t* text, size_t start, size_t length, bool last);
+    // Mirrors the reader's pieces; true when it makes a record of the line, with the piece it takes.
+    bool ReaderTakes(const wchar_t* line, size_t length, size_t& pieceAt, size_t& pieceLength);
     void CheckText(const wchar_t* line, size_t length);
     void CheckFields(const wchar_t* line, size_t length);
     void Add(const std::wstring& text) { m_problems.push_back({m_lines, text}); }
@@ -46,7 +56,7 @@ private:
     size_t m_lines = 0;
     size_t m_damagedLines = 0;
     bool m_complete = true; // the reader's state: false after a piece without its "\n"
-    std::vector<bool> m_recordDamaged;
+    std::vector<RecordLine> m_records;
     std::vector<std::wstring> m_fields; // of the line being judged
     std::vector<DayFileProblem> m_problems;
 };

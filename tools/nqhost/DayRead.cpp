@@ -11,36 +11,54 @@ namespace DayRead
 {
 namespace
 {
-// Read after the plug-in's read: the file holds at least the lines its records came from.
-std::unique_ptr<CDayFileCheck> Judge(const CRecordKind& kind, const std::wstring& path)
+// The file's bytes and their judgement, read after the plug-in's read: the file holds at least the lines
+// its records came from.
+struct Judged
 {
+    Judged(const CRecordKind& kind, const std::wstring& path) : check((Load(path, bytes), bytes), kind.Name())
+    {
+    }
+    static void Load(const std::wstring& path, std::vector<BYTE>& bytes)
+    {
+        DWORD error = 0;
+        CDayFileCheck::ReadBytes(path, bytes, error);
+    }
+
     std::vector<BYTE> bytes;
-    DWORD error = 0;
-    CDayFileCheck::ReadBytes(path, bytes, error);
-    return std::make_unique<CDayFileCheck>(bytes, kind.Name());
-}
+    CDayFileCheck check;
+};
 } // namespace
+
+ULONG ReadLines(SrvFrwk::Interface::IEnforceProvider* provider, const CRecordKind& kind,
+                const SYSTEMTIME& day, const std::wstring& path, size_t& damaged, const LineSink& sink)
+{
+    std::unique_ptr<Judged> judged;
+    size_t record = 0;
+    ULONG result = kind.Read(
+        provider, day,
+        [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
+        {
+            if (!judged)
+                judged = std::make_unique<Judged>(kind, path);
+            const CDayFileCheck::RecordLine* line = judged->check.Record(record++);
+            if (line && !line->damaged)
+                sink(time, fields, {line->offset, line->length, judged->bytes.data() + line->offset});
+        });
+    damaged = 0;
+    if (SrvFrwk::Failed(result))
+        return result;
+    if (!judged)
+        judged = std::make_unique<Judged>(kind, path);
+    damaged = judged->check.DamagedLines();
+    return result;
+}
 
 ULONG Read(SrvFrwk::Interface::IEnforceProvider* provider, const CRecordKind& kind, const SYSTEMTIME& day,
            const std::wstring& path, size_t& damaged, const RecordSink& sink)
 {
-    std::unique_ptr<CDayFileCheck> lines;
-    size_t record = 0;
-    ULONG result = kind.Read(provider, day,
-                             [&](const SYSTEMTIME& time, const std::vector<Cell>& fields)
-                             {
-                                 if (!lines)
-                                     lines = Judge(kind, path);
-                                 if (!lines->RecordDamaged(record++))
-                                     sink(time, fields);
-                             });
-    damaged = 0;
-    if (SrvFrwk::Failed(result))
-        return result;
-    if (!lines)
-        lines = Judge(kind, path);
-    damaged = lines->DamagedLines();
-    return result;
+    return ReadLines(provider, kind, day, path, damaged,
+                     [&](const SYSTEMTIME& time, const std::vector<Cell>& fields, const DayLine&)
+                     { sink(time, fields); });
 }
 
 void ReportSkipped(CommandContext& context, const CRecordKind& kind, const SYSTEMTIME& day,

@@ -2,6 +2,7 @@
 
 #include "Text.h"
 
+#include <cwchar>
 #include <stdexcept>
 
 namespace NqHost
@@ -18,21 +19,21 @@ const std::vector<KindMapping>& All()
          {"info"},
          "virus-detected",
          {{L"dwNumber", nullptr},
-          {L"szThreatName", "rule.name"},
+          {L"szThreatName", kDetectionName},
           {L"nValue1", nullptr},
           {L"nValue2", nullptr},
           {L"nValue3", nullptr},
           {L"nValue4", nullptr},
-          {L"szFilePath", "file.path"}}},
+          {L"szFilePath", "file.path", Shape::PathDetail}}},
         {L"spyware",
          "alert",
          {"malware"},
          {"info"},
          "spyware-detected",
          {{L"nType", nullptr},
-          {L"szText1", nullptr},
+          {L"szText1", kDetectionName},
           {L"nValue1", nullptr},
-          {L"szPath", "file.path"},
+          {L"szPath", "file.directory", Shape::Location},
           {L"szText2", nullptr},
           {L"szItem", nullptr},
           {L"szText3", nullptr},
@@ -43,7 +44,7 @@ const std::vector<KindMapping>& All()
          {"vulnerability"},
          {"info"},
          "vulnerability-found",
-         {{L"szName", "vulnerability.id"},
+         {{L"szName", kDetectionName},
           {L"nValue1", nullptr},
           {L"nValue2", nullptr},
           {L"szText1", "vulnerability.description"}}},
@@ -105,9 +106,9 @@ const std::vector<KindMapping>& All()
          {"change"},
          "suspicious-change",
          {{L"nType", nullptr},
-          {L"szText1", nullptr},
+          {L"szText1", kDetectionName},
           {L"nValue1", nullptr},
-          {L"szPath", nullptr},
+          {L"szPath", "file.directory", Shape::Location},
           {L"szText2", nullptr},
           {L"szItem", nullptr},
           {L"szText3", nullptr},
@@ -131,6 +132,35 @@ std::string FieldName(const std::wstring& kind, const std::wstring& field)
         if (field == mapping.field && mapping.ecs)
             return mapping.ecs;
     return "norquill." + Text::ToUtf8(kind) + "." + Text::ToUtf8(field);
+}
+
+Shape ShapeOf(const std::wstring& kind, const std::wstring& field)
+{
+    for (const FieldMapping& mapping : Of(kind).fields)
+        if (field == mapping.field)
+            return mapping.shape;
+    return Shape::Plain;
+}
+
+bool IsRegistryLocation(const std::wstring& location)
+{
+    static const wchar_t* const hives[] = {L"HKEY_", L"HKLM\\", L"HKCU\\", L"HKU\\", L"HKCR\\", L"HKCC\\"};
+    for (const wchar_t* hive : hives)
+        if (_wcsnicmp(location.c_str(), hive, wcslen(hive)) == 0)
+            return true;
+    return false;
+}
+
+bool SplitDetail(const std::wstring& value, std::wstring& path, std::wstring& detail)
+{
+    // The last " (" whose ")" ends the value; a detail is what was done, never a path of its own.
+    const size_t open = value.rfind(L" (");
+    if (open == std::wstring::npos || value.empty() || value.back() != L')' ||
+        value.find(L'\\', open) != std::wstring::npos)
+        return false;
+    path = value.substr(0, open);
+    detail = value.substr(open + 2, value.size() - open - 3);
+    return true;
 }
 } // namespace EcsTable
 } // namespace NqHost

@@ -5,9 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <cwctype>
-
 namespace NqHost
 {
 namespace
@@ -27,22 +24,6 @@ std::vector<std::string> Split(const std::string& dotted)
     }
 }
 
-// ECS asks for the lower-case fully qualified name; a machine without a domain has the plain one. The
-// names live under HKLM, which a private registry root (NQ_REGISTRY_ROOT) hides: then the environment's.
-std::string HostName()
-{
-    wchar_t name[256];
-    DWORD size = 0;
-    for (COMPUTER_NAME_FORMAT format : {ComputerNameDnsFullyQualified, ComputerNameDnsHostname})
-        if (size = 256, GetComputerNameExW(format, name, &size) && size > 0)
-            break;
-    if (size == 0 || size >= 256)
-        size = GetEnvironmentVariableW(L"COMPUTERNAME", name, 256);
-    std::wstring text(name, size < 256 ? size : 0);
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-    return Text::ToUtf8(text);
-}
-
 Json& At(Json& document, const std::vector<std::string>& path)
 {
     Json* node = &document;
@@ -52,7 +33,7 @@ Json& At(Json& document, const std::vector<std::string>& path)
 }
 } // namespace
 
-CEcsWriter::CEcsWriter(COutputStream& out) : CRecordWriter(out), m_hostName(HostName()) {}
+CEcsWriter::CEcsWriter(COutputStream& out, const CLogOrigin& origin) : CRecordWriter(out, origin) {}
 
 const CEcsWriter::KindLayout& CEcsWriter::LayoutOf(const CRecordKind& kind)
 {
@@ -62,7 +43,10 @@ const CEcsWriter::KindLayout& CEcsWriter::LayoutOf(const CRecordKind& kind)
     const EcsTable::KindMapping& mapping = EcsTable::Of(kind.Name());
     KindLayout layout;
     for (const std::wstring& field : kind.FieldNames())
+    {
         layout.paths.push_back(Split(EcsTable::FieldName(kind.Name(), field)));
+        layout.shapes.push_back(EcsTable::ShapeOf(kind.Name(), field));
+    }
     layout.kind = mapping.eventKind;
     layout.dataset = "norquill." + Text::ToUtf8(kind.Name());
     layout.action = mapping.action;
@@ -87,14 +71,26 @@ void CEcsWriter::Write(const EventRecord& record)
                     {"module", "norquill"},
                     {"code", layout.code},
                     {"timezone", m_zone.Offset(record.time)}}},
-                  {"host", {{"name", m_hostName}}}};
+                  {"host", {{"name", m_origin.HostName()}}}};
     for (size_t i = 0; i < layout.paths.size() && i < record.fields.size(); ++i)
     {
         const Cell& cell = record.fields[i];
         const bool ecsField = layout.paths[i][0] != "norquill";
-        At(document, layout.paths[i]) =
-            cell.numeric && !ecsField ? Json(cell.number) : Json(Text::ToUtf8(cell.text));
+        std::wstring path, detail;
+        if (layout.shapes[i] == EcsTable::Shape::Location && EcsTable::IsRegistryLocation(cell.text))
+            document["registry"]["path"] = Text::ToUtf8(cell.text);
+        else if (layout.shapes[i] == EcsTable::Shape::PathDetail &&
+                 EcsTable::SplitDetail(cell.text, path, detail))
+        {
+            At(document, layout.paths[i]) = Text::ToUtf8(path);
+            document["norquill"][layout.dataset.substr(9)]["szDetail"] = Text::ToUtf8(detail);
+        }
+        else
+            At(document, layout.paths[i]) =
+                cell.numeric && !ecsField ? Json(cell.number) : Json(Text::ToUtf8(cell.text));
     }
+    if (record.shortened)
+        document["tags"] = Json::array({EcsTable::kShortenedTag});
     m_out.Write(document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n");
 }
 } // namespace NqHost

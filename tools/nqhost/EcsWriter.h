@@ -1,6 +1,7 @@
 #pragma once
 // One Elastic Common Schema document a line, built from EcsTable: what a search engine's security
 // rules and dashboards read without a mapping of their own.
+#include "EcsTable.h"
 #include "RecordWriter.h"
 
 #include <map>
@@ -10,7 +11,7 @@ namespace NqHost
 class CEcsWriter : public CRecordWriter
 {
 public:
-    explicit CEcsWriter(COutputStream& out);
+    CEcsWriter(COutputStream& out, const CLogOrigin& origin);
     void Write(const EventRecord& record) override;
 
 private:
@@ -18,12 +19,12 @@ private:
     struct KindLayout
     {
         std::vector<std::vector<std::string>> paths;
+        std::vector<EcsTable::Shape> shapes;
         std::string kind, dataset, action, code;
         std::vector<std::string> categories, types;
     };
     const KindLayout& LayoutOf(const CRecordKind& kind);
 
-    std::string m_hostName;
     std::map<const CRecordKind*, KindLayout> m_layouts;
 };
 } // namespace NqHost

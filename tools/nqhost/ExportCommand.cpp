@@ -22,6 +22,7 @@ void Export(CommandContext& context, const CommandArgs& args)
     CRecordWriter::Check(choice, kinds);
     const std::wstring outputPath = context.line.Option(L"output");
     const CRecordFilter filter(context.line, kinds);
+    const CLogOrigin origin(context.line);
     if (outputPath.empty())
         context.output.ReportToStderr();
     const DWORD attributes =
@@ -40,12 +41,13 @@ void Export(CommandContext& context, const CommandArgs& args)
     if (!cursor.Load(problem))
         return context.output.Failure(problem);
     COutputStream stream;
-    if (!outputPath.empty() && !stream.Open(outputPath))
-        return context.output.Failure(L"cannot create " + outputPath + L": " +
+    // With a cursor the output is the stream the cursor counts: what an earlier run wrote stays.
+    if (!outputPath.empty() && !stream.Open(outputPath, cursor.Persistent()))
+        return context.output.Failure(L"cannot open " + outputPath + L": " +
                                       ResultCodes::Describe(stream.Error()));
-    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds);
+    std::unique_ptr<CRecordWriter> writer = CRecordWriter::Create(choice, stream, kinds, origin);
 
-    CDayFeed feed(context.host.Provider(), cursor);
+    CDayFeed feed(context.host.Provider(), cursor, origin.Seed());
     CProgress progress(L"export", walk.Days());
     long long records = 0;
     walk.ForEachFile(
@@ -71,7 +73,7 @@ void Export(CommandContext& context, const CommandArgs& args)
             return !stream.Failed();
         });
     progress.Done();
-    if (!stream.Flush())
+    if (!stream.Sync())
         return context.output.Failure(L"writing " +
                                       (outputPath.empty() ? std::wstring(L"standard output") : outputPath) +
                                       L" failed: " + ResultCodes::Describe(stream.Error()));

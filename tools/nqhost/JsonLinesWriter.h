@@ -8,7 +8,7 @@ namespace NqHost
 class CJsonLinesWriter : public CRecordWriter
 {
 public:
-    explicit CJsonLinesWriter(COutputStream& out) : CRecordWriter(out) {}
+    CJsonLinesWriter(COutputStream& out, const CLogOrigin& origin) : CRecordWriter(out, origin) {}
     void Write(const EventRecord& record) override;
 };
 } // namespace NqHost

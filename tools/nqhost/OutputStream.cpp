@@ -12,17 +12,32 @@ COutputStream::COutputStream() : m_handle(GetStdHandle(STD_OUTPUT_HANDLE))
     m_buffer.reserve(kBlock);
 }
 
-bool COutputStream::Open(const std::wstring& path)
+bool COutputStream::Open(const std::wstring& path, bool append)
 {
-    m_file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file)
     {
         m_error = GetLastError();
         return false;
     }
     m_handle = m_file.get();
-    return true;
+    LARGE_INTEGER end{};
+    if (!append || !SetFilePointerEx(m_handle, LARGE_INTEGER{}, &end, FILE_END))
+        return true; // nothing to append to, or no file to seek in (a pipe, a device)
+    m_startedEmpty = end.QuadPart == 0;
+    // A line cut short by a crash must not run into the first new one.
+    char last = '\n';
+    DWORD read = 0;
+    LARGE_INTEGER before{};
+    before.QuadPart = end.QuadPart - 1;
+    if (end.QuadPart > 0 && SetFilePointerEx(m_handle, before, nullptr, FILE_BEGIN) &&
+        ReadFile(m_handle, &last, 1, &read, nullptr) && last != '\n')
+        m_buffer += "\n";
+    if (SetFilePointerEx(m_handle, LARGE_INTEGER{}, nullptr, FILE_END))
+        return true;
+    m_error = GetLastError();
+    return false;
 }
 
 void COutputStream::Write(const std::string& bytes)
@@ -48,8 +63,19 @@ bool COutputStream::Flush()
         else if (written == 0)
             m_error = ERROR_WRITE_FAULT;
         done += written;
+        m_unsynced = m_unsynced || written > 0;
     }
     m_buffer.clear();
+    return !Failed();
+}
+
+bool COutputStream::Sync()
+{
+    if (!Flush())
+        return false;
+    if (m_unsynced && GetFileType(m_handle) == FILE_TYPE_DISK && !FlushFileBuffers(m_handle))
+        m_error = GetLastError();
+    m_unsynced = false;
     return !Failed();
 }
 } // namespace NqHost

@@ -26,16 +26,17 @@ void CRecordWriter::Check(const WriterChoice& choice, const std::vector<const CR
 }
 
 std::unique_ptr<CRecordWriter> CRecordWriter::Create(const WriterChoice& choice, COutputStream& out,
-                                                     const std::vector<const CRecordKind*>& kinds)
+                                                     const std::vector<const CRecordKind*>& kinds,
+                                                     const CLogOrigin& origin)
 {
     Check(choice, kinds);
     const std::wstring& format = choice.format;
     if (!choice.schema.empty())
-        return std::make_unique<CEcsWriter>(out);
+        return std::make_unique<CEcsWriter>(out, origin);
     if (Text::EqualsNoCase(format, L"csv"))
-        return std::make_unique<CCsvWriter>(out, *kinds[0], choice.csvRaw);
+        return std::make_unique<CCsvWriter>(out, origin, *kinds[0], choice.csvRaw);
     if (Text::EqualsNoCase(format, L"text"))
-        return std::make_unique<CTextLineWriter>(out);
-    return std::make_unique<CJsonLinesWriter>(out);
+        return std::make_unique<CTextLineWriter>(out, origin);
+    return std::make_unique<CJsonLinesWriter>(out, origin);
 }
 } // namespace NqHost

@@ -1,8 +1,8 @@
 #pragma once
 // Writes records read back from day files in one of the formats other tools read.
+#include "LogOrigin.h"
 #include "OutputStream.h"
 #include "RecordKind.h"
-#include "ZonedTime.h"
 
 #include <memory>
 #include <string>
@@ -17,6 +17,8 @@ struct EventRecord
     const SYSTEMTIME& time;
     const std::vector<Cell>& fields;
     const std::string& id;
+    // The line has the longest length the reader takes: the writer shortened its texts to fit.
+    bool shortened = false;
 };
 
 // How records are written: the format, and for JSON Lines the schema ("" for the records' own names).
@@ -40,12 +42,17 @@ public:
     static void Check(const WriterChoice& choice, const std::vector<const CRecordKind*>& kinds);
     // Check()ed first; a CSV writer writes its header at once.
     static std::unique_ptr<CRecordWriter> Create(const WriterChoice& choice, COutputStream& out,
-                                                 const std::vector<const CRecordKind*>& kinds);
+                                                 const std::vector<const CRecordKind*>& kinds,
+                                                 const CLogOrigin& origin);
 
 protected:
-    explicit CRecordWriter(COutputStream& out) : m_out(out) {}
+    CRecordWriter(COutputStream& out, const CLogOrigin& origin)
+        : m_out(out), m_origin(origin), m_zone(origin.Zone())
+    {
+    }
 
     COutputStream& m_out;
-    CZonedTime m_zone;
+    const CLogOrigin& m_origin;
+    CZonedTime& m_zone;
 };
 } // namespace NqHost

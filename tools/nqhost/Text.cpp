@@ -159,8 +159,39 @@ SYSTEMTIME NextDay(const SYSTEMTIME& day)
 
 SYSTEMTIME Today()
 {
+    // NQ_CLOCK_START=YYYYMMDDHHMMSS: the clock starts there with the process and runs at its pace, so a
+    // test can watch a follow cross midnight.
+    static const struct Start
+    {
+        ULONGLONG ticks = 0, at = GetTickCount64();
+        Start()
+        {
+            wchar_t text[16] = {};
+            SYSTEMTIME t{};
+            FILETIME ft;
+            if (GetEnvironmentVariableW(L"NQ_CLOCK_START", text, 16) != 14)
+                return;
+            auto digits = [&text](size_t at, size_t count)
+            {
+                WORD value = 0;
+                for (size_t i = at; i < at + count; ++i)
+                    value = static_cast<WORD>(value * 10 + (text[i] - L'0'));
+                return value;
+            };
+            t = {digits(0, 4), digits(4, 2), 0, digits(6, 2), digits(8, 2), digits(10, 2), digits(12, 2), 0};
+            if (SystemTimeToFileTime(&t, &ft))
+                ticks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        }
+    } start;
     SYSTEMTIME t;
-    GetLocalTime(&t);
+    if (!start.ticks)
+    {
+        GetLocalTime(&t);
+        return t;
+    }
+    const ULONGLONG now = start.ticks + (GetTickCount64() - start.at) * 10000;
+    const FILETIME ft{static_cast<DWORD>(now), static_cast<DWORD>(now >> 32)};
+    FileTimeToSystemTime(&ft, &t);
     return t;
 }
 

@@ -26,6 +26,7 @@ DWORD DayKey(const SYSTEMTIME& t);
 // The day of a DayKey, its time zero.
 SYSTEMTIME DayFromKey(DWORD key);
 SYSTEMTIME NextDay(const SYSTEMTIME& day);
+// The local time now (NQ_CLOCK_START moves it for tests).
 SYSTEMTIME Today();
 
 // The text with every control character (C0, DEL, C1), every format character (the bidirectional

@@ -7,7 +7,7 @@ namespace NqHost
 class CTextLineWriter : public CRecordWriter
 {
 public:
-    explicit CTextLineWriter(COutputStream& out) : CRecordWriter(out) {}
+    CTextLineWriter(COutputStream& out, const CLogOrigin& origin) : CRecordWriter(out, origin) {}
     void Write(const EventRecord& record) override;
 };
 } // namespace NqHost

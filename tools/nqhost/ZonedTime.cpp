@@ -1,5 +1,8 @@
 #include "ZonedTime.h"
 
+#include "UsageError.h"
+#include "ZoneNames.h"
+
 #include <cstdio>
 
 namespace NqHost
@@ -51,6 +54,19 @@ std::string Stamp(const SYSTEMTIME& t, const char* suffix)
 }
 } // namespace
 
+CZonedTime::CZonedTime(const std::wstring& name) : m_named(true)
+{
+    const std::wstring windows = ZoneNames::WindowsName(name);
+    if (windows.size() >= ARRAYSIZE(m_zone.TimeZoneKeyName))
+        throw UsageError{L"--timezone " + name + L": no time zone of that name"};
+    windows.copy(m_zone.TimeZoneKeyName, windows.size());
+    TIME_ZONE_INFORMATION rules{};
+    if (!GetTimeZoneInformationForYear(2000, &m_zone, &rules))
+        throw UsageError{L"--timezone " + name + L": Windows has no time zone " + windows +
+                         L" (give an IANA name such as Europe/Berlin or a Windows one such as W. Europe "
+                         L"Standard Time)"};
+}
+
 bool CZonedTime::RulesOf(WORD year, TIME_ZONE_INFORMATION& rules)
 {
     auto known = m_rules.find(year);
@@ -58,8 +74,8 @@ bool CZonedTime::RulesOf(WORD year, TIME_ZONE_INFORMATION& rules)
     {
         TIME_ZONE_INFORMATION found{};
         // The rules of that very year, so an old day file gets the offsets of its own time.
-        if (!GetTimeZoneInformationForYear(year, nullptr, &found) &&
-            GetTimeZoneInformation(&found) == TIME_ZONE_ID_INVALID)
+        if (!GetTimeZoneInformationForYear(year, m_named ? &m_zone : nullptr, &found) &&
+            (m_named || GetTimeZoneInformation(&found) == TIME_ZONE_ID_INVALID))
             return false;
         known = m_rules.emplace(year, found).first;
     }

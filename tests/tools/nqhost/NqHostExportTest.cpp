@@ -1,7 +1,9 @@
 // Ranges of days, and the export that other tools read: JSON Lines and CSV parsed back.
 #include "NqHostTest.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -208,7 +210,7 @@ protected:
     TestSupport::TempFolder m_out;
 };
 
-TEST_F(NqHostMonth, IdsAreTheSameOnEveryExportUniqueOverAMonthOfAllKindsAndNewForAChangedLine)
+TEST_F(NqHostMonth, IdsAreStableUniqueAndTheMachinesOwnWhateverHappensToOtherLines)
 {
     WriteMonth();
     const std::vector<std::string> first = Ids(Export(L""));
@@ -216,32 +218,71 @@ TEST_F(NqHostMonth, IdsAreTheSameOnEveryExportUniqueOverAMonthOfAllKindsAndNewFo
     EXPECT_EQ(first.size(), std::set<std::string>(first.begin(), first.end()).size());
     EXPECT_EQ(first, Ids(Export(L"--schema ecs")));
 
-    // The second line of one day gets another number: its id changes, and no other.
-    WriteDayFile(L"20250115.PTG",
-                 L"20250115|080000|Gr\u00FC\u00DFe|42\r\n20250115|173015|Gr\u00FC\u00DFe|43\r\n");
-    const std::vector<std::string> changed = Ids(Export(L""));
-    ASSERT_EQ(first.size(), changed.size());
-    size_t differing = 0;
-    for (size_t i = 0; i < first.size(); ++i)
-        if (first[i] != changed[i])
-        {
-            ++differing;
-            EXPECT_EQ(0u, changed[i].rfind("tsc-20250115-2-", 0)) << changed[i];
-        }
-    EXPECT_EQ(1u, differing);
+    // The same files as two machines' logs: nothing shared, and each says whose it is.
+    const std::vector<Json> a = Export(L"--schema ecs --host WS-A"), b = Export(L"--schema ecs --host ws-b");
+    std::set<std::string> both;
+    for (const std::vector<Json>* machine : {&a, &b})
+        for (const Json& document : *machine)
+            both.insert(document.at("event").at("id").get<std::string>());
+    EXPECT_EQ(a.size() + b.size(), both.size());
+    EXPECT_EQ("ws-a", a.front().at("host").at("name"));
+    EXPECT_EQ("ws-b", b.front().at("host").at("name"));
+
+    // Three lines a day; the middle one overwritten in place with damage the reader skips, then changed.
+    const std::wstring line = L"20250115|0800%02d|Gr\u00FC\u00DFe|42\r\n";
+    WriteDayFile(L"20250115.PTG", Text(line.c_str(), 1) + Text(line.c_str(), 2) + Text(line.c_str(), 3));
+    const std::vector<std::string> ids = Ids(Export(L""));
+    const std::set<std::string> three(ids.begin(), ids.end());
+    for (const std::wstring& middle :
+         {std::wstring(L"20250115 080002 Gr\u00FC\u00DFe 42\r\n"), Text(line.c_str(), 4)})
+    {
+        WriteDayFile(L"20250115.PTG", Text(line.c_str(), 1) + middle + Text(line.c_str(), 3));
+        const std::vector<std::string> now = Ids(Export(L""));
+        const std::set<std::string> after(now.begin(), now.end());
+        std::vector<std::string> lost;
+        std::set_difference(three.begin(), three.end(), after.begin(), after.end(), std::back_inserter(lost));
+        ASSERT_EQ(1u, lost.size()) << Utf8(middle);
+        EXPECT_EQ(0u, lost[0].rfind("tsc-20250115-", 0)) << lost[0];
+    }
 }
 
-TEST_F(NqHostMonth, EcsDocumentsOfAMonthOfAllKindsFitTheSchemaPackagesDefinitions)
+TEST_F(NqHostMonth, EcsDocumentsPutEachMemberWhereItsMeaningGoesAndFitTheSchemaPackagesDefinitions)
 {
     // The package's field definitions are read by its own language's runtime, outside Wine.
     const char* checker = std::getenv("NQ_ECS_CHECK");
     ASSERT_TRUE(checker && *checker) << "NQ_ECS_CHECK names the checking script (set by the build)";
     WriteMonth();
     ASSERT_EQ(620u, Export(L"--schema ecs").size());
+    // Today: the members whose ECS field depends on the value, and a text the writer shortened.
+    for (const wchar_t* event :
+         {L"virus szThreatName=Worm.Y \"szFilePath=C:\\x\\y (1).exe\" szDetail=quarantined",
+          L"spyware szText1=Spy.A szPath=HKEY_LOCAL_MACHINE\\Software\\Run szItem=evil",
+          L"change szText1=Chg szPath=HKCU\\Software\\X szItem=Y"})
+        ASSERT_EQ(0, Run(L"store " + std::wstring(event)).exitCode) << Utf8(event);
+    ASSERT_EQ(0, Run(L"store vulnerability szName=VN-LONG szText1=" + std::wstring(2040, L'x')).exitCode);
+    const std::wstring today = L"\"" + m_out.Path() + L"today.jsonl\"";
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::wstring from =
+        NqHost::Text::Format(L" --from %04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    ASSERT_EQ(0, Run(L"export all --schema ecs --output " + today + from).exitCode);
+    std::map<std::string, Json> byName;
+    for (const Json& document : ParseJsonLines(ReadText(m_out.Path() + L"today.jsonl")))
+        byName[document.at("rule").at("name")] = document;
+    ASSERT_EQ(4u, byName.size());
+    EXPECT_EQ("C:\\x\\y (1).exe", byName["Worm.Y"].at("file").at("path"));
+    EXPECT_EQ("quarantined", byName["Worm.Y"].at("norquill").at("virus").at("szDetail"));
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\Software\\Run", byName["Spy.A"].at("registry").at("path"));
+    EXPECT_EQ("HKCU\\Software\\X", byName["Chg"].at("registry").at("path"));
+    EXPECT_FALSE(byName["Spy.A"].contains("file") || byName["Chg"].contains("file"));
+    EXPECT_EQ(Json::array({"norquill-shortened"}), byName["VN-LONG"].at("tags"));
+    EXPECT_FALSE(byName["Worm.Y"].contains("tags"));
+
     NqHostRun check =
-        RunShell("node '" + std::string(checker) + "' '" + UnixPath(m_out.Path() + L"month.jsonl") + "' 620");
+        RunShell("cd '" + UnixPath(m_out.Path()) + "' && cat month.jsonl today.jsonl >all.jsonl && node '" +
+                 std::string(checker) + "' all.jsonl 624");
     EXPECT_EQ(0, check.exitCode) << check.output;
-    EXPECT_NE(std::string::npos, check.output.find("620 documents fit")) << check.output;
+    EXPECT_NE(std::string::npos, check.output.find("624 documents fit")) << check.output;
 }
 
 TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFirstOccurrence)
@@ -306,6 +347,7 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
 {
     TestSupport::TempFolder out;
     const std::wstring cursor = out.Path() + L"export.cursor";
+    // The output is appended to: a shipper that has not read the last batch yet loses nothing.
     auto texts = [&]
     {
         NqHostRun run = Run(L"export tsc --from 2024-03-01 --to 2024-03-02 --cursor \"" + cursor +
@@ -318,17 +360,82 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
     };
     WriteDayFile(L"20240301.PTG", L"20240301|080000|a|1\r\n20240301|090000|b|2\r\n");
     EXPECT_EQ("ab", texts());
-    EXPECT_EQ("", texts());
+    EXPECT_EQ("ab", texts());
     WriteDayFile(L"20240301.PTG", L"20240301|080000|a|1\r\n20240301|090000|b|2\r\n20240301|100000|c|3\r\n");
     WriteDayFile(L"20240302.PTG", L"20240302|080000|d|4\r\n");
-    EXPECT_EQ("cd", texts());
+    EXPECT_EQ("abcd", texts());
     // Deleted and begun anew: the record at the cursor is another one.
     WriteDayFile(L"20240301.PTG", L"20240301|110000|e|5\r\n20240301|120000|f|6\r\n20240301|130000|g|7\r\n");
-    EXPECT_EQ("efg", texts());
+    EXPECT_EQ("abcdefg", texts());
+
+    // A cursor of the ids of before: its counts hold, its old ids are not taken for a day begun anew.
+    const std::string old = "nqhost-cursor 1\ntsc 20240301 2 tsc-20240301-2-0badc0de\nend 1\n";
+    TestSupport::WriteFileBytes(cursor, old.data(), old.size());
+    DeleteFileW((out.Path() + L"x.jsonl").c_str());
+    EXPECT_EQ("gd", texts());
 
     const std::string saved = ReadText(cursor);
     TestSupport::WriteFileBytes(cursor, saved.data(), saved.size() / 2);
     NqHostRun damaged = Run(L"export tsc --cursor \"" + cursor + L"\"");
     EXPECT_EQ(1, damaged.exitCode);
     EXPECT_TRUE(damaged.Says("is damaged")) << damaged.output;
+}
+
+TEST_F(NqHostExport, TimezoneGivesEachDateTheOffsetOfThatZoneByIanaOrWindowsName)
+{
+    WriteDayFile(L"20260715.PTG", L"20260715|120000|a|1\r\n");
+    WriteDayFile(L"20261215.PTG", L"20261215|120000|b|2\r\n");
+    const std::pair<const wchar_t*, std::vector<std::string>> zones[] = {
+        {L"Europe/Berlin", {"+02:00", "+01:00"}},
+        {L"\"W. Europe Standard Time\"", {"+02:00", "+01:00"}},
+        {L"Australia/Sydney", {"+10:00", "+11:00"}},
+        {L"America/New_York", {"-04:00", "-05:00"}},
+    };
+    TestSupport::TempFolder out;
+    const std::wstring range = L" --from 2026-07-15 --to 2026-12-15";
+    for (const auto& [zone, offsets] : zones)
+    {
+        SCOPED_TRACE(Utf8(zone));
+        ASSERT_EQ(0, Run(L"export tsc --schema ecs --timezone " + std::wstring(zone) + range +
+                         L" --output \"" + out.Path() + L"z.jsonl\"")
+                         .exitCode);
+        const std::vector<Json> ecs = ParseJsonLines(ReadText(out.Path() + L"z.jsonl"));
+        ASSERT_EQ(2u, ecs.size());
+        const Json query = RunJson(L"query tsc --timezone " + std::wstring(zone) + range);
+        for (size_t i = 0; i < 2; ++i)
+        {
+            EXPECT_EQ(offsets[i], ecs[i].at("event").at("timezone"));
+            EXPECT_EQ(offsets[i], query.at("records").at(i).at("stTime").get<std::string>().substr(19));
+        }
+    }
+    NqHostRun unknown = Run(L"export tsc --timezone Mars/Olympus_Mons");
+    EXPECT_EQ(2, unknown.exitCode);
+    EXPECT_TRUE(unknown.Says("Mars/Olympus_Mons")) << unknown.output;
+}
+
+TEST_F(NqHostExport, EachIdNamesTheByteOffsetOfTheLineItsRecordWasReadFrom)
+{
+    // Good lines among every damage the reader skips or reads differently.
+    const std::wstring overlong = L"20240301|080000|" + std::wstring(3000, L'o') + L"|0\r\n";
+    const std::wstring body = L"20240301|080000|a|1\r\n" + overlong +
+                              L"20240301|080000|b|2\r\nno bar\r\n\r\n" +
+                              L"20240301|080000|c|3\n20240301|080000|d|4\r\n" + overlong.substr(0, 2100) +
+                              L"\r\n20240301|080000|e|5\r\n";
+    WriteDayFile(L"20240301.PTG", body);
+    TestSupport::TempFolder out;
+    ASSERT_EQ(0, Run(L"export tsc --from 2024-03-01 --to 2024-03-01 --output \"" + out.Path() + L"x.jsonl\"")
+                     .exitCode);
+    std::string texts;
+    for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"x.jsonl")))
+    {
+        const std::string id = record.at("id");
+        const size_t offset =
+            std::stoul(id.substr(id.find('-', 4) + 1)) / 2 - 1; // in characters, after the mark
+        const std::string text = record.at("szText1");
+        texts += text;
+        EXPECT_EQ(L"20240301|080000|" + NqHost::Text::FromUtf8(text) + L"|",
+                  body.substr(offset, 17 + text.size()))
+            << id;
+    }
+    EXPECT_EQ("abde", texts); // c's line ends in a bare LF: its number is "3\n", no event
 }

@@ -33,8 +33,8 @@ TEST_F(NqHostTail, PrintsTheLastRecordsThenOneAnotherProcessStores)
 
 namespace
 {
-// The cursor's entries ("kind day count lastId" between its header and "end N"); fails the test when the
-// file is not whole.
+// The cursor's entries ("kind day count lastId whole" between its header and "end N"); fails the test when
+// the file is not whole.
 std::map<std::string, std::string> ReadCursor(const std::wstring& path)
 {
     std::map<std::string, std::string> lastIds;
@@ -42,7 +42,7 @@ std::map<std::string, std::string> ReadCursor(const std::wstring& path)
         return lastIds; // not saved yet
     std::istringstream lines(ReadText(path));
     std::string line;
-    EXPECT_TRUE(std::getline(lines, line) && line == "nqhost-cursor 1") << line;
+    EXPECT_TRUE(std::getline(lines, line) && line == "nqhost-cursor 2") << line;
     while (std::getline(lines, line))
     {
         std::istringstream words(line);
@@ -114,4 +114,106 @@ TEST_F(NqHostTail, CursorResumesAfterHardKillsLosingNothingAndRepeatingOnlyTheUn
     for (const auto& [id, count] : seen)
         stored += id.rfind("tsc-", 0) == 0 ? 1 : 0;
     EXPECT_EQ(600u, stored) << "every event of the two writers arrived";
+}
+
+namespace
+{
+// The texts of one kind's records in a follow's JSON Lines.
+std::vector<std::string> Texts(const std::string& output, const std::string& kind, const char* field)
+{
+    std::vector<std::string> texts;
+    for (const Json& record : ParseJsonLines(output))
+        if (record.at("kind") == kind)
+            texts.push_back(record.at(field));
+    return texts;
+}
+} // namespace
+
+TEST_F(NqHostTail, EachKindResumesFromItsOwnCursorEntryWhicheverKindCameFirst)
+{
+    TestSupport::TempFolder folder;
+    for (const auto& [first, other] :
+         {std::pair<std::wstring, std::wstring>{L"virus", L"tsc"}, {L"tsc", L"virus"}})
+    {
+        SCOPED_TRACE(Utf8(first));
+        const std::wstring cursor = folder.Path() + first + L".cursor";
+        ASSERT_EQ(0, Run(L"store virus szThreatName=" + first + L"-v1").exitCode);
+        ASSERT_EQ(0, Run(L"store tsc szText1=" + first + L"-t1").exitCode);
+        const std::wstring follow = L" --format jsonl --for 1 --cursor \"" + cursor + L"\"";
+        ASSERT_EQ(0, Run(L"tail " + first + follow).exitCode);
+        ASSERT_EQ(0, Run(L"store virus szThreatName=" + first + L"-v2").exitCode);
+        ASSERT_EQ(0, Run(L"store tsc szText1=" + first + L"-t2").exitCode);
+
+        // The kind the cursor knows sends only what is new; the other starts with today's last --lines.
+        NqHostRun all = Run(L"tail all --lines 1" + follow);
+        ASSERT_EQ(0, all.exitCode) << all.output;
+        const std::string known = Utf8(first + L"-" + first.substr(0, 1) + L"2");
+        const std::string fresh = Utf8(first + L"-" + other.substr(0, 1) + L"2");
+        for (const std::string& kind : {Utf8(first), Utf8(other)})
+            EXPECT_EQ(std::vector<std::string>{kind == Utf8(first) ? known : fresh},
+                      Texts(all.output, kind, kind == "virus" ? "szThreatName" : "szText1"))
+                << all.output;
+    }
+}
+
+TEST_F(NqHostTail, ALateWriterOfYesterdaysFileIsDeliveredByTheFollowAndAfterARestart)
+{
+    TestSupport::TempFolder folder;
+    const std::wstring cursor = folder.Path() + L"late.cursor";
+    const std::wstring day = sandbox.LogFolder() + L"20310304.PTG";
+    WriteDayFile(L"20310304.PTG", L"");
+    auto append = [&](const std::wstring& line)
+    {
+        HANDLE file =
+            CreateFileW(day.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(file, line.data(), static_cast<DWORD>(line.size() * 2), &written, nullptr));
+        CloseHandle(file);
+    };
+    // The follow's clock starts where the test says; the writer's lines go into the day it chose.
+    auto follow = [&](const wchar_t* clock, const wchar_t* options = L"")
+    {
+        SetEnvironmentVariableW(L"NQ_CLOCK_START", clock);
+        auto child = std::make_unique<TestSupport::ChildProcess>(CommandLine(
+            L"tail tsc --lines 0 --format jsonl --for 30 --cursor \"" + cursor + L"\" " + options));
+        SetEnvironmentVariableW(L"NQ_CLOCK_START", nullptr);
+        return child;
+    };
+
+    // Ends by itself after the second event, its cursor saved.
+    auto before = follow(L"20310304235958", L"--max-records 2");
+    ASSERT_TRUE(before->WaitFor("20310304.PTG (Ctrl-C", 30000)) << before->output;
+    append(L"20310304|235958|first|1\r\n");
+    ASSERT_TRUE(before->WaitFor("first", 30000)) << before->output;
+    ASSERT_TRUE(before->WaitFor("20310305.PTG", 30000)) << before->output;
+    append(L"20310304|235959|late|2\r\n"); // a writer that waited past midnight for the file
+    EXPECT_EQ(0, before->Exit(30000)) << before->output;
+
+    auto killed = follow(L"20310304235959");
+    ASSERT_TRUE(killed->WaitFor("20310305.PTG", 30000)) << killed->output;
+    killed->Kill();
+    append(L"20310304|235959|later|3\r\n"); // while nothing follows
+    auto after = follow(L"20310305000100");
+    ASSERT_TRUE(after->WaitFor("later", 30000)) << after->output;
+    after->Kill();
+    EXPECT_EQ((std::vector<std::string>{"first", "late"}), Texts(before->output, "tsc", "szText1"));
+    EXPECT_EQ(std::vector<std::string>{}, Texts(killed->output, "tsc", "szText1"));
+    EXPECT_EQ(std::vector<std::string>{"later"}, Texts(after->output, "tsc", "szText1"));
+}
+
+TEST_F(NqHostTail, AFollowWhoseOutputClosesEndsWithExitCodeOne)
+{
+    // head takes one byte and goes; the next event cannot be written.
+    ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr)) << "a follow needs its folder";
+    NqHostRun run = RunShell(
+        "dir=$(mktemp -d)\n"
+        "{ $WINE \"$NQHOST\" tail tsc --lines 0 --format jsonl --for 60 2>\"$dir/err\";"
+        " echo $? >\"$dir/rc\"; } | head -c 1 >/dev/null &\n"
+        "for i in $(seq 300); do grep -q following \"$dir/err\" 2>/dev/null && break; sleep 0.1; done\n"
+        "i=0; while [ ! -s \"$dir/rc\" ] && [ $i -lt 100 ]; do\n"
+        "  $WINE \"$NQHOST\" store tsc szText1=x nValue1=$i >/dev/null; i=$((i+1)); done\n"
+        "wait; cat \"$dir/err\"; echo \"tail exit $(cat \"$dir/rc\")\"; rm -r \"$dir\"");
+    EXPECT_TRUE(run.Says("tail exit 1")) << run.output;
+    EXPECT_TRUE(run.Says("writing standard output failed")) << run.output;
 }

@@ -37,7 +37,7 @@ function leaves(node, prefix, out) {
 const documented = new Set();
 const docs = fs.readFileSync(path.join(__dirname, '..', '..', '..', 'docs', 'ECS.md'), 'utf8');
 for (const [, kind, name] of docs.matchAll(/^\| (\w+) \| `\w+` \| `([\w.@]+)` \|$/gm)) documented.add(`${kind} ${name}`);
-const common = /^(@timestamp|ecs\.version|event\.\w+|host\.name)$/;
+const common = /^(@timestamp|ecs\.version|event\.\w+|host\.name|tags)$/;
 const used = new Set();
 
 const problems = [];
