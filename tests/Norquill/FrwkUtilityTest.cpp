@@ -58,31 +58,42 @@ TEST_F(LogFolderTest, NextEventFollowsTheValueChangedHereElsewhereOrWithItsKeyRe
     EXPECT_TRUE(NextEventLandsIn(fourth));
 }
 
-// The key comes back after the watch found it missing but before its ancestor was watched: the watch must
-// still tell of the value set later.
-TEST_F(LogFolderTest, KeyCreatedWhileItsAncestorIsBeingArmedIsStillFollowed)
+// Another process creates the key after the watch found it missing, or deletes and creates it again after
+// the watch opened it, before the key's ancestor is watched: the watch must still tell of what is set later.
+TEST_F(LogFolderTest, KeyCreatedOrReplacedWhileItsAncestorIsBeingArmedIsStillFollowed)
 {
-    TestSupport::TempFolder folder;
-    ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));
     static std::atomic<int> hooked{0};
-    hooked = 0;
-    KvCommon::Storage::RegistryWatch::SetArmHook(
-        []
-        {
-            if (hooked++ == 0)
+    static std::wstring s_between;
+    for (const bool existing : {false, true})
+    {
+        SCOPED_TRACE(existing);
+        TestSupport::TempFolder between, after;
+        s_between = between.Path();
+        ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));
+        SetInstalledFolder(L"C:\\Before\\"); // a key of one value and no sub-key
+        Frwk::Utility::GetLogFolder();       // the watch has seen the key
+        // A change the watch tells of: the next lookup arms it again, with the key there or missing.
+        if (existing)
+            SetInstalledFolder(L"C:\\Changed\\");
+        else
+            ASSERT_TRUE(TestSupport::DeleteRegTree(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey));
+        hooked = 0;
+        KvCommon::Storage::RegistryWatch::SetArmHook(
+            []
             {
-                HKEY key = nullptr;
-                RegCreateKeyExW(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, 0, nullptr, 0, KEY_READ,
-                                nullptr, &key, nullptr);
-                RegCloseKey(key);
-            }
-        });
-    const std::wstring missing = Frwk::Utility::GetLogFolder();
-    KvCommon::Storage::RegistryWatch::SetArmHook(nullptr);
-    ASSERT_GT(hooked.load(), 0);
-    EXPECT_EQ(L"Log\\", missing);
-    SetInstalledFolder(folder.Path());
-    EXPECT_TRUE(NextEventLandsIn(folder));
+                if (hooked++ != 0)
+                    return;
+                // Whole, with its value: deleting the value first would itself tell the key's watch.
+                RegDeleteKeyW(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey);
+                SetInstalledFolder(s_between);
+            });
+        const std::wstring seen = Frwk::Utility::GetLogFolder();
+        KvCommon::Storage::RegistryWatch::SetArmHook(nullptr);
+        ASSERT_GT(hooked.load(), 0);
+        EXPECT_EQ(between.Path() + L"Log\\", seen);
+        SetInstalledFolder(after.Path()); // the value alone changes
+        EXPECT_TRUE(NextEventLandsIn(after));
+    }
 }
 
 TEST_F(LogFolderTest, ThreadsReadingWhileTheValueChangesSeeOneWholeValueOrTheOther)

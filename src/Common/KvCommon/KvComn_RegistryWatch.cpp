@@ -55,11 +55,8 @@ bool RegistryWatch::Arm()
         return false;
     if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND)
         return false;
-    if (!m_key)
-    {
-        if (ArmHook hook = g_armHook.load(std::memory_order_acquire))
-            hook();
-    }
+    if (ArmHook hook = g_armHook.load(std::memory_order_acquire))
+        hook();
     if (!ArmAncestor())
         return false;
     // Whatever happened to the key before its ancestor was watched went unseen: look once more.

@@ -25,8 +25,8 @@ public:
     // True when something changed since Arm, or when not armed.
     bool Changed() const;
 
-    // Tests run hook in Arm after the key was found missing and before its ancestor is watched, where
-    // another process may create it; nullptr removes it.
+    // Tests run hook in Arm after the key was looked up and before its ancestor is watched, where another
+    // process may create or delete it; nullptr removes it.
     using ArmHook = void (*)();
     static void SetArmHook(ArmHook hook);
 
