@@ -15,6 +15,7 @@
 #include "PageToucher.h"
 #include "SrvFrwk_EventLog.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -28,6 +29,8 @@ using namespace SrvFrwk;
 
 namespace
 {
+std::atomic<CLogBase::ReadHook> g_readHook{nullptr};
+
 // Far more than the longest line, so that a day is read in few large blocks.
 constexpr size_t kReadBufferChars = 32 * 1024;
 
@@ -201,6 +204,11 @@ bool LinesExtent(HANDLE file, ULONGLONG& bytes)
 }
 } // namespace
 
+void CLogBase::SetReadHook(ReadHook hook)
+{
+    g_readHook.store(hook, std::memory_order_release);
+}
+
 ULONG CLogBase::WriteLog(void*, ULONG, ULONG_PTR)
 {
     return RESULT_SUCCESS;
@@ -283,6 +291,8 @@ ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTI
         ULONGLONG bytes = 0;
         if (!file || !LinesExtent(file.get(), bytes))
             return RESULT_FAILED;
+        if (ReadHook hook = g_readHook.load(std::memory_order_acquire))
+            hook();
         std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[kReadBufferChars]);
         if (!buffer)
         {

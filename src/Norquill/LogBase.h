@@ -34,6 +34,10 @@ public:
     virtual ULONG PutRecode(void* _pPropertyData, std::wstring line);
     virtual void PutField(ULONG index, const wchar_t* text, void* record);
 
+    // Tests run hook while a read holds its day file open; nullptr removes it.
+    using ReadHook = void (*)();
+    static void SetReadHook(ReadHook hook);
+
 protected:
     // The shared write flow: MakeRecode, then one append to today's file of the kind.
     ULONG WriteDayFile(const LogKindInfo& kind, void* record);

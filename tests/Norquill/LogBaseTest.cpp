@@ -4,12 +4,14 @@
 #include "SusChangeLog.h"
 #include "KvComn_FileBase.h"
 #include "KvComn_Handle.h"
+#include "LogPurge.h"
 #include "TscLog.h"
 #include "VirusLog.h"
 
 #include <share.h>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -190,6 +192,43 @@ TEST_F(LogReadTest, WriterWaitsOutAReaderThatKeepsWritersOutAndReadersNeverWaitF
     const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(2u, query.records.size());
     EXPECT_STREQ(L"two", query.records[1].szText1);
+}
+
+// While a read holds the day file: a writer appends at once, a child started then inherits no handle of the
+// read, and the day can be deleted while that child lives.
+TEST_F(LogReadTest, DayHeldByAReadTakesAWriterAtOnceAndGivesAChildNothing)
+{
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
+    static std::wstring s_file;
+    static std::vector<HANDLE> s_reading, s_inheritable;
+    static ULONG s_stored;
+    static std::unique_ptr<TestSupport::ChildProcess> s_child;
+    s_file = DayFile(L"PTG");
+    s_stored = RESULT_FAILED;
+    const std::vector<HANDLE> before = TestSupport::InheritableHandles();
+    CLogBase::SetReadHook(
+        []
+        {
+            s_reading = TestSupport::HandlesOpenOn(s_file);
+            s_inheritable = TestSupport::InheritableHandles();
+            TscLogRecord record{L"two", 2, {}};
+            s_stored = CTscLog().WriteLog(&record, 0, 0);
+            s_child = std::make_unique<TestSupport::ChildProcess>(
+                L"\"" + TestSupport::BinFolder() + L"mutex_holder.exe\" Local\\NqChildDuringARead");
+        });
+    const TscLogQuery held = ReadNow<CTscLog>();
+    CLogBase::SetReadHook(nullptr);
+
+    EXPECT_EQ(1u, held.records.size()); // the length it took before the writer came
+    EXPECT_EQ(RESULT_SUCCESS, s_stored) << "the writer waited for the reader";
+    ASSERT_EQ(1u, s_reading.size());
+    EXPECT_FALSE(TestSupport::Inheritable(s_reading[0]));
+    EXPECT_EQ(before, s_inheritable);
+    EXPECT_EQ(2u, ReadNow<CTscLog>().records.size());
+    const SYSTEMTIME day = kNow;
+    EXPECT_TRUE(CLogPurge().PurgeEventLogs(LOG_TSC, &day));
+    EXPECT_FALSE(TestSupport::FileExists(s_file)) << "the child holds the day";
+    s_child.reset();
 }
 
 using LogWriteTest = LogFileTest;

@@ -2,9 +2,7 @@
 #include "KvComn_Handle.h"
 #include "KvComn_SharingRetry.h"
 
-#include <atomic>
 #include <chrono>
-#include <memory>
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -160,95 +158,6 @@ void WriteTscDay(const std::wstring& file, size_t count)
     ASSERT_TRUE(TestSupport::WriteFileBytes(file, day.data(), day.size() * sizeof(wchar_t)));
 }
 } // namespace
-
-TEST_F(RecordsConcurrencyTest, WriterBesideTwoProcessesRereadingALargeDayNeverWaitsForThem)
-{
-    const SYSTEMTIME today = TestSupport::Today();
-    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(today) + L".PTG";
-    WriteTscDay(file, 40000);
-    HelperRun readers[2];
-    std::vector<std::thread> threads;
-    for (HelperRun& run : readers)
-        threads.emplace_back(
-            [&run, &file, &today]
-            { run = RunHelper(L"query " + TestSupport::DateText(today) + L" \"" + file + L"\" 60"); });
-
-    using Clock = std::chrono::steady_clock;
-    Clock::duration longest{};
-    int stored = 0;
-    ::Sleep(300); // both readers are under way
-    for (int i = 0; i < 20; ++i, ::Sleep(200))
-    {
-        EventLog::TscLogRecord record{{}, i, {}};
-        wcscpy_s(record.szText1, (L"W-" + std::to_wstring(i)).c_str());
-        const auto start = Clock::now();
-        stored += Provider()->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0) ==
-                  RESULT_SUCCESS;
-        longest = std::max(longest, Clock::now() - start);
-    }
-    for (std::thread& t : threads)
-        t.join();
-    EXPECT_EQ(20, stored);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(longest).count();
-    std::printf("longest StoreData beside two readers: %lld ms\n", static_cast<long long>(ms));
-    EXPECT_LT(ms, 500) << "a writer waited for a reader";
-    for (const HelperRun& run : readers)
-    {
-        EXPECT_EQ(60, run.counts[0]);
-        EXPECT_EQ(0, run.counts[2]) << "torn records read";
-    }
-}
-
-// A host that starts a child with inherited handles while a read is under way: the child gets no handle of
-// the plug-in's, so the day stays writable and purgeable for as long as the child lives.
-TEST_F(RecordsConcurrencyTest, ChildStartedDuringAReadHoldsNothingOfThePlugin)
-{
-    const std::vector<HANDLE> before = TestSupport::InheritableHandles();
-    const SYSTEMTIME today = TestSupport::Today();
-    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(today) + L".PTG";
-    WriteTscDay(file, 100000);
-    Interface::IEnforceProvider* provider = Provider();
-    // Every kind once, so that whatever stays open across calls (keys, watches) is open now.
-    E2E::ForEachKind(
-        [&](ULONG subType, const wchar_t*, const wchar_t*, auto record, const wchar_t*)
-        { EXPECT_EQ(RESULT_SUCCESS, provider->StoreData(EventLog::TYPE_EVENTLOG, subType, &record, 0, 0)); });
-
-    std::atomic<bool> stop{false};
-    std::thread reader(
-        [&]
-        {
-            while (!stop)
-            {
-                EventLog::TscLogQuery query;
-                query.stDay = today;
-                provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
-            }
-        });
-    std::vector<HANDLE> reading;
-    for (int i = 0; i < 200 && reading.empty(); ++i)
-        reading = TestSupport::HandlesOpenOn(file);
-    std::unique_ptr<TestSupport::MutexHolderProcess> child;
-    if (!reading.empty())
-    {
-        EXPECT_FALSE(TestSupport::Inheritable(reading[0]));
-        EXPECT_EQ(before, TestSupport::InheritableHandles());
-        child = std::make_unique<TestSupport::MutexHolderProcess>(L"Local\\NqInheritingChild");
-    }
-    stop = true;
-    reader.join();
-    ASSERT_FALSE(reading.empty()) << "no read was seen under way";
-    ASSERT_TRUE(child->Holding());
-
-    EventLog::TscLogRecord record{L"after", 1, {}};
-    EXPECT_EQ(RESULT_SUCCESS,
-              provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0));
-    EventLog::LogDeleteParam all{today, EventLog::LOG_TSC};
-    EXPECT_EQ(RESULT_SUCCESS,
-              provider->DoAction(EventLog::TYPE_EVENTLOG, EventLog::ACTION_DELETE, 0, &all, 0, 0, 0));
-    EXPECT_FALSE(TestSupport::FileExists(file));
-    EXPECT_EQ(before, TestSupport::InheritableHandles());
-    child->End();
-}
 
 // A day deleted, by the delete action or the purge, while another process reads it: the name is free at once,
 // every event stored after it lands in a new day that stays, and the old file goes with its last reader, as
