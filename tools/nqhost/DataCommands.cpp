@@ -85,7 +85,7 @@ void ShowTimeline(CommandContext& context, CZonedTime& zone, const std::vector<T
         rows.push_back({Cell::Text(Text::DateTimeText(record.time)), Cell::Text(record.kind->Name()),
                         Cell::Text(fields)});
     }
-    context.output.Table(L"records", {L"stTime", L"kind", L"fields"}, rows);
+    context.output.Table(L"records", {L"stTime", L"kind", L"fields"}, rows, true);
 }
 
 // The plug-in only says RESULT_FAILED; the folder and the system's reason come from looking at them.
@@ -157,7 +157,7 @@ ULONG QueryDay(CommandContext& context, const CRecordKind& kind, const SYSTEMTIM
     if (count)
         *count = rows.size();
     if (!SrvFrwk::Failed(result))
-        context.output.Table(L"records", kind.Columns(), rows);
+        context.output.Table(L"records", kind.Columns(), rows, true);
     else if (result == SrvFrwk::RESULT_FAILED)
         context.output.Message(L"(no " + kind.Name() + L" log for " + Text::DateText(day) +
                                L", or it could not be read)");
@@ -273,7 +273,7 @@ void QueryRange(CommandContext& context, const std::vector<const CRecordKind*>& 
     std::vector<std::vector<Cell>> rows;
     for (const TimelineRecord& record : records)
         rows.push_back(Row(context.output, origin.Zone(), record.time, record.fields));
-    context.output.Table(L"records", kinds[0]->Columns(), rows);
+    context.output.Table(L"records", kinds[0]->Columns(), rows, true);
 }
 
 } // namespace

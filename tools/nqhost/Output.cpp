@@ -56,9 +56,9 @@ COutput::~COutput()
 }
 
 // Shown escaped, so that a text from outside cannot act on the terminal or break the table's lines.
-std::wstring COutput::Clip(const std::wstring& raw) const
+std::wstring COutput::Clip(const std::wstring& raw, bool eventText) const
 {
-    const std::wstring text = Text::VisibleText(raw);
+    const std::wstring text = eventText ? Text::VisibleText(raw) : Text::Visible(raw);
     if (!m_cutCells || text.size() <= kMaxCellWidth)
         return text;
     return text.substr(0, kMaxCellWidth - 3) + L"...";
@@ -123,7 +123,7 @@ void COutput::Value(const std::wstring& name, long long number)
 }
 
 void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& columns,
-                    const std::vector<std::vector<Cell>>& rows)
+                    const std::vector<std::vector<Cell>>& rows, bool eventTexts)
 {
     if (m_json)
     {
@@ -144,7 +144,7 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
         widths.push_back(column.size());
     for (const auto& row : rows)
         for (size_t i = 0; i < widths.size() && i < row.size(); ++i)
-            widths[i] = std::max(widths[i], Clip(row[i].text).size());
+            widths[i] = std::max(widths[i], Clip(row[i].text, eventTexts).size());
     auto line = [&](const std::vector<std::wstring>& cells)
     {
         std::wstring text = L" ";
@@ -165,7 +165,7 @@ void COutput::Table(const std::wstring& name, const std::vector<std::wstring>& c
     {
         std::vector<std::wstring> cells;
         for (const auto& cell : row)
-            cells.push_back(Clip(cell.text));
+            cells.push_back(Clip(cell.text, eventTexts));
         line(cells);
     }
 }

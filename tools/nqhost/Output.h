@@ -39,8 +39,10 @@ public:
     void Result(const std::wstring& operation, ULONG code);
     void Value(const std::wstring& name, const std::wstring& text);
     void Value(const std::wstring& name, long long number);
+    // eventTexts: the cells are records' texts, whose backslashes are doubled so that no text passes for an
+    // escape; nqhost's own values (paths, problems) keep theirs.
     void Table(const std::wstring& name, const std::vector<std::wstring>& columns,
-               const std::vector<std::vector<Cell>>& rows);
+               const std::vector<std::vector<Cell>>& rows, bool eventTexts = false);
     // Records whose fields differ from one to the next, each as its names and values (--json only).
     void Objects(const std::wstring& name,
                  const std::vector<std::vector<std::pair<std::wstring, Cell>>>& objects);
@@ -62,7 +64,7 @@ public:
     int Finish();
 
 private:
-    std::wstring Clip(const std::wstring& raw) const;
+    std::wstring Clip(const std::wstring& raw, bool eventText) const;
     void WriteOut(const std::wstring& text) const;
     void WriteErr(const std::wstring& text) const;
     nlohmann::ordered_json& Current();
