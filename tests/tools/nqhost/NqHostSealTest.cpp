@@ -22,7 +22,6 @@ std::vector<BYTE> Without(std::vector<BYTE> bytes, size_t at, size_t count)
 class NqHostSeal : public NqHostFixture
 {
 public: // the tampering table reaches in
-
     // Sealing set up, then tsc events 1 to count stored one process after another.
     void SealAndStore(int count)
     {
@@ -241,5 +240,57 @@ TEST_F(NqHostSeal, EachTamperingIsDetectedAndNamed)
         EXPECT_TRUE(verify.Says(Utf8(TscDay()) + c.said)) << verify.output;
         box = nullptr;
     }
+}
+} // namespace
+
+namespace
+{
+TEST_F(NqHostSeal, PurgedDaysAndFourWritersAtOnceVerifyClean)
+{
+    SealAndStore(2);
+    // The delete action takes today's day with its seals, and says so in the journal.
+    SYSTEMTIME t = TestSupport::Today();
+    ASSERT_EQ(0, Run(NqHost::Text::Format(L"delete tsc %04d-%02d-%02d", t.wYear, t.wMonth, t.wDay)).exitCode);
+    ASSERT_FALSE(TestSupport::FileExists(TscDay()));
+    NqHostRun purged = Verify();
+    EXPECT_EQ(0, purged.exitCode) << purged.output;
+
+    // Four processes store into the day begun again at once; each seals in the order its line lands.
+    TestSupport::TempFolder inputs;
+    std::string events;
+    for (int i = 0; i < 50; ++i)
+        events += "{\"kind\":\"tsc\",\"szText1\":\"concurrent\",\"nValue1\":" + std::to_string(i) + "}\n";
+    ASSERT_TRUE(TestSupport::WriteFileBytes(inputs.Path() + L"e.jsonl", events.data(), events.size()));
+    std::vector<std::unique_ptr<TestSupport::ChildProcess>> writers;
+    for (int w = 0; w < 4; ++w)
+        writers.emplace_back(new TestSupport::ChildProcess(
+            CommandLine(L"store --jsonl " + Quoted(inputs.Path() + L"e.jsonl")), false));
+    for (auto& writer : writers)
+        EXPECT_EQ(0, writer->Exit(120000));
+    const std::string day = ReadText(TscDay());
+    EXPECT_EQ(200, std::count(day.begin(), day.end(), '\n'));
+    NqHostRun together = Verify();
+    EXPECT_EQ(0, together.exitCode) << together.output;
+}
+
+TEST_F(NqHostSeal, WriterThatDiedBeforeItsSealLeavesOneUnsealedLineAndTheNextSealsOn)
+{
+    SealAndStore(2);
+    // What a writer that died between its line and its seal leaves.
+    const std::wstring line = L"20260101|000000|died|9\r\n";
+    std::vector<BYTE> bytes = TestSupport::ReadFileBytes(TscDay());
+    bytes.insert(bytes.end(), reinterpret_cast<const BYTE*>(line.data()),
+                 reinterpret_cast<const BYTE*>(line.data() + line.size()));
+    Rewrite(TscDay(), bytes);
+    NqHostRun last = Verify();
+    EXPECT_EQ(1, last.exitCode);
+    EXPECT_TRUE(last.Says(Utf8(TscDay()) + ":3: not sealed: the last line")) << last.output;
+
+    ASSERT_EQ(0, Run(L"store tsc szText1=later nValue1=4").exitCode);
+    NqHostRun on = Verify();
+    EXPECT_EQ(1, on.exitCode);
+    EXPECT_TRUE(on.Says(Utf8(TscDay()) + ":3: not sealed: its writer stopped between the line and its seal"))
+        << on.output;
+    EXPECT_TRUE(on.Says("1 problems")) << on.output;
 }
 } // namespace
