@@ -103,6 +103,22 @@ TEST_F(NqHostSeal, UntouchedInstallationVerifiesAndTheKeyIsNowhereOnTheMachine)
     EXPECT_EQ(TestSupport::ReadFileBytes(TscDay()).size(),
               2 + 3 * 2 * std::wstring(L"20260101|000000|event1|1\r\n").size());
 
+    // Export carries each event's seal, for a store that holds the key to prove later.
+    const std::vector<Json> lines = ParseJsonLines(Run(L"export tsc").output);
+    const std::vector<Json> ecs = ParseJsonLines(Run(L"export tsc --schema ecs").output);
+    ASSERT_EQ(3u, lines.size());
+    ASSERT_EQ(3u, ecs.size());
+    const std::vector<BYTE> seals = TestSupport::ReadFileBytes(SealFile(TscDay()));
+    ASSERT_EQ(3u * 56, seals.size());
+    for (size_t i = 0; i < 3; ++i)
+    {
+        std::string mac;
+        for (size_t b = 0; b < 32; ++b)
+            mac += Utf8(NqHost::Text::Format(L"%02x", seals[i * 56 + 24 + b]));
+        EXPECT_EQ(mac, lines[i].value("seal", ""));
+        EXPECT_EQ(mac, ecs[i].at("event").value("hash", ""));
+    }
+
     // Neither the key's text nor its bytes are in any file of the installation or the registry.
     const std::string text = ReadText(KeyFile());
     const std::string hex = text.substr(text.find("\nkey ") + 5, 64);
