@@ -239,6 +239,13 @@ TEST_F(NqHostSeal, EachTamperingIsDetectedAndNamed)
         {"a day removed",
          [&](NqHostSeal&, const std::wstring& day) { ASSERT_TRUE(DeleteFileW(day.c_str())); },
          ":1: day removed other than by the purge or the delete action"},
+        {"a day removed and begun again",
+         [&](NqHostSeal& test, const std::wstring& day)
+         {
+             ASSERT_TRUE(DeleteFileW(day.c_str()));
+             ASSERT_EQ(0, test.Run(L"store tsc szText1=anew nValue1=5").exitCode);
+         },
+         ":1: day file removed other than by the purge or the delete action and begun again: 4 sealed"},
         {"a seal file removed",
          [&](NqHostSeal& test, const std::wstring& day)
          { ASSERT_TRUE(DeleteFileW(test.SealFile(day).c_str())); },
