@@ -6,7 +6,9 @@
 #include "KvCommon/KvComn_Handle.h"
 #include "KvCommon/KvComn_SealKeeper.h"
 
+#include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace NqHost
 {
@@ -199,11 +201,6 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
                     Text::Format(L"seal file damaged: record %llu is no seal",
                                  static_cast<unsigned long long>(k + 1)));
     }
-    auto ok = [&](size_t i, size_t j)
-    {
-        const LineSeal& seal = seals[sealed[i]];
-        return seal.bytes == lines[j].size && CodeOk(seal, prevOf(sealed[i]), bytes.data() + lines[j].offset);
-    };
     // Lines before the first seal were written before this chain began.
     size_t j = 0;
     const size_t first = sealed.empty() ? bytes.size() : static_cast<size_t>(seals[sealed[0]].offset);
@@ -214,6 +211,15 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
                               Text::Format(L"unsealed: lines 1 to %llu were written before sealing began",
                                            static_cast<unsigned long long>(j))});
     const size_t n = lines.size(), m = sealed.size();
+    const size_t inPlace = j;
+    const std::vector<char> fits = FitsInPlace(bytes, lines, seals, sealed, inPlace, seed);
+    auto ok = [&](size_t i, size_t j)
+    {
+        if (j == inPlace + i && i < fits.size())
+            return fits[i] != 0;
+        const LineSeal& seal = seals[sealed[i]];
+        return seal.bytes == lines[j].size && CodeOk(seal, prevOf(sealed[i]), bytes.data() + lines[j].offset);
+    };
     auto unsealed = [&](size_t line)
     {
         for (const auto& range : gaps)
@@ -271,6 +277,50 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
         Problem(
             path, n + 1,
             Text::Format(L"%llu sealed lines removed from the end", static_cast<unsigned long long>(m - i)));
+}
+
+std::vector<char> CSealVerifier::FitsInPlace(const std::vector<BYTE>& bytes, const std::vector<Line>& lines,
+                                             const Seals& seals, const std::vector<size_t>& sealed,
+                                             size_t firstLine, const Crypto::Digest& seed)
+{
+    const size_t count = std::min(sealed.size(), lines.size() > firstLine ? lines.size() - firstLine : 0);
+    std::vector<char> fits(count, 0);
+    std::map<ULONGLONG, Crypto::Digest> keys; // made here, read by every thread
+    for (size_t k : sealed)
+        if (seals[k].epoch != 0 && !keys.count(seals[k].epoch) && HmacAt(seals[k].epoch))
+            keys[seals[k].epoch] = m_keys[seals[k].epoch];
+    auto work = [&](size_t from, size_t to)
+    {
+        std::map<ULONGLONG, std::unique_ptr<KvCommon::Hmac>> hmacs; // a keyed state is one thread's
+        for (size_t i = from; i < to; ++i)
+        {
+            const LineSeal& seal = seals[sealed[i]];
+            const Line& line = lines[firstLine + i];
+            auto key = keys.find(seal.epoch);
+            if (seal.bytes != line.size || key == keys.end())
+                continue;
+            std::unique_ptr<KvCommon::Hmac>& hmac = hmacs[seal.epoch];
+            if (!hmac && !(hmac.reset(new KvCommon::Hmac), hmac->SetKey(key->second)))
+                continue;
+            const BYTE* prev = sealed[i] == 0 ? seed.data() : seals[sealed[i] - 1].mac;
+            Crypto::Digest mac;
+            fits[i] =
+                hmac->Code({{prev, 32}, {&seal, kLineSealSigned}, {bytes.data() + line.offset, line.size}},
+                           mac) &&
+                std::memcmp(mac.data(), seal.mac, mac.size()) == 0;
+        }
+    };
+    // A day of many lines is checked on every core; the codes are independent of each other.
+    const size_t threads =
+        count < 4096 ? 1 : std::min<size_t>(8, std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> helpers;
+    const size_t share = (count + threads - 1) / threads;
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back(work, std::min(count, t * share), std::min(count, (t + 1) * share));
+    work(0, std::min(count, share));
+    for (std::thread& helper : helpers)
+        helper.join();
+    return fits;
 }
 
 void CSealVerifier::CheckGone(const std::function<bool(const std::wstring& name)>& wanted)

@@ -50,6 +50,10 @@ private:
                    Seals& seals);
     void MatchLines(const std::wstring& path, const std::vector<BYTE>& bytes, const std::vector<Line>& lines,
                     const Seals& seals, size_t from, const KvCommon::Crypto::Digest& seed);
+    // Whether each seal fits the line it was written as, lines from firstLine on: the common case at once.
+    std::vector<char> FitsInPlace(const std::vector<BYTE>& bytes, const std::vector<Line>& lines,
+                                  const Seals& seals, const std::vector<size_t>& sealed, size_t firstLine,
+                                  const KvCommon::Crypto::Digest& seed);
     void Problem(const std::wstring& path, size_t line, const std::wstring& text)
     {
         m_problems.push_back({path, line, text});

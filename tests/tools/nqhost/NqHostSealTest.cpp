@@ -317,3 +317,17 @@ TEST_F(NqHostSeal, WriterThatDiedBeforeItsSealLeavesOneUnsealedLineAndTheNextSea
     EXPECT_TRUE(on.Says("1 problems")) << on.output;
 }
 } // namespace
+
+namespace
+{
+TEST_F(NqHostSeal, EventThatCannotBeSealedIsNotStored)
+{
+    SealAndStore(1);
+    std::vector<BYTE> before = TestSupport::ReadFileBytes(TscDay());
+    // A folder where the day's seal file is: every seal of the day fails.
+    ASSERT_TRUE(MoveFileW(SealFile(TscDay()).c_str(), (SealFile(TscDay()) + L".kept").c_str()));
+    ASSERT_TRUE(CreateDirectoryW(SealFile(TscDay()).c_str(), nullptr));
+    EXPECT_NE(0, Run(L"store tsc szText1=unsealable nValue1=2").exitCode);
+    EXPECT_EQ(before, TestSupport::ReadFileBytes(TscDay()));
+}
+} // namespace
