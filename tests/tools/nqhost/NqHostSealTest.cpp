@@ -2,6 +2,7 @@
 // untouched, purged or concurrently written installation verified clean.
 #include "NqHostTest.h"
 
+#include <algorithm>
 #include <functional>
 
 using namespace NqHostTest;
@@ -327,7 +328,13 @@ TEST_F(NqHostSeal, EventThatCannotBeSealedIsNotStored)
     // A folder where the day's seal file is: every seal of the day fails.
     ASSERT_TRUE(MoveFileW(SealFile(TscDay()).c_str(), (SealFile(TscDay()) + L".kept").c_str()));
     ASSERT_TRUE(CreateDirectoryW(SealFile(TscDay()).c_str(), nullptr));
+    TestSupport::TraceSandbox trace;
     EXPECT_NE(0, Run(L"store tsc szText1=unsealable nValue1=2").exitCode);
     EXPECT_EQ(before, TestSupport::ReadFileBytes(TscDay()));
+    const std::vector<std::wstring> lines = trace.Lines();
+    EXPECT_TRUE(
+        std::any_of(lines.begin(), lines.end(),
+                    [](const std::wstring& line)
+                    { return line.find(L"CTscLog::WriteLog() could not seal its event: 0x") != line.npos; }));
 }
 } // namespace
