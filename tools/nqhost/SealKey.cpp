@@ -55,6 +55,7 @@ bool SealKey::Read(const std::wstring& path, std::wstring& why)
         return false;
     }
     std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    SecureZeroMemory(bytes.data(), bytes.size());
     std::string header, word, chainText, keyText;
     std::getline(lines, header);
     lines >> word >> chainText;

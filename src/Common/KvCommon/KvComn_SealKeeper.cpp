@@ -1,5 +1,6 @@
 #include "KvComn_SealKeeper.h"
 
+#include <cstddef>
 #include <cstring>
 #include <cwctype>
 #include <string>
