@@ -311,11 +311,12 @@ TEST_F(NqHostSeal, WriterThatDiedBeforeItsSealLeavesOneUnsealedLineAndTheNextSea
     EXPECT_TRUE(last.Says(Utf8(TscDay()) + ":3: not sealed: the last line")) << last.output;
 
     ASSERT_EQ(0, Run(L"store tsc szText1=later nValue1=4").exitCode);
-    NqHostRun on = Verify();
-    EXPECT_EQ(1, on.exitCode);
-    EXPECT_TRUE(on.Says(Utf8(TscDay()) + ":3: not sealed: its writer stopped between the line and its seal"))
-        << on.output;
-    EXPECT_TRUE(on.Says("1 problems")) << on.output;
+    const Json on = RunJson(L"verify --verify-key " + Quoted(KeyFile()), 1);
+    ASSERT_EQ(1u, on.at("problems").size()) << on.dump();
+    EXPECT_EQ(Utf8(TscDay()), on.at("problems").at(0).at("path"));
+    EXPECT_EQ(3, on.at("problems").at(0).at("line"));
+    EXPECT_EQ("not sealed: its writer stopped between the line and its seal",
+              on.at("problems").at(0).at("problem"));
 }
 } // namespace
 
