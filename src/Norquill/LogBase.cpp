@@ -1,5 +1,6 @@
 #include "LogBase.h"
 
+#include "DaySeal.h"
 #include "EventLogKey.h"
 #include "Frwk_Utility.h"
 #include "KvComn_Clock.h"
@@ -95,7 +96,26 @@ bool FindLineStart(KvCommon::Storage::FileBase& file, LONGLONG length, LineStart
 // kind's source file. data begins with the byte-order mark, which goes out only when the file is empty
 // while this writer holds it: deciding before the open would let two writers that both found no file
 // each put a mark, and would leave an existing empty file without one.
-bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::wstring& data, bool& isNew)
+// The event's bytes sealed while this writer still holds the day file, so seals follow the lines' order.
+// On a failure the line is taken back: an event is stored sealed or not at all.
+bool SealAppended(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, const std::wstring& folder,
+                  const std::wstring& name, LONGLONG length, const LineStart& start, const char* line,
+                  size_t lineBytes)
+{
+    DWORD error = 0;
+    if (CDaySeal::Seal(folder, name.substr(folder.size()), static_cast<ULONGLONG>(length) + start.size, line,
+                       lineBytes, length == 0, error))
+        return true;
+    KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"%s::WriteLog() could not seal its event: 0x%08X",
+               kind.className, error);
+    if (!file.Truncate(length, &error))
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
+    return false;
+}
+
+// sealFolder: the log folder when sealing is on, else null.
+bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::wstring& data, bool& isNew,
+                  const std::wstring* sealFolder)
 {
     KvCommon::Storage::FileBase file(name);
     KvCommon::AccessControl::SecurityAttributes attributes;
@@ -139,6 +159,8 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
             KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
         return false;
     }
+    if (sealFolder && !SealAppended(kind, file, *sealFolder, name, length, start, line, lineBytes))
+        return false;
     file.Close();
     if (start.reason)
         KIND_TRACE(kind, KvCommon::TraceLevel::Error,
@@ -252,7 +274,8 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
         KvCommon::Clock::GetLocalTime(&now);
         const std::wstring name = Norquill::MakeDayFileName(folder, now, kind.extension);
         bool isNew = false;
-        if (!AppendToFile(kind, name, data, isNew))
+        const bool sealed = CDaySeal::IsOn(folder);
+        if (!AppendToFile(kind, name, data, isNew, sealed ? &folder : nullptr))
             return RESULT_FAILED;
         if (isNew && kind.lastDateName)
             EventLogKey::StoreTimeStamp(kind.lastDateName, now);

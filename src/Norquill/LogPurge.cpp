@@ -1,5 +1,6 @@
 #include "LogPurge.h"
 
+#include "DaySeal.h"
 #include "EventLogKey.h"
 #include "Frwk_Utility.h"
 #include "KvComn_DebugLog.h"
@@ -145,6 +146,15 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
                     {
                         KV_TRACE_ERROR(L"CLogPurge::PurgeEventLogs() - ::DeleteFile() was failed. [0x%08x]",
                                        error);
+                        result = false;
+                        return;
+                    }
+                    // Its seals go with it, recorded, so that verify tells a purge from a removal.
+                    DWORD error = 0;
+                    if (!CDaySeal::Removed(folder, std::wstring(name, length), error))
+                    {
+                        KV_TRACE_ERROR(L"CLogPurge::PurgeEventLogs() - seals of %s not removed. [0x%08x]",
+                                       name, error);
                         result = false;
                     }
                 });

@@ -8,11 +8,12 @@ namespace NqHost
 {
 namespace
 {
-const wchar_t* const kValueOptions[] = {L"dll",         L"days",   L"alert",  L"level",  L"folder",
-                                        L"from",        L"to",     L"format", L"output", L"lines",
-                                        L"max-records", L"for",    L"jsonl",  L"where",  L"match",
-                                        L"schema",      L"cursor", L"logs",   L"host",   L"timezone"};
-const wchar_t* const kFlags[] = {L"json", L"help", L"on", L"off", L"dry-run", L"unset", L"csv-raw", L"wide"};
+const wchar_t* const kValueOptions[] = {
+    L"dll",    L"days",  L"alert",       L"level",    L"folder",     L"from",  L"to",    L"format",
+    L"output", L"lines", L"max-records", L"for",      L"jsonl",      L"where", L"match", L"schema",
+    L"cursor", L"logs",  L"host",        L"timezone", L"verify-key", L"epoch"};
+const wchar_t* const kFlags[] = {L"json",  L"help",    L"on",   L"off",  L"dry-run",
+                                 L"unset", L"csv-raw", L"wide", L"force"};
 const wchar_t* const kGlobal[] = {L"dll", L"json", L"help", L"wide"};
 
 template <size_t N> bool Contains(const wchar_t* const (&list)[N], const std::wstring& name)

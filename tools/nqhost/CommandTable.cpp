@@ -74,6 +74,25 @@ const std::vector<CommandInfo>& All()
          L"any file is damaged.",
          {L"from", L"to", L"logs"},
          Check},
+        {L"seal",
+         L"seal init --verify-key FILE [--epoch SECONDS] [--force]\n  nqhost seal status",
+         L"Forward-secure sealing of every event stored from then on, by any process. init makes a\n"
+         L"random key, writes the verification key to FILE (keep it off this machine: it is nowhere\n"
+         L"else) and leaves here only a key that moves on one way every epoch (60 seconds by default),\n"
+         L"so that whoever takes the machine later can forge nothing sealed before. A second init needs\n"
+         L"--force and starts a new chain, recorded in both. status says whether sealing runs, the epoch\n"
+         L"length and the current epoch; it moves the key on past epochs that have ended.",
+         {L"verify-key", L"epoch", L"force"},
+         Seal},
+        {L"verify",
+         L"verify --verify-key FILE [KIND ... | all] [--from D] [--to D]",
+         L"Check every line of the day files in the range (all of them by default) against its seal with\n"
+         L"the verification key of seal init: one 'PATH:LINE: problem' for each line changed, removed,\n"
+         L"moved or added without a seal, a day's end cut after its epoch passed, a day removed other\n"
+         L"than by the purge or the delete action, a seal file missing or damaged. Days written before\n"
+         L"sealing began are said to be unsealed and are no problem. Exit code 1 on any problem.",
+         {L"verify-key", L"from", L"to", L"logs"},
+         Verify},
         {L"tail",
          L"tail KIND|all [--lines N] [--format text|jsonl|csv] [--schema ecs] [--for SECONDS]\n"
          L"  [--max-records N] [--cursor FILE] [--where FIELD=VALUE]... [--match TEXT] [--csv-raw]\n"

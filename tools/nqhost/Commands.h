@@ -56,6 +56,8 @@ void RemoveSetupLink(CommandContext& context, const CommandArgs& args);
 void Service(CommandContext& context, const CommandArgs& args);
 void Trace(CommandContext& context, const CommandArgs& args);
 void Demo(CommandContext& context, const CommandArgs& args);
+void Seal(CommandContext& context, const CommandArgs& args);
+void Verify(CommandContext& context, const CommandArgs& args);
 
 // Shared operations; each reports its result and returns it (RESULT_FAILED when the plug-in is unusable).
 ULONG StoreEvent(CommandContext& context, const CRecordKind& kind,

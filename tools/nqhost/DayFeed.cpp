@@ -1,6 +1,7 @@
 #include "DayFeed.h"
 
 #include "DayFileCheck.h"
+#include "DaySeals.h"
 #include "DayRead.h"
 #include "EventId.h"
 #include "Text.h"
@@ -17,6 +18,7 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::
     size_t number = 0;
     bool taking = true;
     begunAnew = false;
+    const CDaySeals seals(path);
     ULONG result = DayRead::ReadLines(
         m_provider, kind, day, path, m_damaged,
         [&](const SYSTEMTIME& time, const std::vector<Cell>& fields, const DayRead::DayLine& line)
@@ -35,7 +37,7 @@ ULONG CDayFeed::Pass(const CRecordKind& kind, const SYSTEMTIME& day, const std::
             }
             // A line at the reader's limit, or one short of it where a pair or an escape was kept whole.
             const bool shortened = line.length + 1 >= CDayFileCheck::kLongestLine;
-            if (!(taking = deliver({kind, time, fields, id, shortened})))
+            if (!(taking = deliver({kind, time, fields, id, shortened, seals.At(line.offset)})))
                 return;
             reached = {number, std::move(id)};
         });

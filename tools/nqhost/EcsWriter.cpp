@@ -72,6 +72,8 @@ void CEcsWriter::Write(const EventRecord& record)
                     {"code", layout.code},
                     {"timezone", m_zone.Offset(record.time)}}},
                   {"host", {{"name", m_origin.HostName()}}}};
+    if (record.seal)
+        document["event"]["hash"] = *record.seal;
     for (size_t i = 0; i < layout.paths.size() && i < record.fields.size(); ++i)
     {
         const Cell& cell = record.fields[i];

@@ -16,6 +16,8 @@ void CJsonLinesWriter::Write(const EventRecord& record)
         line[Text::ToUtf8(names[i])] = fields[i].numeric
                                            ? nlohmann::ordered_json(fields[i].number)
                                            : nlohmann::ordered_json(Text::ToUtf8(fields[i].text));
+    if (record.seal)
+        line["seal"] = *record.seal;
     if (record.shortened) // the writer shortened a text to fit the line: the record is not whole
         line["shortened"] = true;
     m_out.Write(line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");

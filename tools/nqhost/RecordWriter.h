@@ -19,6 +19,8 @@ struct EventRecord
     const std::string& id;
     // The line has the longest length the reader takes: the writer shortened its texts to fit.
     bool shortened = false;
+    // The event's seal (hex) where sealing was on when it was stored; null otherwise.
+    const std::string* seal = nullptr;
 };
 
 // How records are written: the format, and for JSON Lines the schema ("" for the records' own names).

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <bcrypt.h>
 #include <cstdio>
 #include <utility>
 
@@ -93,6 +94,19 @@ struct LocalMemTraits
     static void Close(type h) { ::LocalFree(h); }
 };
 
+struct CryptAlgTraits
+{
+    using type = BCRYPT_ALG_HANDLE;
+    static type Invalid() { return nullptr; }
+    static void Close(type h) { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct CryptHashTraits
+{
+    using type = BCRYPT_HASH_HANDLE;
+    static type Invalid() { return nullptr; }
+    static void Close(type h) { ::BCryptDestroyHash(h); }
+};
+
 using UniqueHandle = UniqueAny<HandleTraits>;
 using UniqueFileHandle = UniqueAny<FileHandleTraits>;
 using UniqueFindHandle = UniqueAny<FindHandleTraits>;
@@ -100,4 +114,6 @@ using UniqueHKey = UniqueAny<RegKeyTraits>;
 using UniqueModule = UniqueAny<ModuleTraits>;
 using UniqueStdioFile = UniqueAny<StdioFileTraits>;
 using UniqueLocalMem = UniqueAny<LocalMemTraits>;
+using UniqueCryptAlg = UniqueAny<CryptAlgTraits>;
+using UniqueCryptHash = UniqueAny<CryptHashTraits>;
 } // namespace KvCommon

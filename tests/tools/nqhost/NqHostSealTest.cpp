@@ -1,0 +1,341 @@
+// Sealed day files through nqhost and the real plug-in: tampering of every sort named with its line, an
+// untouched, purged or concurrently written installation verified clean.
+#include "NqHostTest.h"
+
+#include <algorithm>
+#include <functional>
+
+using namespace NqHostTest;
+
+namespace
+{
+std::wstring Quoted(const std::wstring& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+std::vector<BYTE> Without(std::vector<BYTE> bytes, size_t at, size_t count)
+{
+    bytes.erase(bytes.begin() + at, bytes.begin() + at + count);
+    return bytes;
+}
+
+class NqHostSeal : public NqHostFixture
+{
+public: // the tampering table reaches in
+    // Sealing set up, then tsc events 1 to count stored one process after another.
+    void SealAndStore(int count)
+    {
+        ASSERT_EQ(0, Run(L"seal init --epoch 60 --verify-key " + Quoted(KeyFile())).exitCode);
+        for (int i = 1; i <= count; ++i)
+            ASSERT_EQ(0,
+                      Run(L"store tsc szText1=event" + std::to_wstring(i) + L" nValue1=" + std::to_wstring(i))
+                          .exitCode);
+    }
+    std::wstring KeyFile() const { return keys.Path() + L"verify.key"; }
+    std::wstring TscDay() const
+    {
+        SYSTEMTIME t = TestSupport::Today();
+        wchar_t name[16];
+        _snwprintf_s(name, 16, _TRUNCATE, L"%04d%02d%02d.PTG", t.wYear, t.wMonth, t.wDay);
+        return Box().LogFolder() + name;
+    }
+    // The seal file of the day, in the chain's folder.
+    std::wstring SealFile(const std::wstring& day) const
+    {
+        const std::string key = ReadText(KeyFile());
+        const size_t at = key.find("chain ") + 6;
+        return Box().LogFolder() + L"Seal\\" + NqHost::Text::FromUtf8(key.substr(at, 32)) + L"\\" +
+               day.substr(day.find_last_of(L'\\') + 1) + L".seal";
+    }
+    NqHostRun Verify() { return Run(L"verify --verify-key " + Quoted(KeyFile())); }
+    // Where the n-th line (from 1) of the day file starts, in bytes.
+    static size_t LineStart(const std::vector<BYTE>& bytes, size_t line)
+    {
+        size_t at = 0;
+        for (size_t seen = 1; seen < line; ++seen)
+            while (!(bytes[at] == '\n' && bytes[at + 1] == 0 && (at += 2)))
+                at += 2;
+        return at;
+    }
+    static void Rewrite(const std::wstring& path, const std::vector<BYTE>& bytes)
+    {
+        ASSERT_TRUE(TestSupport::WriteFileBytes(path, bytes.data(), bytes.size()));
+    }
+
+    const TestSupport::EventLogSandbox& Box() const { return box ? *box : sandbox; }
+
+    TestSupport::TempFolder keys; // beside the installation, as a key kept elsewhere would be
+    const TestSupport::EventLogSandbox* box = nullptr;
+};
+
+// Every value under the key and its subkeys, as bytes one after the other.
+std::string RegistryBytes(HKEY root, const std::wstring& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {};
+    std::string all;
+    wchar_t name[256];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD nameChars = 256, size = sizeof(data);
+        if (RegEnumValueW(key, i, name, &nameChars, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
+            break;
+        all.append(reinterpret_cast<char*>(data), size);
+    }
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD nameChars = 256;
+        if (RegEnumKeyExW(key, i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        all += RegistryBytes(key, name);
+    }
+    RegCloseKey(key);
+    return all;
+}
+
+TEST_F(NqHostSeal, UntouchedInstallationVerifiesAndTheKeyIsNowhereOnTheMachine)
+{
+    SealAndStore(3);
+    NqHostRun verify = Verify();
+    EXPECT_EQ(0, verify.exitCode) << verify.output;
+    EXPECT_EQ(TestSupport::ReadFileBytes(TscDay()).size(),
+              2 + 3 * 2 * std::wstring(L"20260101|000000|event1|1\r\n").size());
+
+    // Export carries each event's seal, for a store that holds the key to prove later.
+    const std::vector<Json> lines = ParseJsonLines(Run(L"export tsc").output);
+    const std::vector<Json> ecs = ParseJsonLines(Run(L"export tsc --schema ecs").output);
+    ASSERT_EQ(3u, lines.size());
+    ASSERT_EQ(3u, ecs.size());
+    const std::vector<BYTE> seals = TestSupport::ReadFileBytes(SealFile(TscDay()));
+    ASSERT_EQ(3u * 56, seals.size());
+    for (size_t i = 0; i < 3; ++i)
+    {
+        std::string mac;
+        for (size_t b = 0; b < 32; ++b)
+            mac += Utf8(NqHost::Text::Format(L"%02x", seals[i * 56 + 24 + b]));
+        EXPECT_EQ(mac, lines[i].value("seal", ""));
+        EXPECT_EQ(mac, ecs[i].at("event").value("hash", ""));
+    }
+
+    // Neither the key's text nor its bytes are in any file of the installation or the registry.
+    const std::string text = ReadText(KeyFile());
+    const std::string hex = text.substr(text.find("\nkey ") + 5, 64);
+    std::string raw;
+    for (size_t i = 0; i < 64; i += 2)
+        raw += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    std::function<void(const std::wstring&)> scan = [&](const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+        ASSERT_NE(INVALID_HANDLE_VALUE, find);
+        do
+        {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                scan(folder + name + L"\\");
+            else
+            {
+                const std::string bytes = ReadText(folder + name);
+                EXPECT_EQ(std::string::npos, bytes.find(raw)) << Utf8(folder + name);
+                EXPECT_EQ(std::string::npos, bytes.find(hex)) << Utf8(folder + name);
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    };
+    scan(sandbox.InstalledFolder());
+    const std::string registry = RegistryBytes(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor");
+    EXPECT_FALSE(registry.empty());
+    EXPECT_EQ(std::string::npos, registry.find(raw));
+    EXPECT_EQ(std::string::npos, registry.find(NqHost::Text::ToUtf8(NqHost::Text::FromUtf8(hex))));
+
+    // A second init needs --force; the new chain verifies on, and so does the old one up to it.
+    TestSupport::TempFolder other;
+    EXPECT_EQ(1, Run(L"seal init --verify-key " + Quoted(other.Path() + L"k")).exitCode);
+    ASSERT_EQ(0, Run(L"seal init --force --verify-key " + Quoted(other.Path() + L"k")).exitCode);
+    ASSERT_EQ(0, Run(L"store tsc szText1=after nValue1=4").exitCode);
+    NqHostRun fresh = Run(L"verify --verify-key " + Quoted(other.Path() + L"k"));
+    EXPECT_EQ(0, fresh.exitCode) << fresh.output;
+    EXPECT_TRUE(fresh.Says("lines 1 to 3 were written before sealing began")) << fresh.output;
+    NqHostRun old = Verify();
+    EXPECT_EQ(1, old.exitCode);
+    EXPECT_TRUE(old.Says(":4: not sealed")) << old.output;
+}
+
+// Each way of tampering, done to a day of events 1 to 4, and what verify says of it.
+struct Tampering
+{
+    const char* what;
+    std::function<void(NqHostSeal&, const std::wstring& day)> tamper;
+    std::string said; // after the day file's path
+};
+
+TEST_F(NqHostSeal, EachTamperingIsDetectedAndNamed)
+{
+    auto bytesOf = [](const std::wstring& path) { return TestSupport::ReadFileBytes(path); };
+    const Tampering cases[] = {
+        {"one character changed",
+         [&](NqHostSeal&, const std::wstring& day)
+         {
+             std::vector<BYTE> bytes = bytesOf(day);
+             bytes[LineStart(bytes, 2) + 2 * 16] = '7'; // "event2" -> "event7"
+             Rewrite(day, bytes);
+         },
+         ":2: changed"},
+        {"a line removed",
+         [&](NqHostSeal&, const std::wstring& day)
+         {
+             std::vector<BYTE> bytes = bytesOf(day);
+             Rewrite(day, Without(bytes, LineStart(bytes, 2), LineStart(bytes, 3) - LineStart(bytes, 2)));
+         },
+         ":2: 1 sealed lines removed before this line"},
+        {"two lines swapped",
+         [&](NqHostSeal&, const std::wstring& day)
+         {
+             std::vector<BYTE> bytes = bytesOf(day);
+             const size_t two = LineStart(bytes, 2), three = LineStart(bytes, 3), four = LineStart(bytes, 4);
+             std::vector<BYTE> swapped(bytes.begin(), bytes.begin() + two);
+             swapped.insert(swapped.end(), bytes.begin() + three, bytes.begin() + four);
+             swapped.insert(swapped.end(), bytes.begin() + two, bytes.begin() + three);
+             swapped.insert(swapped.end(), bytes.begin() + four, bytes.end());
+             Rewrite(day, swapped);
+         },
+         ":2: moved: sealed as line 3"},
+        {"a line added",
+         [&](NqHostSeal&, const std::wstring& day)
+         {
+             std::vector<BYTE> bytes = bytesOf(day);
+             const size_t three = LineStart(bytes, 3);
+             bytes.insert(bytes.begin() + three, bytes.begin() + LineStart(bytes, 2), bytes.begin() + three);
+             Rewrite(day, bytes);
+         },
+         ":3: added without a seal"},
+        {"the last line of a past epoch cut, with its seal",
+         [&](NqHostSeal& test, const std::wstring& day)
+         {
+             // The epoch ends: status, ten minutes on, checkpoints the day and moves the key on.
+             SYSTEMTIME later;
+             GetLocalTime(&later);
+             ULARGE_INTEGER ticks;
+             SystemTimeToFileTime(&later, reinterpret_cast<FILETIME*>(&ticks));
+             ticks.QuadPart += 600ull * 10000000;
+             FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &later);
+             wchar_t clock[16];
+             _snwprintf_s(clock, 16, _TRUNCATE, L"%04d%02d%02d%02d%02d%02d", later.wYear, later.wMonth,
+                          later.wDay, later.wHour, later.wMinute, later.wSecond);
+             SetEnvironmentVariableW(L"NQ_CLOCK_START", clock);
+             const NqHostRun status = test.Run(L"seal status");
+             SetEnvironmentVariableW(L"NQ_CLOCK_START", nullptr);
+             ASSERT_EQ(0, status.exitCode);
+             std::vector<BYTE> bytes = bytesOf(day);
+             Rewrite(day, std::vector<BYTE>(bytes.begin(), bytes.begin() + LineStart(bytes, 4)));
+             const std::vector<BYTE> seals = bytesOf(test.SealFile(day));
+             Rewrite(test.SealFile(day), std::vector<BYTE>(seals.begin(), seals.end() - 56));
+         },
+         ":4: end cut after its epoch passed: 1 sealed lines and their seals gone"},
+        {"a day removed",
+         [&](NqHostSeal&, const std::wstring& day) { ASSERT_TRUE(DeleteFileW(day.c_str())); },
+         ":1: day removed other than by the purge or the delete action"},
+        {"a day removed and begun again",
+         [&](NqHostSeal& test, const std::wstring& day)
+         {
+             ASSERT_TRUE(DeleteFileW(day.c_str()));
+             ASSERT_EQ(0, test.Run(L"store tsc szText1=anew nValue1=5").exitCode);
+         },
+         ":1: day file removed other than by the purge or the delete action and begun again: 4 sealed"},
+        {"a seal file removed",
+         [&](NqHostSeal& test, const std::wstring& day)
+         { ASSERT_TRUE(DeleteFileW(test.SealFile(day).c_str())); },
+         ":1: seal file missing"},
+    };
+    for (const Tampering& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TestSupport::EventLogSandbox fresh; // an installation of its own for each
+        box = &fresh;
+        SealAndStore(4);
+        c.tamper(*this, TscDay());
+        const NqHostRun verify = Verify();
+        EXPECT_EQ(1, verify.exitCode) << verify.output;
+        EXPECT_TRUE(verify.Says(Utf8(TscDay()) + c.said)) << verify.output;
+        box = nullptr;
+    }
+}
+} // namespace
+
+namespace
+{
+TEST_F(NqHostSeal, PurgedDaysAndFourWritersAtOnceVerifyClean)
+{
+    SealAndStore(2);
+    // The delete action takes today's day with its seals, and says so in the journal.
+    SYSTEMTIME t = TestSupport::Today();
+    ASSERT_EQ(0, Run(NqHost::Text::Format(L"delete tsc %04d-%02d-%02d", t.wYear, t.wMonth, t.wDay)).exitCode);
+    ASSERT_FALSE(TestSupport::FileExists(TscDay()));
+    NqHostRun purged = Verify();
+    EXPECT_EQ(0, purged.exitCode) << purged.output;
+
+    // Four processes store into the day begun again at once; each seals in the order its line lands.
+    TestSupport::TempFolder inputs;
+    std::string events;
+    for (int i = 0; i < 50; ++i)
+        events += "{\"kind\":\"tsc\",\"szText1\":\"concurrent\",\"nValue1\":" + std::to_string(i) + "}\n";
+    ASSERT_TRUE(TestSupport::WriteFileBytes(inputs.Path() + L"e.jsonl", events.data(), events.size()));
+    std::vector<std::unique_ptr<TestSupport::ChildProcess>> writers;
+    for (int w = 0; w < 4; ++w)
+        writers.emplace_back(new TestSupport::ChildProcess(
+            CommandLine(L"store --jsonl " + Quoted(inputs.Path() + L"e.jsonl")), false));
+    for (auto& writer : writers)
+        EXPECT_EQ(0, writer->Exit(120000));
+    const std::string day = ReadText(TscDay());
+    EXPECT_EQ(200, std::count(day.begin(), day.end(), '\n'));
+    NqHostRun together = Verify();
+    EXPECT_EQ(0, together.exitCode) << together.output;
+}
+
+TEST_F(NqHostSeal, WriterThatDiedBeforeItsSealLeavesOneUnsealedLineAndTheNextSealsOn)
+{
+    SealAndStore(2);
+    // What a writer that died between its line and its seal leaves.
+    const std::wstring line = L"20260101|000000|died|9\r\n";
+    std::vector<BYTE> bytes = TestSupport::ReadFileBytes(TscDay());
+    bytes.insert(bytes.end(), reinterpret_cast<const BYTE*>(line.data()),
+                 reinterpret_cast<const BYTE*>(line.data() + line.size()));
+    Rewrite(TscDay(), bytes);
+    NqHostRun last = Verify();
+    EXPECT_EQ(1, last.exitCode);
+    EXPECT_TRUE(last.Says(Utf8(TscDay()) + ":3: not sealed: the last line")) << last.output;
+
+    ASSERT_EQ(0, Run(L"store tsc szText1=later nValue1=4").exitCode);
+    const Json on = RunJson(L"verify --verify-key " + Quoted(KeyFile()), 1);
+    ASSERT_EQ(1u, on.at("problems").size()) << on.dump();
+    EXPECT_EQ(Utf8(TscDay()), on.at("problems").at(0).at("path"));
+    EXPECT_EQ(3, on.at("problems").at(0).at("line"));
+    EXPECT_EQ("not sealed: its writer stopped between the line and its seal",
+              on.at("problems").at(0).at("problem"));
+}
+} // namespace
+
+namespace
+{
+TEST_F(NqHostSeal, EventThatCannotBeSealedIsNotStored)
+{
+    SealAndStore(1);
+    std::vector<BYTE> before = TestSupport::ReadFileBytes(TscDay());
+    // A folder where the day's seal file is: every seal of the day fails.
+    ASSERT_TRUE(MoveFileW(SealFile(TscDay()).c_str(), (SealFile(TscDay()) + L".kept").c_str()));
+    ASSERT_TRUE(CreateDirectoryW(SealFile(TscDay()).c_str(), nullptr));
+    TestSupport::TraceSandbox trace;
+    EXPECT_NE(0, Run(L"store tsc szText1=unsealable nValue1=2").exitCode);
+    EXPECT_EQ(before, TestSupport::ReadFileBytes(TscDay()));
+    const std::vector<std::wstring> lines = trace.Lines();
+    EXPECT_TRUE(
+        std::any_of(lines.begin(), lines.end(),
+                    [](const std::wstring& line)
+                    { return line.find(L"CTscLog::WriteLog() could not seal its event: 0x") != line.npos; }));
+}
+} // namespace
