@@ -65,14 +65,20 @@ DWORD MoveAside(const std::wstring& path, std::wstring& doomed)
     return error;
 }
 
-// The name is free for the next writer at once: a plain delete of a file that a reader still holds would
-// keep the name until the reader closes it, and whatever a writer appended meanwhile would go with it. So
-// the file goes to a name of its own first and is deleted there, when its last reader closes it. Read-only
-// files must go too, so the attributes are cleared first. 0 or the Win32 error; on a failure the file
-// stays under its name.
+// The name is free for the next writer at once. A file nobody holds is opened alone, so that nobody can open
+// it meanwhile, and goes when it is closed. A plain delete of a file that a reader still holds would keep the
+// name until the reader closes it, and whatever a writer appended meanwhile would go with it: such a file
+// goes to a name of its own first (a rename costs far more than a delete in a large folder, so only then) and
+// is deleted there, when its last reader closes it. Read-only files must go too, so the attributes are
+// cleared first. 0 or the Win32 error; on a failure the file stays under its name.
 DWORD DeleteDayFile(const std::wstring& path)
 {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    KvCommon::UniqueFileHandle alone(
+        ::CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const DWORD held = alone ? 0 : ::GetLastError();
+    if (held != ERROR_SHARING_VIOLATION)
+        return held; // gone when alone closes, or not there to delete
     std::wstring doomed;
     if (DWORD error = MoveAside(path, doomed))
     {
@@ -123,6 +129,8 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
 
     bool result = true;
     const std::wstring folder = Frwk::Utility::GetLogFolder();
+    // Once for the whole purge: under Wine a look for a name that is not there reads the whole folder.
+    const bool sealed = CDaySeal::IsOn(folder);
     std::wstring path;
     ForEachFile(folder,
                 [&](const wchar_t* name, size_t length)
@@ -151,7 +159,7 @@ bool CLogPurge::PurgeEventLogs(DWORD _dwTargetLogType, const SYSTEMTIME* _pstDat
                     }
                     // Its seals go with it, recorded, so that verify tells a purge from a removal.
                     DWORD error = 0;
-                    if (!CDaySeal::Removed(folder, std::wstring(name, length), error))
+                    if (sealed && !CDaySeal::Removed(folder, std::wstring(name, length), error))
                     {
                         KV_TRACE_ERROR(L"CLogPurge::PurgeEventLogs() - seals of %s not removed. [0x%08x]",
                                        name, error);
