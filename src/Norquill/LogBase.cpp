@@ -97,7 +97,16 @@ bool FindLineStart(KvCommon::Storage::FileBase& file, LONGLONG length, LineStart
 // while this writer holds it: deciding before the open would let two writers that both found no file
 // each put a mark, and would leave an existing empty file without one.
 // The event's bytes sealed while this writer still holds the day file, so seals follow the lines' order.
-// On a failure the line is taken back: an event is stored sealed or not at all.
+// Cuts the file back to its length before the append: a part of a line left behind would glue itself to the
+// next event's line, and an event is stored sealed or not at all.
+void TakeBack(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, LONGLONG length)
+{
+    DWORD error = 0;
+    if (!file.Truncate(length, &error))
+        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
+}
+
+// On a failure the line is taken back.
 bool SealAppended(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, const std::wstring& folder,
                   const std::wstring& name, LONGLONG length, const LineStart& start, const char* line,
                   size_t lineBytes)
@@ -108,8 +117,7 @@ bool SealAppended(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, co
         return true;
     KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"%s::WriteLog() could not seal its event: 0x%08X",
                kind.className, error);
-    if (!file.Truncate(length, &error))
-        KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
+    TakeBack(kind, file, length);
     return false;
 }
 
@@ -154,9 +162,7 @@ bool AppendToFile(const LogKindInfo& kind, const std::wstring& name, const std::
     if (!file.Write(bytes, static_cast<DWORD>(size), &error))
     {
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Write(Data) failed: 0x%08X", error);
-        // A part of the line left behind would glue itself to the next event's line.
-        if (!file.Truncate(length, &error))
-            KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
+        TakeBack(kind, file, length);
         return false;
     }
     if (sealFolder && !SealAppended(kind, file, *sealFolder, name, length, start, line, lineBytes))
