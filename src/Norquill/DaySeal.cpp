@@ -41,8 +41,13 @@ template <class Work> bool Locked(const std::wstring& logFolder, DWORD& error, W
 
 bool CDaySeal::IsOn(const std::wstring& logFolder)
 {
-    return ::GetFileAttributesW(KvCommon::SealKeeper::StatePath(logFolder).c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
+    if (::GetFileAttributesW(KvCommon::SealKeeper::StatePath(logFolder).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Under Wine a look for a name a folder lacks reads the whole folder: a year of day files at every event.
+    // The seals' folder, made once and empty while sealing is off, keeps the look inside itself.
+    if (::GetLastError() == ERROR_PATH_NOT_FOUND)
+        ::CreateDirectoryW((logFolder + L"Seal").c_str(), nullptr);
+    return false;
 }
 
 bool CDaySeal::Seal(const std::wstring& logFolder, const std::wstring& dayName, ULONGLONG offset,

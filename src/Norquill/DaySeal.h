@@ -8,7 +8,7 @@
 class CDaySeal
 {
 public:
-    // Sealing has been set up for the log folder.
+    // Sealing has been set up for the log folder. Makes the seals' folder, empty, where it is missing.
     static bool IsOn(const std::wstring& logFolder);
     // Seals the event's bytes that the caller wrote at offset and still holds the day file for. newDay:
     // the day file was empty. false with the Win32 code; nothing is sealed then.

@@ -233,6 +233,18 @@ TEST_F(LogReadTest, DayHeldByAReadTakesAWriterAtOnceAndGivesAChildNothing)
 
 using LogWriteTest = LogFileTest;
 
+// Under Wine a look for a name a folder lacks reads the whole folder: the seals' folder stands, empty, so
+// that the look for sealing's state at every event stays inside it.
+TEST_F(LogWriteTest, FirstEventMakesTheSealsFolderEmptyWhileSealingIsOff)
+{
+    TscLogRecord record{L"one", 1, {}};
+    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
+    const DWORD attributes = GetFileAttributesW((sandbox.LogFolder() + L"Seal").c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
+}
+
 TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
 {
     s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
