@@ -96,7 +96,6 @@ bool FindLineStart(KvCommon::Storage::FileBase& file, LONGLONG length, LineStart
 // kind's source file. data begins with the byte-order mark, which goes out only when the file is empty
 // while this writer holds it: deciding before the open would let two writers that both found no file
 // each put a mark, and would leave an existing empty file without one.
-// The event's bytes sealed while this writer still holds the day file, so seals follow the lines' order.
 // Cuts the file back to its length before the append: a part of a line left behind would glue itself to the
 // next event's line, and an event is stored sealed or not at all.
 void TakeBack(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, LONGLONG length)
@@ -106,7 +105,8 @@ void TakeBack(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, LONGLO
         KIND_TRACE(kind, KvCommon::TraceLevel::Error, L"FileBase::Truncate() failed: 0x%08X", error);
 }
 
-// On a failure the line is taken back.
+// The event's bytes sealed while this writer still holds the day file, so seals follow the lines' order. On a
+// failure the line is taken back.
 bool SealAppended(const LogKindInfo& kind, KvCommon::Storage::FileBase& file, const std::wstring& folder,
                   const std::wstring& name, LONGLONG length, const LineStart& start, const char* line,
                   size_t lineBytes)

@@ -8,18 +8,10 @@ namespace NqHost
 {
 namespace EventId
 {
-unsigned long long Hash(unsigned long long hash, const void* bytes, size_t size)
-{
-    const unsigned char* p = static_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < size; ++i)
-        hash = (hash ^ p[i]) * 1099511628211ull;
-    return hash;
-}
-
 unsigned long long MachineSeed(const std::string& hostName)
 {
     // The name's end is hashed too, so that no name and line run into another name and line.
-    return Hash(14695981039346656037ull, hostName.c_str(), hostName.size() + 1);
+    return Hash(KvCommon::Crypto::kFnvStart, hostName.c_str(), hostName.size() + 1);
 }
 
 std::string Make(const std::wstring& kind, const SYSTEMTIME& day, ULONGLONG offset, unsigned long long hash)

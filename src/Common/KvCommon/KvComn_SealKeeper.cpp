@@ -63,15 +63,12 @@ UniqueFileHandle OpenShared(const std::wstring& path, DWORD disposition, DWORD& 
     return file;
 }
 
-// Appends whole records, cutting a torn one a crash left first.
-bool AppendRecords(HANDLE file, size_t recordSize, const void* data, DWORD size, DWORD& error)
+// Appends whole records after the tail just read, over a torn one a crash may have left: the size that read
+// took is the append's place, with no second look.
+bool AppendAfter(HANDLE file, ULONGLONG tailCount, size_t recordSize, const void* data, DWORD size,
+                 DWORD& error)
 {
-    ULONGLONG length = 0;
-    if (!SizeOf(file, length, error))
-        return false;
-    if (length % recordSize != 0)
-        length -= length % recordSize;
-    return WriteAt(file, length, data, size, error);
+    return WriteAt(file, tailCount * recordSize, data, size, error);
 }
 
 void CopyName(wchar_t (&to)[kDayNameChars], const std::wstring& name)
@@ -83,9 +80,8 @@ void CopyName(wchar_t (&to)[kDayNameChars], const std::wstring& name)
 // One name per installation folder, so that sandboxes beside each other never wait for each other.
 std::wstring MutexName(const std::wstring& folder)
 {
-    ULONGLONG hash = 14695981039346656037ull;
-    for (wchar_t c : SealKeeper::Upper(folder))
-        hash = (hash ^ static_cast<ULONGLONG>(c)) * 1099511628211ull;
+    const std::wstring upper = SealKeeper::Upper(folder);
+    const ULONGLONG hash = Crypto::Fnv1a64(Crypto::kFnvStart, upper.data(), upper.size() * sizeof(wchar_t));
     wchar_t text[40];
     _snwprintf_s(text, 40, _TRUNCATE, L"Local\\NQSEAL_%016llX", hash);
     return text;
@@ -335,7 +331,8 @@ bool SealKeeper::SealLine(const std::wstring& dayName, ULONGLONG offset, const v
         std::memcpy(seals[i].mac, mac.data(), mac.size());
         tail.mac = mac;
     }
-    if (!AppendRecords(file, sizeof(LineSeal), seals, static_cast<DWORD>(count * sizeof(LineSeal)), error))
+    if (!AppendAfter(file, tail.count, sizeof(LineSeal), seals, static_cast<DWORD>(count * sizeof(LineSeal)),
+                     error))
         return false;
     bool changed = false;
     Touch(dayName, changed);
@@ -365,7 +362,7 @@ bool SealKeeper::Journal(ULONG type, const std::wstring& name, ULONGLONG count, 
         return false;
     }
     std::memcpy(entry.mac, mac.data(), mac.size());
-    return AppendRecords(m_journal.get(), sizeof(JournalEntry), &entry, sizeof(entry), error);
+    return AppendAfter(m_journal.get(), tail.count, sizeof(JournalEntry), &entry, sizeof(entry), error);
 }
 
 bool SealKeeper::RecordRemoval(const std::wstring& dayName, DWORD& error)
