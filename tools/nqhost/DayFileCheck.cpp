@@ -45,6 +45,23 @@ CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring&
 
 bool CDayFileCheck::ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error)
 {
+    size_t read = 0;
+    const bool ok = ReadWhole(
+        path,
+        [&](size_t size)
+        {
+            bytes.resize(size);
+            return bytes.data();
+        },
+        read, error);
+    bytes.resize(read);
+    return ok;
+}
+
+bool CDayFileCheck::ReadWhole(const std::wstring& path, const std::function<void*(size_t size)>& place,
+                              size_t& read, DWORD& error)
+{
+    read = 0;
     KvCommon::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -54,22 +71,21 @@ bool CDayFileCheck::ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes
         error = GetLastError();
         return false;
     }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes.size())
+    const size_t wanted = static_cast<size_t>(size.QuadPart);
+    BYTE* room = static_cast<BYTE*>(place(wanted));
+    while (read < wanted)
     {
-        DWORD read = 0;
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!ReadFile(file.get(), bytes.data() + done, wanted, &read, nullptr))
+        DWORD got = 0;
+        if (!ReadFile(file.get(), room + read, static_cast<DWORD>(std::min<size_t>(wanted - read, 1u << 30)),
+                      &got, nullptr))
         {
             error = GetLastError();
             return false;
         }
-        if (read == 0)
+        if (got == 0)
             break;
-        done += read;
+        read += got;
     }
-    bytes.resize(done);
     return true;
 }
 

@@ -5,6 +5,7 @@
 // of those, only the lines that fit their kind's layout are events. Every other line is damage.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring& kind);
     // The file's bytes as far as it can be read, sharing it with its writers; false with the Win32 code.
     static bool ReadBytes(const std::wstring& path, std::vector<BYTE>& bytes, DWORD& error);
+    // The same into storage of the caller's: place(size) gives room for size bytes; read is how many came.
+    static bool ReadWhole(const std::wstring& path, const std::function<void*(size_t size)>& place,
+                          size_t& read, DWORD& error);
 
     size_t Lines() const { return m_lines; }
     const std::vector<DayFileProblem>& Problems() const { return m_problems; }

@@ -18,15 +18,27 @@ using namespace KvCommon::SealFormat;
 using KvCommon::Crypto;
 
 // The lines as written: each ends after its CR LF; the first holds the byte-order mark.
-std::vector<size_t> LineEnds(const std::vector<BYTE>& bytes)
+std::vector<CSealVerifier::Line> LinesOf(const std::vector<BYTE>& bytes)
 {
-    std::vector<size_t> ends;
-    for (size_t i = 0; i + 3 < bytes.size(); i += 2)
-        if (bytes[i] == '\r' && bytes[i + 1] == 0 && bytes[i + 2] == '\n' && bytes[i + 3] == 0)
-            ends.push_back(i + 4);
-    if (ends.empty() ? !bytes.empty() : ends.back() != bytes.size())
-        ends.push_back(bytes.size()); // a last line without its end
-    return ends;
+    std::vector<CSealVerifier::Line> lines;
+    const BYTE* data = bytes.data();
+    const size_t size = bytes.size();
+    size_t start = 0;
+    for (size_t at = 2; at + 1 < size; ++at)
+    {
+        const BYTE* lf = static_cast<const BYTE*>(std::memchr(data + at, '\n', size - 1 - at));
+        if (!lf)
+            break;
+        at = static_cast<size_t>(lf - data);
+        if (at % 2 == 0 && data[at + 1] == 0 && data[at - 2] == '\r' && data[at - 1] == 0)
+        {
+            lines.push_back({start, at + 2 - start});
+            start = at + 2;
+        }
+    }
+    if (start < size)
+        lines.push_back({start, size - start}); // a last line without its end
+    return lines;
 }
 
 DWORD DayKeyOf(ULONGLONG ticks)
@@ -69,13 +81,19 @@ KvCommon::Hmac* CSealVerifier::HmacAt(ULONGLONG epoch)
     return m_hmacs.emplace(epoch, std::move(hmac)).first->second.get();
 }
 
-bool CSealVerifier::CodeOk(const LineSeal& seal, const BYTE* prev, const BYTE* bytes)
+bool CSealVerifier::MacOk(const LineSeal& seal)
 {
     KvCommon::Hmac* hmac = seal.epoch == 0 ? nullptr : HmacAt(seal.epoch);
     Crypto::Digest mac;
-    const size_t size = seal.type == kLine ? seal.bytes : 0;
-    return hmac && hmac->Code({{prev, 32}, {&seal, kLineSealSigned}, {bytes, size}}, mac) &&
+    return hmac && hmac->Code({{seal.link, sizeof(seal.link)}}, mac) &&
            std::memcmp(mac.data(), seal.mac, mac.size()) == 0;
+}
+
+bool CSealVerifier::LinkOk(const LineSeal& seal, const BYTE* prev, const BYTE* bytes)
+{
+    Crypto::Digest link;
+    return KvCommon::SealKeeper::Link(prev, seal, bytes, link) &&
+           std::memcmp(link.data(), seal.link, link.size()) == 0;
 }
 
 bool CSealVerifier::ReadJournal()
@@ -128,10 +146,15 @@ bool CSealVerifier::ReadJournal()
 bool CSealVerifier::ReadSeals(const std::wstring& name, const std::wstring& path, size_t lines, size_t size,
                               Seals& seals)
 {
-    std::vector<BYTE> bytes;
+    size_t read = 0;
     DWORD error = 0;
     const std::wstring upper = KvCommon::SealKeeper::Upper(name);
-    if (!CDayFileCheck::ReadBytes(m_chainFolder + upper + L".seal", bytes, error))
+    auto place = [&](size_t size)
+    {
+        seals.resize((size + sizeof(LineSeal) - 1) / sizeof(LineSeal));
+        return static_cast<void*>(seals.data());
+    };
+    if (!CDayFileCheck::ReadWhole(m_chainFolder + upper + L".seal", place, read, error))
     {
         const DWORD dayKey = static_cast<DWORD>(_wtoi(name.c_str()));
         auto before = m_before.find(upper);
@@ -143,10 +166,8 @@ bool CSealVerifier::ReadSeals(const std::wstring& name, const std::wstring& path
             m_unsealed.push_back({path, 0, L"unsealed: written before sealing began"});
         return false;
     }
-    seals.resize(bytes.size() / sizeof(LineSeal));
-    if (!seals.empty())
-        std::memcpy(seals.data(), bytes.data(), seals.size() * sizeof(LineSeal));
-    if (bytes.size() % sizeof(LineSeal) != 0)
+    seals.resize(read / sizeof(LineSeal));
+    if (read % sizeof(LineSeal) != 0)
         Problem(path, lines + 1, L"seal file damaged: a torn record at its end");
     auto reach = m_reach.find(upper);
     if (reach != m_reach.end() && reach->second > seals.size())
@@ -159,10 +180,7 @@ bool CSealVerifier::ReadSeals(const std::wstring& name, const std::wstring& path
 void CSealVerifier::CheckDay(const std::wstring& name, DWORD, const std::vector<BYTE>& bytes)
 {
     const std::wstring path = m_logFolder + name;
-    const std::vector<size_t> ends = LineEnds(bytes);
-    std::vector<Line> lines;
-    for (size_t i = 0; i < ends.size(); ++i)
-        lines.push_back({i ? ends[i - 1] : 0, ends[i] - (i ? ends[i - 1] : 0)});
+    const std::vector<Line> lines = LinesOf(bytes);
     Seals seals;
     if (!ReadSeals(name, path, lines.size(), bytes.size(), seals))
         return;
@@ -186,14 +204,14 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
                                const std::vector<Line>& lines, const Seals& seals, size_t from,
                                const Crypto::Digest& seed)
 {
-    auto prevOf = [&](size_t k) { return k == 0 ? seed.data() : seals[k - 1].mac; };
+    auto prevOf = [&](size_t k) { return k == 0 ? seed.data() : seals[k - 1].link; };
     std::vector<size_t> sealed;                  // the line seals of the current file, by record
     std::vector<std::pair<size_t, size_t>> gaps; // byte ranges a later writer found without a seal
     for (size_t k = from; k < seals.size(); ++k)
     {
         if (seals[k].type == kLine)
             sealed.push_back(k);
-        else if (seals[k].type == kGap && CodeOk(seals[k], prevOf(k), nullptr))
+        else if (seals[k].type == kGap && LinkOk(seals[k], prevOf(k), nullptr) && MacOk(seals[k]))
             gaps.push_back({static_cast<size_t>(seals[k].offset),
                             static_cast<size_t>(seals[k].offset + seals[k].bytes)});
         else
@@ -218,7 +236,8 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
         if (j == inPlace + i && i < fits.size())
             return fits[i] != 0;
         const LineSeal& seal = seals[sealed[i]];
-        return seal.bytes == lines[j].size && CodeOk(seal, prevOf(sealed[i]), bytes.data() + lines[j].offset);
+        return seal.bytes == lines[j].size &&
+               LinkOk(seal, prevOf(sealed[i]), bytes.data() + lines[j].offset) && MacOk(seal);
     };
     auto unsealed = [&](size_t line)
     {
@@ -285,41 +304,44 @@ std::vector<char> CSealVerifier::FitsInPlace(const std::vector<BYTE>& bytes, con
 {
     const size_t count = std::min(sealed.size(), lines.size() > firstLine ? lines.size() - firstLine : 0);
     std::vector<char> fits(count, 0);
-    std::map<ULONGLONG, Crypto::Digest> keys; // made here, read by every thread
-    for (size_t k : sealed)
-        if (seals[k].epoch != 0 && !keys.count(seals[k].epoch) && HmacAt(seals[k].epoch))
-            keys[seals[k].epoch] = m_keys[seals[k].epoch];
-    auto work = [&](size_t from, size_t to)
+    auto links = [&](size_t from, size_t to)
     {
-        std::map<ULONGLONG, std::unique_ptr<KvCommon::Hmac>> hmacs; // a keyed state is one thread's
         for (size_t i = from; i < to; ++i)
         {
             const LineSeal& seal = seals[sealed[i]];
             const Line& line = lines[firstLine + i];
-            auto key = keys.find(seal.epoch);
-            if (seal.bytes != line.size || key == keys.end())
-                continue;
-            std::unique_ptr<KvCommon::Hmac>& hmac = hmacs[seal.epoch];
-            if (!hmac && !(hmac.reset(new KvCommon::Hmac), hmac->SetKey(key->second)))
-                continue;
-            const BYTE* prev = sealed[i] == 0 ? seed.data() : seals[sealed[i] - 1].mac;
-            Crypto::Digest mac;
-            fits[i] =
-                hmac->Code({{prev, 32}, {&seal, kLineSealSigned}, {bytes.data() + line.offset, line.size}},
-                           mac) &&
-                std::memcmp(mac.data(), seal.mac, mac.size()) == 0;
+            const BYTE* prev = sealed[i] == 0 ? seed.data() : seals[sealed[i] - 1].link;
+            fits[i] = seal.bytes == line.size && LinkOk(seal, prev, bytes.data() + line.offset);
         }
     };
-    // A day of many lines is checked on every core; the codes are independent of each other.
+    // A day of many lines is hashed on every core; each link is checked against the stored one before it.
     const size_t threads =
         count < 4096 ? 1 : std::min<size_t>(8, std::max(1u, std::thread::hardware_concurrency()));
     std::vector<std::thread> helpers;
     const size_t share = (count + threads - 1) / threads;
     for (size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(work, std::min(count, t * share), std::min(count, (t + 1) * share));
-    work(0, std::min(count, share));
+        helpers.emplace_back(links, std::min(count, t * share), std::min(count, (t + 1) * share));
+    links(0, std::min(count, share));
     for (std::thread& helper : helpers)
         helper.join();
+    // The links of a run of adjacent seals chain to its last, so one code proves the run. A run ends with
+    // its epoch: a later key must never vouch for lines sealed before it.
+    auto sameRun = [&](size_t k) {
+        return fits[k] && sealed[k] == sealed[k - 1] + 1 &&
+               seals[sealed[k]].epoch == seals[sealed[k - 1]].epoch;
+    };
+    for (size_t i = 0; i < count; ++i)
+    {
+        if (!fits[i])
+            continue;
+        size_t end = i + 1;
+        while (end < count && sameRun(end))
+            ++end;
+        if (!MacOk(seals[sealed[end - 1]]))
+            for (size_t k = i; k < end; ++k)
+                fits[k] = MacOk(seals[sealed[k]]);
+        i = end - 1;
+    }
     return fits;
 }
 

@@ -37,15 +37,19 @@ public:
     const std::vector<Finding>& Unsealed() const { return m_unsealed; }
     const std::wstring& ChainFolder() const { return m_chainFolder; }
 
-private:
     struct Line
     {
         size_t offset;
         size_t size;
     };
+
+private:
     using Seals = std::vector<KvCommon::SealFormat::LineSeal>;
     KvCommon::Hmac* HmacAt(ULONGLONG epoch);
-    bool CodeOk(const KvCommon::SealFormat::LineSeal& seal, const BYTE* prev, const BYTE* bytes);
+    // The seal's own code, under its epoch's key.
+    bool MacOk(const KvCommon::SealFormat::LineSeal& seal);
+    // The seal's link, from prev (the link before it) and the bytes it was written for.
+    static bool LinkOk(const KvCommon::SealFormat::LineSeal& seal, const BYTE* prev, const BYTE* bytes);
     bool ReadSeals(const std::wstring& name, const std::wstring& path, size_t lines, size_t size,
                    Seals& seals);
     void MatchLines(const std::wstring& path, const std::vector<BYTE>& bytes, const std::vector<Line>& lines,

@@ -4,7 +4,7 @@
 
 namespace KvCommon
 {
-// HMAC-SHA-256 under one key, for many codes: the keyed state is made once where the system can reuse it.
+// HMAC-SHA-256 under one key, for many codes: the keyed state is made once and copied for each code.
 class Hmac
 {
 public:
@@ -18,10 +18,7 @@ public:
     bool Code(std::initializer_list<Crypto::Piece> pieces, Crypto::Digest& out);
 
 private:
-    bool Feed(BCRYPT_HASH_HANDLE hash, std::initializer_list<Crypto::Piece> pieces, Crypto::Digest& out);
-
     Crypto::Digest m_key{};
-    UniqueCryptHash m_reusable; // null where the system makes a hash per code
-    bool m_keyed = false;
+    UniqueCryptHash m_keyed; // never finished: each code hashes on a copy of it
 };
 } // namespace KvCommon

@@ -2,9 +2,10 @@
 // What sealing keeps beside the day files, in the folder "Seal\" of the log folder: the state (the
 // evolving key and its epoch), and per chain a folder named by the chain's id holding the journal and one
 // seal file per day file. Records have a fixed size; every code is HMAC-SHA-256 under the key of the
-// record's epoch, over the code of the record before it, the record without its code, and (for a line)
-// the line's bytes as written. The key of epoch n + 1 is SHA-256 of the key of epoch n; epoch 0's key is
-// the verification key, which never seals anything.
+// record's epoch. A journal record's code covers the code of the record before it and the record without
+// its code. A seal's link is SHA-256 of the link before it, the seal up to its link and (for a line) the
+// line's bytes as written; its code covers the link. The key of epoch n + 1 is SHA-256 of the key of
+// epoch n; epoch 0's key is the verification key, which never seals anything.
 #include <windows.h>
 
 namespace KvCommon
@@ -40,6 +41,8 @@ struct LineSeal
     ULONG bytes;
     ULONGLONG offset; // in the day file, the byte-order mark included
     ULONGLONG epoch;
+    // The chain of links lets a verifier hash each line once and check one code for a run of lines.
+    BYTE link[32];
     BYTE mac[32];
 };
 
@@ -64,11 +67,11 @@ struct JournalEntry
 };
 #pragma pack(pop)
 
-static_assert(sizeof(LineSeal) == 56, "seal files hold 56-byte records");
+static_assert(sizeof(LineSeal) == 88, "seal files hold 88-byte records");
 static_assert(sizeof(JournalEntry) == 96, "journals hold 96-byte records");
 
-// What each code covers before the line's bytes: the record without its code.
-constexpr size_t kLineSealSigned = sizeof(LineSeal) - 32;
+// What a link covers before the line's bytes, and what a journal record's code covers.
+constexpr size_t kLineSealSigned = sizeof(LineSeal) - 64;
 constexpr size_t kJournalSigned = sizeof(JournalEntry) - 32;
 constexpr ULONGLONG kTicksPerSecond = 10000000ull;
 } // namespace SealFormat

@@ -143,6 +143,12 @@ bool SealKeeper::JournalSeed(const BYTE (&chain)[16], Crypto::Digest& seed)
     return Crypto::Sha256({{"journal", 7}, {chain, sizeof(chain)}}, seed);
 }
 
+bool SealKeeper::Link(const BYTE* prev, const LineSeal& seal, const void* line, Crypto::Digest& link)
+{
+    return Crypto::Sha256(
+        {{prev, link.size()}, {&seal, kLineSealSigned}, {line, seal.type == kLine ? seal.bytes : 0u}}, link);
+}
+
 bool SealKeeper::IsOn() const
 {
     return ::GetFileAttributesW(StatePath(m_logFolder).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -221,7 +227,7 @@ bool SealKeeper::Advance(ULONGLONG epoch, DWORD& error)
         const std::wstring name(m_state.touched[i], wcsnlen(m_state.touched[i], kDayNameChars));
         HANDLE file = SealFile(name, false, error);
         Tail tail;
-        if (file && !ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, mac), tail, error))
+        if (file && !ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, link), tail, error))
             return false;
         if (file && !Journal(kCheckpoint, name, tail.count, tail.end, error))
             return false;
@@ -265,7 +271,7 @@ HANDLE SealKeeper::SealFile(const std::wstring& dayName, bool create, DWORD& err
     return m_sealFiles.emplace(key, std::move(file)).first->second.get();
 }
 
-bool SealKeeper::ReadTail(HANDLE file, size_t recordSize, size_t macAt, Tail& tail, DWORD& error)
+bool SealKeeper::ReadTail(HANDLE file, size_t recordSize, size_t chainAt, Tail& tail, DWORD& error)
 {
     ULONGLONG size = 0;
     if (!SizeOf(file, size, error))
@@ -276,7 +282,7 @@ bool SealKeeper::ReadTail(HANDLE file, size_t recordSize, size_t macAt, Tail& ta
     std::vector<BYTE> last(recordSize);
     if (!ReadAt(file, (tail.count - 1) * recordSize, last.data(), static_cast<DWORD>(recordSize), error))
         return false;
-    std::memcpy(tail.mac.data(), last.data() + macAt, tail.mac.size());
+    std::memcpy(tail.chain.data(), last.data() + chainAt, tail.chain.size());
     if (recordSize == sizeof(LineSeal))
     {
         const LineSeal* seal = reinterpret_cast<const LineSeal*>(last.data());
@@ -305,9 +311,9 @@ bool SealKeeper::SealLine(const std::wstring& dayName, ULONGLONG offset, const v
         m_sealFiles.erase(Upper(dayName));
     HANDLE file = SealFile(dayName, true, error);
     Tail tail;
-    if (!file || !ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, mac), tail, error) || !Keyed(error))
+    if (!file || !ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, link), tail, error) || !Keyed(error))
         return false;
-    if (tail.count == 0 && !DaySeed(m_chain, dayName, tail.mac))
+    if (tail.count == 0 && !DaySeed(m_chain, dayName, tail.chain))
     {
         error = ERROR_INVALID_FUNCTION;
         return false;
@@ -316,20 +322,20 @@ bool SealKeeper::SealLine(const std::wstring& dayName, ULONGLONG offset, const v
     size_t count = 0;
     // A writer that died between its line and its seal left bytes no seal covers: said so, then sealed on.
     if (tail.count > 0 && tail.end < offset)
-        seals[count++] = {kGap, static_cast<ULONG>(offset - tail.end), tail.end, m_state.epoch, {}};
-    seals[count++] = {kLine, static_cast<ULONG>(size), offset, m_state.epoch, {}};
+        seals[count++] = {kGap, static_cast<ULONG>(offset - tail.end), tail.end, m_state.epoch, {}, {}};
+    seals[count++] = {kLine, static_cast<ULONG>(size), offset, m_state.epoch, {}, {}};
     for (size_t i = 0; i < count; ++i)
     {
-        const size_t lineBytes = seals[i].type == kLine ? size : 0;
-        Crypto::Digest mac;
-        if (!m_hmac.Code(
-                {{tail.mac.data(), tail.mac.size()}, {&seals[i], kLineSealSigned}, {bytes, lineBytes}}, mac))
+        Crypto::Digest link, mac;
+        if (!Link(tail.chain.data(), seals[i], bytes, link) ||
+            !m_hmac.Code({{link.data(), link.size()}}, mac))
         {
             error = ERROR_INVALID_FUNCTION;
             return false;
         }
+        std::memcpy(seals[i].link, link.data(), link.size());
         std::memcpy(seals[i].mac, mac.data(), mac.size());
-        tail.mac = mac;
+        tail.chain = link;
     }
     if (!AppendAfter(file, tail.count, sizeof(LineSeal), seals, static_cast<DWORD>(count * sizeof(LineSeal)),
                      error))
@@ -348,7 +354,7 @@ bool SealKeeper::Journal(ULONG type, const std::wstring& name, ULONGLONG count, 
         !ReadTail(m_journal.get(), sizeof(JournalEntry), offsetof(JournalEntry, mac), tail, error) ||
         !Keyed(error))
         return false;
-    if (tail.count == 0 && !JournalSeed(m_chain, tail.mac))
+    if (tail.count == 0 && !JournalSeed(m_chain, tail.chain))
     {
         error = ERROR_INVALID_FUNCTION;
         return false;
@@ -356,7 +362,7 @@ bool SealKeeper::Journal(ULONG type, const std::wstring& name, ULONGLONG count, 
     JournalEntry entry{type, 0, m_state.epoch, {}, count, end, {}};
     CopyName(entry.name, name);
     Crypto::Digest mac;
-    if (!m_hmac.Code({{tail.mac.data(), tail.mac.size()}, {&entry, kJournalSigned}}, mac))
+    if (!m_hmac.Code({{tail.chain.data(), tail.chain.size()}, {&entry, kJournalSigned}}, mac))
     {
         error = ERROR_INVALID_FUNCTION;
         return false;
@@ -371,7 +377,7 @@ bool SealKeeper::RecordRemoval(const std::wstring& dayName, DWORD& error)
     if (!file)
         return true; // a day from before sealing
     Tail tail;
-    if (!ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, mac), tail, error) ||
+    if (!ReadTail(file, sizeof(LineSeal), offsetof(LineSeal, link), tail, error) ||
         !Journal(kRemoved, Upper(dayName), tail.count, tail.end, error))
         return false;
     m_sealFiles.erase(Upper(dayName));

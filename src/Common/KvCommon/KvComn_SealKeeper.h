@@ -33,6 +33,9 @@ public:
     // Where the codes of a day's seal file and of the journal start: the chain's id, and the day's name.
     static bool DaySeed(const BYTE (&chain)[16], const std::wstring& dayName, Crypto::Digest& seed);
     static bool JournalSeed(const BYTE (&chain)[16], Crypto::Digest& seed);
+    // A seal's link from the link before it; line holds seal.bytes bytes for a line, nothing for a gap.
+    static bool Link(const BYTE* prev, const SealFormat::LineSeal& seal, const void* line,
+                     Crypto::Digest& link);
     static std::wstring Upper(const std::wstring& name);
 
     // Sealing has been set up here (cheap: one attribute query).
@@ -69,8 +72,8 @@ private:
     struct Tail
     {
         ULONGLONG count = 0;
-        ULONGLONG end = 0; // where the last sealed bytes end
-        Crypto::Digest mac{};
+        ULONGLONG end = 0;      // where the last sealed bytes end
+        Crypto::Digest chain{}; // what the next record goes on from: the last link, or journal code
     };
     bool Open(DWORD& error);
     bool SaveState(DWORD& error);
@@ -78,7 +81,7 @@ private:
     bool RecordBefore(ULONGLONG now, DWORD& error);
     bool Journal(ULONG type, const std::wstring& name, ULONGLONG count, ULONGLONG end, DWORD& error);
     HANDLE SealFile(const std::wstring& dayName, bool create, DWORD& error);
-    bool ReadTail(HANDLE file, size_t recordSize, size_t macAt, Tail& tail, DWORD& error);
+    bool ReadTail(HANDLE file, size_t recordSize, size_t chainAt, Tail& tail, DWORD& error);
     bool Keyed(DWORD& error);
     void Touch(const std::wstring& dayName, bool& changed);
     void Forget();

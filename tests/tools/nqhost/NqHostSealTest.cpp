@@ -2,7 +2,12 @@
 // untouched, purged or concurrently written installation verified clean.
 #include "NqHostTest.h"
 
+#include "KvCommon/KvComn_Hmac.h"
+#include "KvCommon/KvComn_SealFormat.h"
+#include "KvCommon/KvComn_SealKeeper.h"
+
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 using namespace NqHostTest;
@@ -62,6 +67,52 @@ public: // the tampering table reaches in
     {
         ASSERT_TRUE(TestSupport::WriteFileBytes(path, bytes.data(), bytes.size()));
     }
+    // The epoch ends: status, ten minutes on, checkpoints the days and moves the key on.
+    void EndEpoch()
+    {
+        SYSTEMTIME later;
+        GetLocalTime(&later);
+        ULARGE_INTEGER ticks;
+        SystemTimeToFileTime(&later, reinterpret_cast<FILETIME*>(&ticks));
+        ticks.QuadPart += 600ull * 10000000;
+        FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &later);
+        wchar_t clock[16];
+        _snwprintf_s(clock, 16, _TRUNCATE, L"%04d%02d%02d%02d%02d%02d", later.wYear, later.wMonth, later.wDay,
+                     later.wHour, later.wMinute, later.wSecond);
+        SetEnvironmentVariableW(L"NQ_CLOCK_START", clock);
+        const NqHostRun status = Run(L"seal status");
+        SetEnvironmentVariableW(L"NQ_CLOCK_START", nullptr);
+        ASSERT_EQ(0, status.exitCode);
+    }
+    // What whoever holds the machine can do: every seal's link from record from on made anew for the day's
+    // bytes (links need no key), and the last seal's code made again with the key of now.
+    void Relink(const std::wstring& day, const std::vector<BYTE>& bytes, size_t from)
+    {
+        using namespace KvCommon::SealFormat;
+        std::vector<BYTE> file = TestSupport::ReadFileBytes(SealFile(day));
+        std::vector<LineSeal> seals(file.size() / sizeof(LineSeal));
+        std::memcpy(seals.data(), file.data(), seals.size() * sizeof(LineSeal));
+        ASSERT_LT(from, seals.size());
+        for (size_t k = from; k < seals.size(); ++k)
+        {
+            KvCommon::Crypto::Digest link;
+            ASSERT_TRUE(
+                KvCommon::SealKeeper::Link(seals[k - 1].link, seals[k], &bytes[seals[k].offset], link));
+            std::memcpy(seals[k].link, link.data(), link.size());
+        }
+        const std::vector<BYTE> stateBytes = TestSupport::ReadFileBytes(Box().LogFolder() + L"Seal\\state");
+        State state;
+        ASSERT_EQ(sizeof(state), stateBytes.size());
+        std::memcpy(&state, stateBytes.data(), sizeof(state));
+        ASSERT_EQ(state.epoch, seals.back().epoch);
+        KvCommon::Crypto::Digest key, mac;
+        std::memcpy(key.data(), state.key, key.size());
+        KvCommon::Hmac hmac;
+        ASSERT_TRUE(hmac.SetKey(key) && hmac.Code({{seals.back().link, 32}}, mac));
+        std::memcpy(seals.back().mac, mac.data(), mac.size());
+        Rewrite(SealFile(day), std::vector<BYTE>(reinterpret_cast<BYTE*>(seals.data()),
+                                                 reinterpret_cast<BYTE*>(seals.data() + seals.size())));
+    }
 
     const TestSupport::EventLogSandbox& Box() const { return box ? *box : sandbox; }
 
@@ -110,12 +161,14 @@ TEST_F(NqHostSeal, UntouchedInstallationVerifiesAndTheKeyIsNowhereOnTheMachine)
     ASSERT_EQ(3u, lines.size());
     ASSERT_EQ(3u, ecs.size());
     const std::vector<BYTE> seals = TestSupport::ReadFileBytes(SealFile(TscDay()));
-    ASSERT_EQ(3u * 56, seals.size());
+    using KvCommon::SealFormat::LineSeal;
+    ASSERT_EQ(3 * sizeof(LineSeal), seals.size());
     for (size_t i = 0; i < 3; ++i)
     {
         std::string mac;
         for (size_t b = 0; b < 32; ++b)
-            mac += Utf8(NqHost::Text::Format(L"%02x", seals[i * 56 + 24 + b]));
+            mac += Utf8(
+                NqHost::Text::Format(L"%02x", seals[i * sizeof(LineSeal) + offsetof(LineSeal, mac) + b]));
         EXPECT_EQ(mac, lines[i].value("seal", ""));
         EXPECT_EQ(mac, ecs[i].at("event").value("hash", ""));
     }
@@ -217,26 +270,26 @@ TEST_F(NqHostSeal, EachTamperingIsDetectedAndNamed)
         {"the last line of a past epoch cut, with its seal",
          [&](NqHostSeal& test, const std::wstring& day)
          {
-             // The epoch ends: status, ten minutes on, checkpoints the day and moves the key on.
-             SYSTEMTIME later;
-             GetLocalTime(&later);
-             ULARGE_INTEGER ticks;
-             SystemTimeToFileTime(&later, reinterpret_cast<FILETIME*>(&ticks));
-             ticks.QuadPart += 600ull * 10000000;
-             FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &later);
-             wchar_t clock[16];
-             _snwprintf_s(clock, 16, _TRUNCATE, L"%04d%02d%02d%02d%02d%02d", later.wYear, later.wMonth,
-                          later.wDay, later.wHour, later.wMinute, later.wSecond);
-             SetEnvironmentVariableW(L"NQ_CLOCK_START", clock);
-             const NqHostRun status = test.Run(L"seal status");
-             SetEnvironmentVariableW(L"NQ_CLOCK_START", nullptr);
-             ASSERT_EQ(0, status.exitCode);
+             test.EndEpoch();
              std::vector<BYTE> bytes = bytesOf(day);
              Rewrite(day, std::vector<BYTE>(bytes.begin(), bytes.begin() + LineStart(bytes, 4)));
              const std::vector<BYTE> seals = bytesOf(test.SealFile(day));
-             Rewrite(test.SealFile(day), std::vector<BYTE>(seals.begin(), seals.end() - 56));
+             Rewrite(test.SealFile(day),
+                     std::vector<BYTE>(seals.begin(), seals.end() - sizeof(KvCommon::SealFormat::LineSeal)));
          },
          ":4: end cut after its epoch passed: 1 sealed lines and their seals gone"},
+        {"a line of a past epoch changed, every link after it made anew and the last seal coded again with "
+         "the key the machine holds now",
+         [&](NqHostSeal& test, const std::wstring& day)
+         {
+             test.EndEpoch();
+             ASSERT_EQ(0, test.Run(L"store tsc szText1=event5 nValue1=5").exitCode);
+             std::vector<BYTE> bytes = bytesOf(day);
+             bytes[LineStart(bytes, 2) + 2 * 16] = '7';
+             Rewrite(day, bytes);
+             test.Relink(day, bytes, 1);
+         },
+         ":2: changed"},
         {"a day removed",
          [&](NqHostSeal&, const std::wstring& day) { ASSERT_TRUE(DeleteFileW(day.c_str())); },
          ":1: day removed other than by the purge or the delete action"},
