@@ -1,3 +1,5 @@
+// What the commands share: argument checks, days, numbers and --format as typed, saving a cursor, and
+// listing and removing folders.
 #include "Commands.h"
 
 #include "ResultCodes.h"

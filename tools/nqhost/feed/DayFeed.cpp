@@ -1,3 +1,5 @@
+// CDayFeed: a day's records past the cursor handed on with their ids and seals, the cursor moved after
+// them, and a day begun anew handed on whole.
 #include "DayFeed.h"
 
 #include "DayFileCheck.h"

@@ -1,3 +1,5 @@
+// A day read through the plug-in, its records matched in order to the lines the day-file check takes for
+// events; the damaged lines counted and said.
 #include "DayRead.h"
 
 #include "DayFileCheck.h"

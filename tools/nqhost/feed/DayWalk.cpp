@@ -1,3 +1,5 @@
+// CDayWalk: each kind's day files found through the plug-in, the range of days set and walked day by day;
+// and the kinds a command's words name.
 #include "DayWalk.h"
 
 #include "RecordFilter.h"

@@ -1,3 +1,5 @@
+// CProgress: the "day N of M" line on a console's standard error, redrawn at most every 200 ms and cleared
+// at the end.
 #include "Progress.h"
 
 #include "Text.h"

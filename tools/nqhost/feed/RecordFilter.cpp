@@ -1,3 +1,5 @@
+// CRecordFilter: --where, --match, --from and --to held against each record, with the system's comparison
+// that ignores case.
 #include "RecordFilter.h"
 
 #include "Commands.h"

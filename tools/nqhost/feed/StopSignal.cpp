@@ -1,3 +1,5 @@
+// CStopSignal: the console control handler that sets one event, which a command running until interrupted
+// waits on.
 #include "StopSignal.h"
 
 namespace NqHost

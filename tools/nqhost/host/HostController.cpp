@@ -1,3 +1,5 @@
+// CHostController: the report notification told to the person as the plug-in calls it; any other entry
+// told as unexpected and failed.
 #include "HostController.h"
 
 #include "Text.h"

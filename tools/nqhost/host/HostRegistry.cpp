@@ -1,3 +1,5 @@
+// The host's HKLM values read and written: the installation folder, the log folder and the trace settings,
+// under the private root NQ_REGISTRY_ROOT names where it is set.
 #include "HostRegistry.h"
 
 #include "KvCommon/KvComn_Handle.h"

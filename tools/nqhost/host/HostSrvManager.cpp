@@ -1,3 +1,5 @@
+// CHostSrvManager: the enforce handler handed to the plug-in's service on request, each call told to the
+// person.
 #include "HostSrvManager.h"
 
 #include "Text.h"

@@ -1,3 +1,5 @@
+// CPluginHost: the DLL loaded and its exports resolved, the service and the provider made on first use, and
+// everything released in the framework's order.
 #include "PluginHost.h"
 
 #include "ResultCodes.h"

@@ -1,3 +1,5 @@
+// CRegistryRoot: a fresh key under HKCU put in the place of HKLM for this process, and removed again with
+// its owner.
 #include "RegistryRoot.h"
 
 #include "HostRegistry.h"

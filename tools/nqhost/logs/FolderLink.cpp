@@ -1,3 +1,5 @@
+// CFolderLink: a junction made through the system's reparse data, or under Wine a symbolic link of the Unix
+// side, and removed with its owner.
 #include "FolderLink.h"
 
 #include "KvCommon/KvComn_Handle.h"

@@ -1,3 +1,5 @@
+// CLogLocation: a kind's day file asked of the plug-in, its folder checked for use, and the folder's day
+// files listed by day.
 #include "LogLocation.h"
 
 #include "LogsFolder.h"

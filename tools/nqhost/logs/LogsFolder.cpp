@@ -1,3 +1,5 @@
+// CLogsFolder: --logs DIR set up as an installation of the run's own whose Log link leads to DIR, and taken
+// down again after the run.
 #include "LogsFolder.h"
 
 #include "HostRegistry.h"

@@ -1,3 +1,5 @@
+// CLogOrigin: this machine's name or --host's, the seed it gives every id, and the zone of --timezone or
+// of this machine.
 #include "LogOrigin.h"
 
 #include "EventId.h"

@@ -1,3 +1,5 @@
+// The table of IANA zone names and their Windows zones, as the Unicode consortium maps them, looked up
+// without regard to case.
 #include "ZoneNames.h"
 
 #include <windows.h>

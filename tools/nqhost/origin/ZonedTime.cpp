@@ -1,3 +1,5 @@
+// CZonedTime: a local time's UTC offset by the Windows rules of its year, the standard and the daylight
+// reading tried and the earliest UTC kept, cached by minute.
 #include "ZonedTime.h"
 
 #include "UsageError.h"

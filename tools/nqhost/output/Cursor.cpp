@@ -1,3 +1,5 @@
+// CCursor read from its file and written to a new one moved over it; a cursor of earlier runs
+// ("nqhost-cursor 1") keeps its counts.
 #include "Cursor.h"
 
 #include "KvCommon/KvComn_Handle.h"

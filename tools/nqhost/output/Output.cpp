@@ -1,3 +1,5 @@
+// COutput: results, values, tables and warnings for a person on the console, or one JSON document written
+// at the end with --json; texts from outside shown escaped.
 #include "Output.h"
 
 #include "ResultCodes.h"

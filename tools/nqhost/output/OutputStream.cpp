@@ -1,3 +1,5 @@
+// COutputStream: UTF-8 bytes gathered in 64 KiB blocks for standard output or a file, and written through
+// to disk on Sync.
 #include "OutputStream.h"
 
 namespace NqHost

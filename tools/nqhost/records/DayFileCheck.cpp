@@ -1,3 +1,5 @@
+// CDayFileCheck: a day file's lines cut as the plug-in's reader cuts them, each judged against its kind's
+// layouts, and those that are no event counted as damage.
 #include "DayFileCheck.h"
 
 #include "LineLayout.h"

@@ -1,3 +1,5 @@
+// An event's id made: the seed of the machine's name, and the kind, day, line offset and line hash as
+// text.
 #include "EventId.h"
 
 #include "Text.h"

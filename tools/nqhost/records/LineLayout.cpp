@@ -1,3 +1,5 @@
+// The layouts of each kind's day lines, and a line's fields checked against them (dates and times by
+// arithmetic).
 #include "LineLayout.h"
 
 #include "Text.h"

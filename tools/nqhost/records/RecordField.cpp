@@ -1,3 +1,4 @@
+// A number typed for a record field, refused with a UsageError when it is no number in its range.
 #include "RecordField.h"
 
 namespace NqHost

@@ -1,3 +1,5 @@
+// CRecordKind: a record built from field=value words, a day queried through the plug-in, and a record's
+// kept fields shown.
 #include "RecordKind.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The ten kinds made from the plug-in's LogKindTable.h, with the names people type and the fields they
+// set.
 #include "RecordKindTable.h"
 
 #include "LogKindTable.h"

@@ -1,3 +1,5 @@
+// The table of what a day file keeps of each field of each kind, and the warnings and help texts made
+// from it.
 #include "StoreFacts.h"
 
 #include "Text.h"

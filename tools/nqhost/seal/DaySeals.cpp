@@ -1,3 +1,5 @@
+// CDaySeals: a day file's line seals read from its installation's chain folder, as hex by the offset of
+// their line.
 #include "DaySeals.h"
 
 #include "DayFileCheck.h"

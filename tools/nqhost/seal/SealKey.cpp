@@ -1,3 +1,4 @@
+// The verification key's file written and read: its header, its chain and the key of epoch 0 in hex.
 #include "SealKey.h"
 
 #include "DayFileCheck.h"

@@ -1,3 +1,5 @@
+// CSealVerifier: the chain's journal and each day's seals checked with the keys that follow from the
+// verification key, and every line of a day file matched to its seal.
 #include "SealVerifier.h"
 
 #include "DayFileCheck.h"

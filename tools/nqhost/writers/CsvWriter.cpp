@@ -1,3 +1,5 @@
+// CCsvWriter: one kind's records as RFC 4180 rows, cells a spreadsheet would run as formulas neutralised
+// unless raw.
 #include "CsvWriter.h"
 
 #include "Text.h"

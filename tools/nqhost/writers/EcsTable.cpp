@@ -1,3 +1,4 @@
+// The ECS mapping of the ten kinds, and the look-ups and splits the ECS writer makes with it.
 #include "EcsTable.h"
 
 #include "Text.h"

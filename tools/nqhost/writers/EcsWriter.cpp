@@ -1,3 +1,4 @@
+// CEcsWriter: each record as one ECS document, its fields placed by EcsTable's dotted names.
 #include "EcsWriter.h"
 
 #include "EcsTable.h"

@@ -1,3 +1,4 @@
+// CJsonLinesWriter: each record as one JSON object of kind, id, time and kept fields.
 #include "JsonLinesWriter.h"
 
 #include "Text.h"

@@ -1,3 +1,4 @@
+// The writer that --format and --schema choose, checked against the kinds and made for the output stream.
 #include "RecordWriter.h"
 
 #include "CsvWriter.h"

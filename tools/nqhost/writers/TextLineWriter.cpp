@@ -1,3 +1,4 @@
+// CTextLineWriter: each record as its time, its kind and field=value pairs on one line.
 #include "TextLineWriter.h"
 
 #include "Text.h"
