@@ -57,15 +57,15 @@ fault purge-age-wraps src/Norquill/LogPurgeRules.h \
   'if (days > value / kDayInFileTime)' 'if (false)' e2e_tests 'PurgeAgesTest.*'
 
 # nqhost: the line judgement, ids, filters, what reaches a terminal, folders, cursors and outputs.
-fault damaged-line-shown tools/nqhost/DayRead.cpp \
+fault damaged-line-shown tools/nqhost/feed/DayRead.cpp \
   'if (line && !line->damaged)' 'if (line)' nqhost_tests 'NqHostFilter.*:NqHostLogs.*'
-fault ids-same-on-every-machine tools/nqhost/DayFeed.cpp \
+fault ids-same-on-every-machine tools/nqhost/feed/DayFeed.cpp \
   'EventId::Hash(m_seed, ' 'EventId::Hash(0, ' nqhost_tests 'NqHostMonth.*'
-fault id-without-offset tools/nqhost/EventId.cpp \
+fault id-without-offset tools/nqhost/records/EventId.cpp \
   'static_cast<unsigned long long>(offset), hash);' '0ull, hash);' nqhost_tests 'NqHostExport.*'
-fault match-ascii-only tools/nqhost/RecordFilter.cpp \
+fault match-ascii-only tools/nqhost/feed/RecordFilter.cpp \
   'static_cast<int>(bLength), TRUE) ==' 'static_cast<int>(bLength), FALSE) ==' nqhost_tests 'NqHostFilter.*'
-fault unknown-field-quiet tools/nqhost/RecordFilter.cpp \
+fault unknown-field-quiet tools/nqhost/feed/RecordFilter.cpp \
   'throw UsageError{L"--where " + name + L": no such field in " +' \
   'return {name, false}; throw UsageError{L"--where " + name + L": no such field in " +' nqhost_tests \
   'NqHostFilter.*'
@@ -74,15 +74,15 @@ fault format-characters-raw tools/nqhost/Text.cpp \
   'NqHostInjection.*'
 fault backslash-not-doubled tools/nqhost/Text.cpp \
   "if (c == L'\\\\' && doubleBackslashes)" 'if (false)' nqhost_tests 'NqHostInjection.*'
-fault missing-folder-quiet tools/nqhost/ExportCommand.cpp \
+fault missing-folder-quiet tools/nqhost/commands/ExportCommand.cpp \
   'if (!walk.Usable(context.output))' 'if (false)' nqhost_tests 'NqHostLogs.*'
-fault cursor-output-truncated tools/nqhost/ExportCommand.cpp \
+fault cursor-output-truncated tools/nqhost/commands/ExportCommand.cpp \
   'stream.Open(outputPath, cursor.Persistent())' 'stream.Open(outputPath, false)' nqhost_tests 'NqHostExport.*'
-fault broken-pipe-exit-0 tools/nqhost/TailCommand.cpp \
+fault broken-pipe-exit-0 tools/nqhost/commands/TailCommand.cpp \
   'if (!written)' 'if (false)' nqhost_tests 'NqHostTail.AFollow*'
-fault late-writer-missed tools/nqhost/TailCommand.cpp \
+fault late-writer-missed tools/nqhost/commands/TailCommand.cpp \
   'kLateWriterMs = 5000;' 'kLateWriterMs = 0;' nqhost_tests 'NqHostTail.ALateWriter*'
-fault utf16-batch-unnamed tools/nqhost/BatchStore.cpp \
+fault utf16-batch-unnamed tools/nqhost/commands/BatchStore.cpp \
   'if (!marked && !unmarked)' 'if (true)' nqhost_tests 'NqHostStore.*'
 
 # Whether FROM stands in the file exactly once; with TO, puts the fault in.

@@ -1,3 +1,5 @@
+// The command line cut into words and options: which options take a value, which are flags, which every
+// command allows; a word out of place is a UsageError.
 #include "CommandLine.h"
 
 #include "UsageError.h"

@@ -1,6 +1,7 @@
 #pragma once
 // The commands of nqhost. Each maps onto one provider or service operation (the demo strings several
-// together); the operations below are shared by the commands and the demo.
+// together); the operations below are shared by the commands and the demo. CommandContext, what a command
+// runs with, is handed on to the feed and the log location too: this header stands beside the basics.
 #include "CommandLine.h"
 #include "Output.h"
 #include "Cursor.h"

@@ -1,3 +1,5 @@
+// The names of the plug-in's result codes and of the Win32 errors it hands through, and the words a person
+// reads for each.
 #include "ResultCodes.h"
 
 #include "SrvFrwk_Interface.h"

@@ -1,3 +1,5 @@
+// The host's text helpers: formatting, UTF-8, numbers and dates as typed, and texts made safe to show on a
+// terminal.
 #include "Text.h"
 
 #include <cstdarg>

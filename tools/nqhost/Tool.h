@@ -1,4 +1,6 @@
 #pragma once
+// The whole tool as one call: wmain runs it, and the benchmarks run commands through it in their own
+// process.
 #include <string>
 #include <vector>
 
