@@ -84,6 +84,8 @@ fault late-writer-missed tools/nqhost/commands/TailCommand.cpp \
   'kLateWriterMs = 5000;' 'kLateWriterMs = 0;' nqhost_tests 'NqHostTail.ALateWriter*'
 fault utf16-batch-unnamed tools/nqhost/commands/BatchStore.cpp \
   'if (!marked && !unmarked)' 'if (true)' nqhost_tests 'NqHostStore.*'
+fault seal-run-vouched-by-later-key tools/nqhost/seal/SealVerifier.cpp \
+  'seals[sealed[k]].epoch == seals[sealed[k - 1]].epoch;' 'true;' nqhost_tests 'NqHostSeal.EachTampering*'
 
 # Whether FROM stands in the file exactly once; with TO, puts the fault in.
 apply() {
