@@ -34,6 +34,8 @@ fault line-limit-off-by-one src/Norquill/LogLine.h \
 fault end-repair-dropped src/Norquill/DayAppend.cpp \
   'if (DayLineRules::LineBeginsAfter(last, static_cast<ULONGLONG>(length) / 2 - 1))' 'if (true)' norquill_tests \
   'LogWriteTest.*'
+fault overlong-tail-taken src/Norquill/DayLineRules.h \
+  'if (!m_complete)' 'if (false)' norquill_tests 'LogReadTest.*'
 fault failed-append-kept src/Norquill/DayAppend.cpp \
   'if (!file.Truncate(length, &error))' 'if (false)' norquill_tests 'LogWriteTest.*'
 fault mark-on-every-append src/Norquill/DayAppend.cpp \

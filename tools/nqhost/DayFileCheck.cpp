@@ -131,7 +131,8 @@ void CDayFileCheck::CheckLine(const wchar_t* text, size_t start, size_t length, 
         else if (m_problems.size() == problems)
             CheckFields(line, content);
     }
-    const bool damaged = m_problems.size() > problems;
+    // Every line the reader skips, and stricter: a record of a line no writer makes is a made-up event.
+    const bool damaged = !record || m_problems.size() > problems;
     m_damagedLines += damaged ? 1 : 0;
     if (record)
         m_records.push_back({(start + pieceAt) * sizeof(wchar_t), pieceLength, damaged});
