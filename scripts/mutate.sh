@@ -16,7 +16,7 @@ fault() {
 }
 
 # The plug-in: reading, writing, texts, deletion, the folder watch, the purge.
-fault reader-keeps-writers-out src/Norquill/LogBase.cpp \
+fault reader-keeps-writers-out src/Norquill/DayRecordRead.cpp \
   'FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,' \
   'FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,' norquill_tests 'LogReadTest.*'
 fault reader-stops-at-ffff src/Norquill/LogLineReader.cpp \
@@ -31,13 +31,16 @@ fault cut-splits-pairs src/Norquill/LogLine.cpp \
   'const size_t step = pair ? 2 : 1;' 'const size_t step = 1;' norquill_tests 'LogLine*'
 fault line-limit-off-by-one src/Norquill/LogLine.h \
   'MaxChars = 2046;' 'MaxChars = 2047;' norquill_tests 'LogLineTest.*'
-fault end-repair-dropped src/Norquill/LogBase.cpp \
-  "if (last != L'\\n' && !(length == 2 && last == L'\\xFEFF'))" 'if (false)' norquill_tests 'LogWriteTest.*'
-fault failed-append-kept src/Norquill/LogBase.cpp \
+fault end-repair-dropped src/Norquill/DayAppend.cpp \
+  'if (DayLineRules::LineBeginsAfter(last, static_cast<ULONGLONG>(length) / 2 - 1))' 'if (true)' norquill_tests \
+  'LogWriteTest.*'
+fault overlong-tail-taken src/Norquill/DayLineRules.h \
+  'if (!m_complete)' 'if (false)' norquill_tests 'LogReadTest.*'
+fault failed-append-kept src/Norquill/DayAppend.cpp \
   'if (!file.Truncate(length, &error))' 'if (false)' norquill_tests 'LogWriteTest.*'
-fault mark-on-every-append src/Norquill/LogBase.cpp \
+fault mark-on-every-append src/Norquill/DayAppend.cpp \
   'const size_t skip = isNew ? 0 : 1;' 'const size_t skip = 0;' norquill_tests 'LogWriteTest.*:LogKindsTest.*'
-fault copy-past-member src/Norquill/LogBase.cpp \
+fault copy-past-member src/Norquill/LineFields.cpp \
   "for (; i + 1 < limit && text[i] != L'\\0'; ++i)" "for (; i < limit && text[i] != L'\\0'; ++i)" \
   norquill_tests 'LogKindsTest.*:LogReadTest.*'
 fault delete-keeps-name src/Norquill/LogPurge.cpp \

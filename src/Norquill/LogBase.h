@@ -1,10 +1,12 @@
 #pragma once
+#include "DayRecordRead.h"
+#include "LineFields.h"
+
 #include <windows.h>
 #include <cwchar>
 #include <string>
 #include <vector>
 
-class LogLineReader;
 class PageToucher;
 
 // The constants that tell one kind of daily file from another.
@@ -41,29 +43,29 @@ public:
 protected:
     // The shared write flow: MakeRecode, then one append to today's file of the kind.
     ULONG WriteDayFile(const LogKindInfo& kind, void* record);
-    // The room made for new records: raw storage right after the list's last record.
-    struct RecordRoom
-    {
-        void* begin;
-        size_t bytes;
-    };
-    // Makes room in the query's list for lines more records, keeping those it holds.
-    using ReserveRecords = RecordRoom (*)(void* query, size_t lines);
+    using RecordRoom = DayRecordRead::RecordRoom;
+    using ReserveRecords = DayRecordRead::ReserveRecords;
     // The shared read flow: one reserve for the whole file, then PutRecode for every whole line of the
     // day's file. day null: no query.
     ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day, ReserveRecords reserve);
     // Fills m_vecFields from one line; keeps the strings' capacity from line to line. False for a line
     // without any "|", which no writer makes.
-    bool SplitLine(const std::wstring& line);
+    bool SplitLine(const std::wstring& line) { return LineFields::Split(line, m_vecFields); }
     // Fields 0 (YYYYMMDD) and 1 (HHMMSS) into m_stTime; missing digits read as absent.
-    void PutTimeField(ULONG index, const wchar_t* text);
+    void PutTimeField(ULONG index, const wchar_t* text) { LineFields::PutTime(index, text, m_stTime); }
 
     // A number formatted and cut to limit characters, as a fixed buffer would cut it.
-    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31);
+    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31)
+    {
+        return LineFields::FormatNumber(format, value, limit);
+    }
     // Copies text into dest, cut to limit - 1 characters and terminated.
-    static void CopyText(wchar_t* dest, size_t limit, const wchar_t* text);
+    static void CopyText(wchar_t* dest, size_t limit, const wchar_t* text)
+    {
+        LineFields::CopyText(dest, limit, text);
+    }
     // _wtoi of a field, quicker for a field of plain digits.
-    static int ToInt(const wchar_t* text);
+    static int ToInt(const wchar_t* text) { return LineFields::ToInt(text); }
     // A caller's fixed text array, never read past its end.
     template <size_t N> static std::wstring ArrayText(const wchar_t (&text)[N])
     {
@@ -74,10 +76,6 @@ protected:
     SYSTEMTIME m_stTime{};
     // While a day is read: claim each new record's storage from it before writing the record.
     PageToucher* m_pageToucher = nullptr;
-
-private:
-    // PutRecode for every whole line; stops at the first line it refuses.
-    void ReadLines(LogLineReader& reader, void* query);
 };
 
 // A new, empty record object for data sub-types 1 to 10; null for any other sub-type or when memory

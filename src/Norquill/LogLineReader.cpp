@@ -78,6 +78,7 @@ bool LogLineReader::CountRecordLines(HANDLE file, ULONGLONG bytes, wchar_t* buff
     LARGE_INTEGER start{};
     if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &start, FILE_CURRENT))
         return false;
+    // Apart from DayLineRules: one pass without pieces, only to size one reservation, which may miss.
     count = 0;
     ULONGLONG left = bytes & ~1ULL;
     // The two units before the block, a line start before the first.

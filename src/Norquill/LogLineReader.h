@@ -1,4 +1,6 @@
 #pragma once
+#include "DayLineRules.h"
+
 #include <windows.h>
 #include <cstddef>
 
@@ -11,7 +13,7 @@
 class LogLineReader
 {
 public:
-    static constexpr size_t MaxPiece = 2046;
+    static constexpr size_t MaxPiece = DayLineRules::MaxPiece;
 
     LogLineReader(HANDLE file, ULONGLONG bytes, wchar_t* buffer, size_t capacity)
         : m_file(file), m_left(bytes & ~1ULL), m_buffer(buffer), m_capacity(capacity)

@@ -13,8 +13,6 @@ namespace NqHost
 {
 namespace
 {
-constexpr wchar_t kMark = 0xFEFF;
-
 unsigned long long Count(size_t n)
 {
     return static_cast<unsigned long long>(n);
@@ -28,7 +26,7 @@ CDayFileCheck::CDayFileCheck(const std::vector<BYTE>& bytes, const std::wstring&
     if (!text.empty())
         memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
     // The reader starts after the mark, or at the first byte of a file without one.
-    size_t start = !text.empty() && text[0] == kMark ? 1 : 0;
+    size_t start = DayLineRules::LinesBegin(text.data(), text.size());
     while (start < text.size())
     {
         size_t end = text.find(L'\n', start);
@@ -110,23 +108,9 @@ bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length, size_t& piec
         const size_t size = std::min(kLongestLine, length - at);
         const wchar_t* piece = line + at;
         const size_t seen = std::find(piece, piece + size, L'\0') - piece; // the reader stops at a null
-        if (seen == 0)
+        if (m_reader.RecordChars(piece, seen) == 0)
             continue;
-        if (seen < size || piece[seen - 1] != L'\n')
-        {
-            m_complete = false;
-            continue;
-        }
-        if (!m_complete)
-        {
-            m_complete = true;
-            continue;
-        }
-        size_t keep = seen;
-        while (keep > 0 && piece[keep - 1] != L'\r')
-            --keep;
-        keep = keep > 0 ? keep - 1 : seen;
-        record = keep > 0 && std::find(piece, piece + keep, L'|') != piece + keep;
+        record = true;
         pieceAt = at;
         pieceLength = seen;
     }
@@ -136,7 +120,7 @@ bool CDayFileCheck::ReaderTakes(const wchar_t* line, size_t length, size_t& piec
 void CDayFileCheck::CheckLine(const wchar_t* text, size_t start, size_t length, bool last)
 {
     const wchar_t* line = text + start;
-    const bool wasComplete = m_complete;
+    const bool wasComplete = !m_reader.Skipping();
     size_t pieceAt = 0, pieceLength = 0;
     const bool record = ReaderTakes(line, length, pieceAt, pieceLength);
     const size_t problems = m_problems.size();
@@ -165,7 +149,8 @@ void CDayFileCheck::CheckLine(const wchar_t* text, size_t start, size_t length, 
         else if (m_problems.size() == problems)
             CheckFields(line, content);
     }
-    const bool damaged = m_problems.size() > problems;
+    // Every line the reader skips, and stricter: a record of a line no writer makes is a made-up event.
+    const bool damaged = !record || m_problems.size() > problems;
     m_damagedLines += damaged ? 1 : 0;
     if (record)
         m_records.push_back({(start + pieceAt) * sizeof(wchar_t), pieceLength, damaged});
@@ -182,7 +167,7 @@ void CDayFileCheck::CheckFields(const wchar_t* line, size_t length)
 void CDayFileCheck::CheckText(const wchar_t* line, size_t length)
 {
     // Any other unit, a lone surrogate or U+FFFF among them, may be a text's own: texts keep every unit.
-    if (length > 0 && line[0] == kMark)
+    if (length > 0 && line[0] == DayLineRules::Mark)
         Add(L"a byte-order mark at the start of the line: another file was joined here?");
     const size_t null = std::find(line, line + length, L'\0') - line;
     if (null < length)

@@ -3,6 +3,8 @@
 // The plug-in's reader starts after the byte-order mark, takes pieces of at most 2046 characters with
 // their "\n", cuts a line at its last "\r" and makes a record of every remaining line holding a "|";
 // of those, only the lines that fit their kind's layout are events. Every other line is damage.
+#include "DayLineRules.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -45,7 +47,7 @@ public:
         return record < m_records.size() ? &m_records[record] : nullptr;
     }
     // The longest line the reader takes, "\r\n" included; the writer shortens texts to fit it.
-    static constexpr size_t kLongestLine = 2046;
+    static constexpr size_t kLongestLine = DayLineRules::MaxPiece;
 
 private:
     void CheckStart(const std::vector<BYTE>& bytes);
@@ -59,7 +61,7 @@ private:
     std::wstring m_kind;
     size_t m_lines = 0;
     size_t m_damagedLines = 0;
-    bool m_complete = true; // the reader's state: false after a piece without its "\n"
+    DayLineRules m_reader; // the reader's state from piece to piece
     std::vector<RecordLine> m_records;
     std::vector<std::wstring> m_fields; // of the line being judged
     std::vector<DayFileProblem> m_problems;
