@@ -2,6 +2,8 @@
 // untouched, purged or concurrently written installation verified clean.
 #include "NqHostTest.h"
 
+#include "LinkHash.h"
+
 #include "KvCommon/KvComn_Hmac.h"
 #include "KvCommon/KvComn_SealFormat.h"
 #include "KvCommon/KvComn_SealKeeper.h"
@@ -392,3 +394,23 @@ TEST_F(NqHostSeal, EventThatCannotBeSealedIsNotStored)
                     { return line.find(L"CTscLog::WriteLog() could not seal its event: 0x") != line.npos; }));
 }
 } // namespace
+
+// verify's own SHA-256 must be the system's for every length and every way a message comes in pieces.
+TEST(LinkHash, AgreesWithTheSystemsSha256)
+{
+    if (!NqHost::LinkHash::Fast())
+        GTEST_SKIP() << "this CPU has no SHA instructions; verify uses the system's";
+    std::vector<BYTE> bytes(300);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<BYTE>(i * 131 + 7);
+    for (size_t size = 0; size <= bytes.size(); ++size)
+        for (size_t cut : {size_t(0), size / 3, size_t(55), size_t(64)})
+        {
+            const size_t first = std::min(cut, size);
+            KvCommon::Crypto::Digest system, own;
+            ASSERT_TRUE(KvCommon::Crypto::Sha256(
+                {{bytes.data(), first}, {bytes.data() + first, size - first}}, system));
+            NqHost::LinkHash::Sha256({{bytes.data(), first}, {bytes.data() + first, size - first}}, own);
+            ASSERT_EQ(system, own) << size << " bytes cut at " << first;
+        }
+}

@@ -3,6 +3,7 @@
 #include "SealVerifier.h"
 
 #include "DayFileCheck.h"
+#include "LinkHash.h"
 #include "Text.h"
 
 #include "KvCommon/KvComn_Handle.h"
@@ -94,8 +95,7 @@ bool CSealVerifier::MacOk(const LineSeal& seal)
 bool CSealVerifier::LinkOk(const LineSeal& seal, const BYTE* prev, const BYTE* bytes)
 {
     Crypto::Digest link;
-    return KvCommon::SealKeeper::Link(prev, seal, bytes, link) &&
-           std::memcmp(link.data(), seal.link, link.size()) == 0;
+    return LinkHash::Of(prev, seal, bytes, link) && std::memcmp(link.data(), seal.link, link.size()) == 0;
 }
 
 bool CSealVerifier::ReadJournal()
