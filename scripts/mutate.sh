@@ -89,8 +89,8 @@ fault utf16-batch-unnamed tools/nqhost/commands/BatchStore.cpp \
   'if (!marked && !unmarked)' 'if (true)' nqhost_tests 'NqHostStore.*'
 fault seal-run-vouched-by-later-key tools/nqhost/seal/SealVerifier.cpp \
   'seals[sealed[k]].epoch == seals[sealed[k - 1]].epoch;' 'true;' nqhost_tests 'NqHostSeal.EachTampering*'
-fault link-padding-off-by-one tools/nqhost/seal/LinkHash.cpp \
-  'if (held > 56)' 'if (held > 57)' nqhost_tests 'LinkHash.*'
+fault link-padding-bit-dropped tools/nqhost/seal/LinkHash.cpp \
+  'block[held++] = 0x80;' 'block[held++] = 0;' nqhost_tests 'LinkHash.*'
 
 # Whether FROM stands in the file exactly once; with TO, puts the fault in.
 apply() {
