@@ -37,10 +37,7 @@ protected:
     // Writes a day file of UTF-16 text as given, after the byte-order mark when wanted.
     void WriteDay(const wchar_t* extension, const std::wstring& text, bool mark = true) const
     {
-        ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        const std::wstring bytes = (mark ? L"\xFEFF" : L"") + text;
-        ASSERT_TRUE(
-            TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
+        ASSERT_TRUE(TestSupport::WriteUtf16File(DayFile(extension), (mark ? L"\xFEFF" : L"") + text));
     }
 
     static std::vector<BYTE> Bytes(const SYSTEMTIME& time)
