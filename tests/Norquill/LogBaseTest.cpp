@@ -24,15 +24,6 @@ std::wstring AuLine(const std::wstring& text1, const std::wstring& text2 = L"t")
     return std::wstring(LogFileTest::kPrefix) + L"1|2|3|4|" + text1 + L"|" + text2;
 }
 
-// The records of the fixed day, read by the kind's class.
-template <class TLog> LogQueryData<typename TLog::Record> ReadNow()
-{
-    LogQueryData<typename TLog::Record> query;
-    query.stDay = LogFileTest::kNow;
-    EXPECT_EQ(RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
-    return query;
-}
-
 } // namespace
 
 using LogReadTest = LogFileTest;

@@ -103,7 +103,7 @@ TEST_F(LogLineTest, LongestRecordOfEveryKindIsStoredWholeWithItsLongestTextsShor
             // Every member full to its end, without a terminating null; unbounded texts far past a line.
             auto record = make([](size_t) { return std::wstring(4000, L'q'); });
             const Texts stored = kept(record);
-            const auto read = StoreAndRead<Log>(std::vector<decltype(record)>{record});
+            const auto read = StoreAndRead<Log>({record});
             ASSERT_EQ(1u, read.size());
             const Texts back = kept(read[0]);
             for (size_t i = 0; i < stored.size(); ++i)
@@ -115,7 +115,7 @@ TEST_F(LogLineTest, LongestRecordOfEveryKindIsStoredWholeWithItsLongestTextsShor
     VaLogRecord va{{}, 1, 2, {}, {}};
     wmemset(va.szName, L'n', 31);
     wmemset(va.szText1, L't', 2047);
-    const auto read = StoreAndRead<CVaLog>(std::vector<VaLogRecord>{va});
+    const auto read = StoreAndRead<CVaLog>({va});
     ASSERT_EQ(2u, read.size());
     EXPECT_EQ(std::wstring(30, L'n'), read[1].szName);
     const std::wstring day = TestSupport::ReadUtf16File(DayFile(L"VAG"));
