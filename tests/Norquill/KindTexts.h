@@ -29,17 +29,6 @@ template <size_t N> void Put(wchar_t (&member)[N], const std::wstring& text)
     wmemcpy(member, text.data(), std::min(text.size(), N));
 }
 
-// Stores the records through the kind's writer and reads the day back.
-template <class TLog, class TRecord> std::vector<TRecord> StoreAndRead(const std::vector<TRecord>& records)
-{
-    for (TRecord record : records)
-        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().WriteLog(&record, 0, 0));
-    LogQueryData<TRecord> query;
-    query.stDay = LogFileTest::kNow;
-    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
-    return query.records;
-}
-
 // Each kind with a record whose texts come from the source, and the texts of a record that its day file
 // keeps: visit(log, extension, make, kept).
 template <class Visit> void ForEachKindsTexts(Visit&& visit)

@@ -37,10 +37,24 @@ protected:
     // Writes a day file of UTF-16 text as given, after the byte-order mark when wanted.
     void WriteDay(const wchar_t* extension, const std::wstring& text, bool mark = true) const
     {
-        ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        const std::wstring bytes = (mark ? L"\xFEFF" : L"") + text;
-        ASSERT_TRUE(
-            TestSupport::WriteFileBytes(DayFile(extension), bytes.data(), bytes.size() * sizeof(wchar_t)));
+        ASSERT_TRUE(TestSupport::WriteUtf16File(DayFile(extension), (mark ? L"\xFEFF" : L"") + text));
+    }
+
+    // The records of the fixed day, read by the kind's class.
+    template <class TLog> static SrvFrwk::EventLog::LogQueryData<typename TLog::Record> ReadNow()
+    {
+        SrvFrwk::EventLog::LogQueryData<typename TLog::Record> query;
+        query.stDay = kNow;
+        EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
+        return query;
+    }
+
+    template <class TLog, class TRecord = typename TLog::Record>
+    static std::vector<TRecord> StoreAndRead(const std::vector<TRecord>& records)
+    {
+        for (TRecord record : records)
+            EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().WriteLog(&record, 0, 0));
+        return ReadNow<TLog>().records;
     }
 
     static std::vector<BYTE> Bytes(const SYSTEMTIME& time)

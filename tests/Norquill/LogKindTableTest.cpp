@@ -1,51 +1,11 @@
-// The kind table against the codes, extensions and orders that hosts and other components rely on,
-// written out here rather than taken from the table.
 #include "LogFileTest.h"
 
 #include "EventLogProvider.h"
-#include "LogPurge.h"
 #include "LogTypes.h"
 #include "TscLog.h"
 
-#include <map>
-#include <memory>
-#include <set>
-
 using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
-
-// Which class each sub-type makes shows in every kind's exact line and read-back elsewhere.
-TEST(LogKindTable, UnknownSubTypesMakeNothingAndEachNameIsOneTypesOnly)
-{
-    for (ULONG subType : {0u, 11u, 16u, 18u, 0xFFFFFFFFu})
-        EXPECT_EQ(nullptr, std::unique_ptr<CLogBase>(CreateLogObject(subType))) << subType;
-
-    std::map<std::wstring, int> seen;
-    std::set<DWORD> types;
-    for (const Norquill::LogKindRow& row : Norquill::kLogKinds)
-    {
-        EXPECT_TRUE(types.insert(row.logType).second) << row.logType;
-        ++seen[row.extension];
-        if (row.lastDateName)
-            ++seen[row.lastDateName];
-    }
-    EXPECT_EQ(12u, types.size());
-    for (const auto& [name, count] : seen)
-        EXPECT_EQ(1, count) << name.c_str();
-}
-
-TEST(LogKindTable, PurgeSeesTheTypesInItsOwnOrder)
-{
-    std::vector<std::wstring> list{L"stale"};
-    ASSERT_TRUE(CLogPurge().GetExtensionStringList(list, LOG_ALL));
-    EXPECT_EQ((std::vector<std::wstring>{L"VLG", L"UPG", L"PFG", L"ULG", L"ASG", L"PPG", L"PTG", L"VAG",
-                                         L"SPG", L"HLG", L"SCG", L"HCG"}),
-              list);
-    ASSERT_TRUE(CLogPurge().GetExtensionStringList(list, LOG_ASG));
-    EXPECT_EQ(std::vector<std::wstring>{L"ASG"}, list);
-    EXPECT_FALSE(CLogPurge().GetExtensionStringList(list, 12));
-    EXPECT_TRUE(list.empty());
-}
 
 using DayFileNameTest = LogFileTest;
 

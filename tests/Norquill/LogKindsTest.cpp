@@ -180,26 +180,12 @@ TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
         EXPECT_EQ(Fields(c.out), Reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
 }
 
-namespace
-{
-// Two events through the kind's writer, read back from the day file.
-template <class TLog, class TRecord> std::vector<TRecord> StoreTwoAndRead(TRecord first, TRecord second)
-{
-    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().WriteLog(&first, 0, 0));
-    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().WriteLog(&second, 0, 0));
-    LogQueryData<TRecord> query;
-    query.stDay = LogFileTest::kNow;
-    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, TLog().ReadLog(&query, 0, 0));
-    return query.records;
-}
-} // namespace
-
 TEST_F(LogKindsTest, TextsEndAtTheirNullAndTheRecordAndTheNextReadBack)
 {
     const std::wstring cut(L"be\0hind", 7);
     const auto urls =
-        StoreTwoAndRead<CUrlFilterLog>(UrlFilterLogRecord{1, 0x1A, cut, 2, L"t2", {}, 0, 0, {}, {}},
-                                       UrlFilterLogRecord{1, 0x1A, L"next", 2, L"t2", {}, 0, 0, {}, {}});
+        StoreAndRead<CUrlFilterLog>({UrlFilterLogRecord{1, 0x1A, cut, 2, L"t2", {}, 0, 0, {}, {}},
+                                     UrlFilterLogRecord{1, 0x1A, L"next", 2, L"t2", {}, 0, 0, {}, {}}});
     ASSERT_EQ(2u, urls.size());
     EXPECT_EQ(L"be", urls[0].tsText1);
     EXPECT_EQ(L"t2", urls[0].tsText2);
@@ -207,13 +193,13 @@ TEST_F(LogKindsTest, TextsEndAtTheirNullAndTheRecordAndTheNextReadBack)
 
     PvyLogRecord privacy = Privacy(2);
     privacy.tsText6 = cut;
-    const auto privacies = StoreTwoAndRead<CPvyLog>(privacy, Privacy(3));
+    const auto privacies = StoreAndRead<CPvyLog>({privacy, Privacy(3)});
     ASSERT_EQ(2u, privacies.size());
     EXPECT_EQ(L"be", privacies[0].tsText6);
     EXPECT_EQ(L"t4", privacies[1].tsText4);
 
-    const auto phish = StoreTwoAndRead<CPhishAlertLog>(PhishAlertLogRecord{1, 3, 0, L"t1", cut, L"t3", {}},
-                                                       PhishAlertLogRecord{2, 3, 0, L"next", L"", L"", {}});
+    const auto phish = StoreAndRead<CPhishAlertLog>({PhishAlertLogRecord{1, 3, 0, L"t1", cut, L"t3", {}},
+                                                     PhishAlertLogRecord{2, 3, 0, L"next", L"", L"", {}}});
     ASSERT_EQ(2u, phish.size());
     EXPECT_EQ(L"be", phish[0].tsText2);
     EXPECT_EQ(L"t3", phish[0].tsText3);

@@ -1,6 +1,7 @@
 #include "PageToucher.h"
 
-#include <windows.h>
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,19 +14,13 @@ namespace
 constexpr size_t kRecord = 2420; // records straddle the chunks
 constexpr size_t kBlock = 20000 * kRecord;
 
-// Waits up to 5 s for the thread to zero the byte at.
+// True once the thread has zeroed the byte; a bounded look, since nothing tells when it gets there.
 bool ZeroedByTheThread(const unsigned char* at)
 {
-    for (int i = 0; i < 5000 && *reinterpret_cast<const volatile unsigned char*>(at) != 0; ++i)
-        ::Sleep(1);
-    return *at == 0;
-}
-
-// Nothing writes into the block for a while.
-bool StaysAsIs(const std::vector<unsigned char>& before, const unsigned char* block)
-{
-    ::Sleep(50);
-    return std::equal(before.begin(), before.end(), block);
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 30000; ::SwitchToThread())
+        if (*reinterpret_cast<const volatile unsigned char*>(at) == 0)
+            return true;
+    return false;
 }
 
 struct FreePages
@@ -42,7 +37,9 @@ TEST(PageToucher, WriterKeepsEveryByteItWritesAndTheThreadStopsWithIt)
         ::VirtualAlloc(nullptr, kBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     ASSERT_TRUE(fresh);
     unsigned char* block = static_cast<unsigned char*>(fresh.get());
-    const size_t written = kBlock / kRecord * 3 / 4;
+    // A quarter: the thread, held 16 MB ahead of the writer, cannot reach the end, so only a stop ends it.
+    const size_t written = kBlock / kRecord / 4;
+    const std::vector<DWORD> threads = TestSupport::ThreadIds();
     {
         PageToucher toucher(block, kBlock);
         for (size_t i = 0; i < written; ++i)
@@ -59,21 +56,27 @@ TEST(PageToucher, WriterKeepsEveryByteItWritesAndTheThreadStopsWithIt)
                   std::find_if(record, record + kRecord, [&](unsigned char c) { return c != 1 + i % 250; }))
             << "record " << i;
     }
-    EXPECT_TRUE(StaysAsIs(std::vector<unsigned char>(block, block + kBlock), block));
+    // Once the thread is gone, a zero it wrote after the writer's last byte would show.
+    const std::vector<unsigned char> before(block, block + kBlock);
+    ASSERT_TRUE(TestSupport::ThreadsEnded(threads, 30000));
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), block));
 }
 
 TEST(PageToucher, WriterLeavingTheBlockStopsTheThreadAndASmallBlockHasNone)
 {
+    std::vector<unsigned char> small(1024 * 1024, 0xAB);
+    const std::vector<DWORD> threads = TestSupport::ThreadIds();
+    {
+        PageToucher none(small.data(), small.size());
+        EXPECT_EQ(threads, TestSupport::ThreadIds());
+    }
     std::vector<unsigned char> block(kBlock, 0xAB);
     PageToucher toucher(block.data(), block.size());
     ASSERT_TRUE(ZeroedByTheThread(block.data()));
     toucher.Claim(block.data() + block.size() + 1); // the list is about to grow elsewhere
     std::fill(block.begin(), block.end(), 0xCD);
-    EXPECT_TRUE(StaysAsIs(block, block.data()));
-
-    std::vector<unsigned char> small(1024 * 1024, 0xAB);
-    PageToucher none(small.data(), small.size());
-    none.Claim(small.data() + small.size());
-    EXPECT_TRUE(StaysAsIs(small, small.data()));
-    EXPECT_EQ(0xAB, small[0]);
+    // Held 16 MB ahead of a writer that never comes back, the thread ends only because it was stopped.
+    ASSERT_TRUE(TestSupport::ThreadsEnded(threads, 30000));
+    EXPECT_EQ(block.end(),
+              std::find_if(block.begin(), block.end(), [](unsigned char c) { return c != 0xCD; }));
 }

@@ -58,12 +58,9 @@ TEST_F(PurgeAgesTest, AgesBeyondTheEarliestTimeKeepEveryFileAndUsualAgesStillPur
 TEST(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
 {
     TestSupport::EventLogSandbox sandbox;
-    TestSupport::RegistryKeyGuard traceKey(HKEY_LOCAL_MACHINE, TestSupport::kDebugLogKey);
+    TestSupport::TraceSandbox settings;
     const wchar_t* session = TestSupport::kInteractiveTraceKey;
-    ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"Enable", 1) &&
-                TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"Level", 273) &&
-                TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"LogProcess", 0) &&
-                TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"LogUnitType", 0));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, session, L"LogFolder"));
     const std::wstring trace = sandbox.LogFolder() + DebugLogName(0).substr(0, 9) + L"Norquill.log";
     {
         NorquillDll dll;
@@ -116,8 +113,7 @@ TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
                                          url(L"after", L"")};
     for (UrlFilterLogRecord record : stored)
         ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_URL_FILTER, &record, 0, 0));
-    const std::wstring text = TestSupport::ReadUtf16File(
-        sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".ULG");
+    const std::wstring text = TestSupport::ReadUtf16File(TodayFile(L"ULG"));
     ASSERT_GT(text.size(), 17u);
     const size_t second = text.find(L"\r\n") + 2;
     EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\xF07COpen+Sans|"
@@ -179,7 +175,7 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
 // texts shortened to fit a line.
 TEST_F(TextSafetyTest, RepairedEndAndShortenedTextsAreEachTracedOnce)
 {
-    const std::wstring day = sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".PTG";
+    const std::wstring day = TodayFile(L"PTG");
     ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
     ASSERT_TRUE(TestSupport::WriteFileBytes(day,
                                             "\xFF\xFE"

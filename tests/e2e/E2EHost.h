@@ -137,6 +137,10 @@ protected:
         m_dll.reset();
     }
     std::vector<std::wstring> UnloadAndReadTrace() { return Unload(), trace.Lines(); }
+    std::wstring TodayFile(const wchar_t* extension) const
+    {
+        return sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L"." + extension;
+    }
 
     TestSupport::TraceSandbox trace;
     TestSupport::EventLogSandbox sandbox;

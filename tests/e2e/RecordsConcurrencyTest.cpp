@@ -1,5 +1,4 @@
 #include "E2EHost.h"
-#include "KvComn_Handle.h"
 #include "KvComn_SharingRetry.h"
 
 #include <chrono>
@@ -35,12 +34,6 @@ long Scaled(long count)
     return count * std::max(1L, factor ? std::atol(factor) : 1L);
 }
 
-bool HeldByAWriter(const std::wstring& path)
-{
-    KvCommon::UniqueFileHandle probe(
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    return !probe.valid() && ::GetLastError() == ERROR_SHARING_VIOLATION;
-}
 } // namespace
 
 using RecordsConcurrencyTest = E2E::NorquillTest;
@@ -97,13 +90,10 @@ TEST_F(RecordsConcurrencyTest,
 {
     const std::chrono::milliseconds bound(KvCommon::Storage::SharingRetry::kBoundMs);
     ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
-    const std::wstring file = sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".PTG";
-    HelperRun holder;
-    std::thread holding(
-        [&] { holder = RunHelper(L"hold \"" + file + L"\" " + std::to_wstring(bound.count() + 3000)); });
-    bool held = false;
-    for (int i = 0; i < 20000 && !held; ++i, ::Sleep(1))
-        held = HeldByAWriter(file);
+    const std::wstring file = TodayFile(L"PTG");
+    TestSupport::ChildProcess holder(L"\"" + TestSupport::BinFolder() + L"records_writer.exe\" hold \"" +
+                                     file + L"\" " + std::to_wstring(bound.count() + 3000));
+    ASSERT_TRUE(holder.WaitFor("holding", 60000)) << holder.output;
 
     Interface::IEnforceProvider* provider = Provider();
     ULONG stored = 0, queried = 0;
@@ -123,10 +113,8 @@ TEST_F(RecordsConcurrencyTest,
     queried = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
     queryTook = Clock::now() - start;
     writer.join();
-    holding.join();
 
-    ASSERT_TRUE(held) << "the holder never opened the file";
-    EXPECT_EQ(0, holder.exitCode);
+    EXPECT_EQ(0, holder.Exit(60000));
     EXPECT_EQ(RESULT_FAILED, stored);
     EXPECT_GE(storeTook, bound);
     EXPECT_LT(storeTook, bound + std::chrono::seconds(1));
@@ -154,8 +142,7 @@ void WriteTscDay(const std::wstring& file, size_t count)
     day.reserve(count * 32);
     for (size_t i = 0; i < count; ++i)
         day += L"20260304|090807|R-" + std::to_wstring(i) + L"|" + std::to_wstring(i) + L"\r\n";
-    ::CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);
-    ASSERT_TRUE(TestSupport::WriteFileBytes(file, day.data(), day.size() * sizeof(wchar_t)));
+    ASSERT_TRUE(TestSupport::WriteUtf16File(file, day));
 }
 } // namespace
 

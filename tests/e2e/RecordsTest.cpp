@@ -56,8 +56,7 @@ TEST_F(RecordsTest, VirusEventOutlivesAnUnwritableSettingsKeyAndEachThreatValueI
 
     VirusLogRecord record{1, 2, L"Eicar", 0, 0, 0, 0, {}, L"C:\\v.exe", L"", {}};
     ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, 1, &record, 0, 0));
-    EXPECT_TRUE(
-        TestSupport::FileExists(sandbox.LogFolder() + TestSupport::DateText(TestSupport::Today()) + L".VLG"));
+    EXPECT_TRUE(TestSupport::FileExists(TodayFile(L"VLG")));
     // Name, file and time of the threat, then the new day file's stamp.
     E2E::ExpectTraces(UnloadAndReadTrace(),
                       {{4, E2E::kError, L"KvCommon::Storage::Reg::StoreValue() failed: 0x000003FD"}});
@@ -71,11 +70,9 @@ TEST_F(RecordsTest, LargeReadsLeaveThePluginLoadedForTheHostAndUnloadedAfterIt)
     std::wstring day(1, L'\xFEFF');
     for (size_t i = 0; i < lines; ++i)
         day += L"20260304|090807|0000002a|0|1|1|Threat|C:\\f.exe|1|2|3|4\r\n";
-    ::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-    ASSERT_TRUE(TestSupport::WriteFileBytes(sandbox.LogFolder() +
-                                                TestSupport::DateText(TestSupport::Today()) + L".VLG",
-                                            day.data(), day.size() * sizeof(wchar_t)));
+    ASSERT_TRUE(TestSupport::WriteUtf16File(TodayFile(L"VLG"), day));
 
+    const std::vector<DWORD> threads = TestSupport::ThreadIds();
     for (int read = 0; read < 3; ++read)
     {
         VirusLogQuery query;
@@ -83,14 +80,13 @@ TEST_F(RecordsTest, LargeReadsLeaveThePluginLoadedForTheHostAndUnloadedAfterIt)
         ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &query, 0, 0));
         ASSERT_EQ(lines, query.records.size());
     }
-    ::Sleep(200); // the threads have ended
+    ASSERT_TRUE(TestSupport::ThreadsEnded(threads, 30000));
     ASSERT_NE(nullptr, GetModuleHandleW(L"Norquill.dll"));
     VirusLogQuery again;
     again.stDay = TestSupport::Today();
     EXPECT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &again, 0, 0));
 
     Unload();
-    for (int i = 0; i < 500 && GetModuleHandleW(L"Norquill.dll"); ++i)
-        ::Sleep(10);
+    ASSERT_TRUE(TestSupport::ThreadsEnded(threads, 30000));
     EXPECT_EQ(nullptr, GetModuleHandleW(L"Norquill.dll"));
 }

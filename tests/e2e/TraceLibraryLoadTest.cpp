@@ -68,16 +68,7 @@ protected:
 };
 } // namespace
 
-TEST_F(TraceLibraryLoadTest, LibraryBesideThePluginIsUsedAndTheOneInTheHostFolderNeverLoaded)
-{
-    CopyFromBin(L"KvDbg64.dll", plugin);
-    const std::wstring used = RunHost();
-    EXPECT_EQ(0, _wcsicmp((plugin.Path() + L"KvDbg64.dll").c_str(), used.c_str())) << used;
-    EXPECT_EQ(1u, E2E::CountTrace(trace.Lines(), L"@@@", L"***Norquill.dll was loaded as process attach."));
-    EXPECT_FALSE(PlantedWasLoaded());
-}
-
-TEST_F(TraceLibraryLoadTest, WithoutALibraryBesideThePluginNothingIsLoadedAndTracingIsOff)
+TEST_F(TraceLibraryLoadTest, OnlyALibraryBesideThePluginIsLoadedAndWithoutOneTracingIsOff)
 {
     // The test binary's own folder holds the real library too: a search would have found that one.
     EXPECT_EQ(L"", RunHost());
@@ -93,6 +84,13 @@ TEST_F(TraceLibraryLoadTest, WithoutALibraryBesideThePluginNothingIsLoadedAndTra
             << output;
     }
     EXPECT_TRUE(trace.Lines().empty());
+    EXPECT_FALSE(PlantedWasLoaded());
+
+    // One beside the plugin is used.
+    CopyFromBin(L"KvDbg64.dll", plugin);
+    const std::wstring used = RunHost();
+    EXPECT_EQ(0, _wcsicmp((plugin.Path() + L"KvDbg64.dll").c_str(), used.c_str())) << used;
+    EXPECT_EQ(1u, E2E::CountTrace(trace.Lines(), L"@@@", L"***Norquill.dll was loaded as process attach."));
     EXPECT_FALSE(PlantedWasLoaded());
 
     // The mark does show a load.

@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include "KvComn_Handle.h"
+
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -109,6 +113,12 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
     return WriteFileBytes(path, bytes.data(), bytes.size());
 }
 
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text)
+{
+    CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    return WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
+}
+
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
@@ -202,14 +212,6 @@ bool DeleteRegTree(HKEY root, const std::wstring& path)
 RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool clear)
     : m_root(root), m_path(path)
 {
-    static LONG counter = 0;
-    m_backup = L"Software\\NorquillTestBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-               std::to_wstring(InterlockedIncrement(&counter));
-    if (UniqueKey key = OpenKey(root, path, KEY_READ))
-    {
-        UniqueKey backup = OpenKey(HKEY_LOCAL_MACHINE, m_backup, KEY_ALL_ACCESS, true);
-        m_existed = backup && RegCopyTreeW(key.get(), nullptr, backup.get()) == ERROR_SUCCESS;
-    }
     if (clear)
         DeleteRegTree(root, path);
 }
@@ -217,13 +219,6 @@ RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::wstring& path, bool cle
 RegistryKeyGuard::~RegistryKeyGuard()
 {
     DeleteRegTree(m_root, m_path);
-    UniqueKey backup = OpenKey(HKEY_LOCAL_MACHINE, m_backup, KEY_READ);
-    if (m_existed && backup)
-        if (UniqueKey key = OpenKey(m_root, m_path, KEY_ALL_ACCESS, true))
-            RegCopyTreeW(backup.get(), nullptr, key.get());
-    backup.reset();
-    DeleteRegTree(HKEY_LOCAL_MACHINE, m_backup);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\NorquillTestBackup"); // only goes once empty
 }
 
 bool SetRegString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value)
@@ -418,6 +413,56 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs, std::string* ou
             *output = child.output;
         return code;
     }
+}
+
+std::vector<DWORD> ThreadIds()
+{
+    std::vector<DWORD> ids;
+    KvCommon::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot && Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ids.push_back(entry.th32ThreadID);
+    return ids;
+}
+
+bool ThreadsEnded(const std::vector<DWORD>& before, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (DWORD id : ThreadIds())
+    {
+        if (std::find(before.begin(), before.end(), id) != before.end())
+            continue;
+        KvCommon::UniqueHandle thread(OpenThread(SYNCHRONIZE, FALSE, id));
+        const DWORD spent = GetTickCount() - start;
+        if (thread &&
+            WaitForSingleObject(thread.get(), spent < timeoutMs ? timeoutMs - spent : 0) != WAIT_OBJECT_0)
+            return false;
+    }
+    return true;
+}
+
+bool WaitForFile(const std::wstring& folder, const std::wstring& name, DWORD timeoutMs)
+{
+    struct CloseChange
+    {
+        void operator()(HANDLE h) const { FindCloseChangeNotification(h); }
+    };
+    const std::unique_ptr<void, CloseChange> change(
+        FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
+    if (change.get() == INVALID_HANDLE_VALUE)
+        return false;
+    // The look after each wake-up covers a change made before the notification was set up.
+    for (const DWORD start = GetTickCount(); !FileExists(folder + name);)
+    {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs || WaitForSingleObject(change.get(), timeoutMs - spent) != WAIT_OBJECT_0)
+            return FileExists(folder + name);
+        FindNextChangeNotification(change.get());
+    }
+    return true;
 }
 
 std::wstring DateText(const SYSTEMTIME& t)

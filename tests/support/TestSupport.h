@@ -27,6 +27,8 @@ private:
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size);
 bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
+// The text's UTF-16 code units as they are, in a folder made for it when missing.
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);
 // The file as UTF-16 code units, byte-order mark included.
 std::wstring ReadUtf16File(const std::wstring& path);
@@ -42,8 +44,8 @@ bool Inheritable(HANDLE handle);
 // True when the key is gone.
 bool DeleteRegTree(HKEY root, const std::wstring& path);
 
-// Saves the key's tree and restores it at destruction, so one test's values never reach the next;
-// with clear, the key is removed at construction.
+// Removes the key at destruction, so one test's values never reach the next (every test process starts with
+// an empty machine key of its own); with clear, at construction too.
 class RegistryKeyGuard
 {
 public:
@@ -55,8 +57,6 @@ public:
 private:
     HKEY m_root;
     std::wstring m_path;
-    std::wstring m_backup;
-    bool m_existed = false;
 };
 
 bool SetRegString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
@@ -71,8 +71,8 @@ extern const wchar_t* const kInstallKey;
 extern const wchar_t* const kDebugLogKey;
 extern const wchar_t* const kInteractiveTraceKey;
 
-// Points "InstalledFolder" at a fresh temporary folder and clears the event-log settings key; both are
-// restored at destruction. It first waits out the last minutes of a day, so that the tests reading today's
+// Points "InstalledFolder" at a fresh temporary folder and clears the event-log settings key; both go at
+// destruction. It first waits out the last minutes of a day, so that the tests reading today's
 // date beside the DLL's own clock never see the date change.
 class EventLogSandbox
 {
@@ -88,7 +88,7 @@ private:
 };
 
 // Switches tracing on for the next DebugLog::Initialize, with the level mask and a fresh "LogFolder";
-// the trace settings key is restored at destruction.
+// the trace settings key goes at destruction.
 class TraceSandbox
 {
 public:
@@ -145,6 +145,14 @@ private:
     ChildProcess m_child;
     bool m_holding = false;
 };
+
+// The threads of this process now; ThreadsEnded waits for those that have started since, false when one of
+// them still runs after the time.
+std::vector<DWORD> ThreadIds();
+bool ThreadsEnded(const std::vector<DWORD>& before, DWORD timeoutMs);
+
+// Waits until the file exists, woken by its folder's changes; false after the time.
+bool WaitForFile(const std::wstring& folder, const std::wstring& name, DWORD timeoutMs);
 
 // Runs a program to its end; returns its exit code, or -1.
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 120000, std::string* output = nullptr);

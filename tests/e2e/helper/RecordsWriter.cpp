@@ -2,7 +2,8 @@
 //   store TAG N            stores N Tsc events "TAG-i" with value i; prints "<successes> <failures> <other>"
 //   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
 //                          prints "<successes> <failures> <torn records>"
-//   hold PATH MS           holds PATH open as a writer does for MS milliseconds (no DLL)
+//   hold PATH MS           holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
+//                          (no DLL)
 //   read PATH              holds PATH open as the plug-in's reader does, prints "reading", and keeps it until
 //                          ended (no DLL)
 //   folders N A B          N times deletes the installation key, creates it without a value and sets
@@ -83,8 +84,13 @@ int ChurnFolders(long count, const wchar_t* a, const wchar_t* b)
 int Hold(const wchar_t* path, DWORD ms)
 {
     HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    ::Sleep(file == INVALID_HANDLE_VALUE ? 0 : ms);
-    return file == INVALID_HANDLE_VALUE ? 4 : (::CloseHandle(file), 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return 4;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    ::Sleep(ms);
+    ::CloseHandle(file);
+    return 0;
 }
 int Read(const wchar_t* path)
 {

@@ -109,10 +109,3 @@ TEST_F(KvDbg64Test, OnlyANonRobustWriterHoldsTheFileAndASecondWriterThenUsesItsO
     EXPECT_EQ(kBom + L"robust\r\nkept\r\n", Text(L"04032026_bsqMod.log"));
     EXPECT_EQ(kBom + L"second\r\nthird\r\n", Text(m_own));
 }
-
-TEST_F(KvDbg64Test, EmptyFolderAndExtensionFallBackToWhereTheDebugLogPurgeLooks)
-{
-    TestSupport::EventLogSandbox sandbox;
-    m_lib.WriteAll(m_lib.Open(L"", true, 0, L"", L""), {{kMarch4, L"z\r\n"}});
-    EXPECT_EQ(kBom + L"z\r\n", TestSupport::ReadUtf16File(sandbox.LogFolder() + L"04032026_bsqMod.log"));
-}

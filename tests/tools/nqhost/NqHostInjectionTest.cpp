@@ -32,20 +32,15 @@ std::string RawControl(const std::string& text)
 class NqHostInjection : public NqHostFixture
 {
 protected:
-    void StoreHostileEvent()
-    {
-        std::string line = std::string(kHostileEvent) + std::string(197, 'p') + "\"}\n";
-        ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"hostile.jsonl", line.data(), line.size()));
-        ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"hostile.jsonl\"").exitCode);
-    }
-
     TestSupport::TempFolder folder;
 };
 } // namespace
 
 TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
 {
-    StoreHostileEvent();
+    std::string line = std::string(kHostileEvent) + std::string(197, 'p') + "\"}\n";
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"hostile.jsonl", line.data(), line.size()));
+    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"hostile.jsonl\"").exitCode);
     NqHostRun query = Run(L"query url");
     EXPECT_EQ("", RawControl(query.output));
     // Escaped as the control characters are, a literal backslash doubled, the path whole off a console.
@@ -58,11 +53,7 @@ TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
               record.at("tsText1"))
         << "JSON stays exact";
     EXPECT_EQ(kLongPath, record.at("tsText2"));
-}
 
-TEST_F(NqHostInjection, TailShowsNoRawControlCharacter)
-{
-    StoreHostileEvent();
     NqHostRun tail = Run(L"tail url --lines 1 --for 1");
     EXPECT_EQ("", RawControl(tail.output));
     EXPECT_TRUE(tail.Says("\\x1b[2J")) << tail.output;

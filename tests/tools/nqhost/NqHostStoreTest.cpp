@@ -168,21 +168,3 @@ TEST_F(NqHostStore, ThousandMixedEventsFromStandardInputStoreAroundOneMalformedL
     ASSERT_EQ(499u, virus.size());
     EXPECT_EQ("T1000", virus.back().at("szThreatName"));
 }
-
-TEST_F(NqHostStore, HelpGivesEveryFieldOfEveryKindAMeaningAndACondition)
-{
-    for (const char* kind : {"virus", "spyware", "vulnerability", "tsc", "update", "history", "url",
-                             "privacy", "phishing", "change"})
-    {
-        std::string help = RunJson(L"store " + NqHost::Text::FromUtf8(kind) + L" --help").at("help");
-        std::istringstream lines(help);
-        size_t fields = 0, described = 0;
-        for (std::string line; std::getline(lines, line);)
-        {
-            fields += line.rfind("  ", 0) == 0 && line[3] != ' ' && line.find("  ", 3) != std::string::npos;
-            described += line.rfind("                 ", 0) == 0 && (line.find("kept") != std::string::npos);
-        }
-        EXPECT_GT(fields, 0u) << kind;
-        EXPECT_EQ(fields, described) << help;
-    }
-}

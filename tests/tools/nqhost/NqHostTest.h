@@ -96,8 +96,7 @@ protected:
         TestSupport::ChildProcess shell(
             L"Z:\\bin\\sh \"" + NqHost::Text::FromUtf8(UnixPath(folder.Path() + L"run.sh")) + L"\"", false);
         NqHostRun run;
-        for (int waited = 0; waited < 1200 && !TestSupport::FileExists(folder.Path() + L"run.rc"); ++waited)
-            Sleep(100);
+        EXPECT_TRUE(TestSupport::WaitForFile(folder.Path(), L"run.rc", 120000)) << commands;
         const std::string code = ReadText(folder.Path() + L"run.rc");
         run.exitCode = code.empty() ? -1 : std::atoi(code.c_str());
         run.output = ReadText(folder.Path() + L"run.out");
@@ -107,9 +106,7 @@ protected:
     // A day file in the sandbox's log folder: the byte-order mark (unless left out), then the text as given.
     void WriteDayFile(const std::wstring& name, const std::wstring& body, bool mark = true) const
     {
-        const std::wstring text = (mark ? L"\xFEFF" : L"") + body;
-        CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        ASSERT_TRUE(TestSupport::WriteFileBytes(sandbox.LogFolder() + name, text.data(), text.size() * 2));
+        ASSERT_TRUE(TestSupport::WriteUtf16File(sandbox.LogFolder() + name, (mark ? L"\xFEFF" : L"") + body));
     }
 
     TestSupport::EventLogSandbox sandbox;
