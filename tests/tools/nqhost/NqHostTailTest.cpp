@@ -1,4 +1,5 @@
 // tail follows today's file while another process stores events.
+#include "KvComn_Handle.h"
 #include "NqHostTest.h"
 
 #include <algorithm>
@@ -51,7 +52,6 @@ TEST_F(NqHostTail, CursorResumesAfterHardKillsLosingNothingAndRepeatingOnlyTheUn
     std::vector<std::unique_ptr<TestSupport::ChildProcess>> writers;
 
     std::mt19937 random(21);
-    std::vector<std::vector<std::string>> rounds;
     std::set<std::string> unsaved; // delivered after the cursor the kill left behind: may come again
     std::map<std::string, int> seen;
     for (int round = 0; round <= 20; ++round)
@@ -134,12 +134,11 @@ TEST_F(NqHostTail, ALateWriterOfYesterdaysFileIsDeliveredByTheFollowAndAfterARes
     WriteDayFile(L"20310304.PTG", L"");
     auto append = [&](const std::wstring& line)
     {
-        HANDLE file =
-            CreateFileW(day.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        KvCommon::UniqueFileHandle file(
+            CreateFileW(day.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, line.data(), static_cast<DWORD>(line.size() * 2), &written, nullptr));
-        CloseHandle(file);
+        EXPECT_TRUE(
+            WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size() * 2), &written, nullptr));
     };
     // The follow's clock starts where the test says; the writer's lines go into the day it chose.
     auto follow = [&](const wchar_t* clock, const wchar_t* options = L"")
