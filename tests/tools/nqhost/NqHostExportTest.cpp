@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 
 using namespace NqHostTest;
@@ -52,40 +53,25 @@ void ExpectFields(const KindSample& sample, const Json& record)
     }
 }
 
-// RFC 4180, strictly: a line break or quote outside a quoted field fails the test.
+// RFC 4180, strictly: every cell plain or quoted and followed by a comma or CR LF, else the test fails.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text)
 {
+    static const std::regex cell(R"re(("(?:[^"]|"")*"|[^",\r\n]*)(,|\r\n))re"), doubled("\"\"");
     std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false, wasQuoted = false;
-    for (size_t i = 0; i < text.size(); ++i)
+    std::smatch m;
+    size_t at = 0;
+    for (; at < text.size() &&
+           std::regex_search(text.begin() + at, text.end(), m, cell, std::regex_constants::match_continuous);
+         at += m.length())
     {
-        char c = text[i];
-        if (quoted)
-        {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                field += text[i++];
-            else
-                quoted = false;
-        }
-        else if (c == '"' && field.empty() && !wasQuoted)
-            quoted = wasQuoted = true;
-        else if (c == ',' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-        {
-            rows.back().push_back(field);
-            field.clear();
-            wasQuoted = false;
-            if (c == '\r' && ++i + 1 < text.size())
-                rows.emplace_back();
-        }
-        else if (c == '"' || c == '\r' || c == '\n' || wasQuoted)
-            ADD_FAILURE() << "bad CSV at byte " << i;
-        else
-            field += c;
+        const std::string field = m[1];
+        rows.back().push_back(field.rfind('"', 0) == 0
+                                  ? std::regex_replace(field.substr(1, field.size() - 2), doubled, "\"")
+                                  : field);
+        if (m[2] == "\r\n" && at + m.length() < text.size())
+            rows.emplace_back();
     }
-    EXPECT_FALSE(quoted) << "open quote at the end";
+    EXPECT_EQ(text.size(), at) << "bad CSV at byte " << at;
     return rows;
 }
 
