@@ -65,27 +65,23 @@ void ExpectWholeDayFiles(const std::wstring& folder)
     }
 }
 
-std::string Raw(const SYSTEMTIME& t)
-{
-    return std::string(reinterpret_cast<const char*>(&t), sizeof(t));
-}
 auto Fields(const UrlFilterLogRecord& r)
 {
     return std::make_tuple(r.dwNumber, r.dwCode, r.tsText1, r.nValue, r.tsText2, r.tsText3, r.dwExtra1,
-                           r.dwExtra2, r.tsText4, Raw(r.stTime));
+                           r.dwExtra2, r.tsText4, Bytes(r.stTime));
 }
 auto Fields(const PvyLogRecord& r)
 {
     return std::make_tuple(r.dwType, r.nValue1, r.tsText1, r.nValue2, r.tsText2, r.tsText3, r.tsText4,
-                           r.tsText5, r.tsText6, Raw(r.stTime));
+                           r.tsText5, r.tsText6, Bytes(r.stTime));
 }
 auto Fields(const PhishAlertLogRecord& r)
 {
-    return std::make_tuple(r.nValue1, r.dwCode, r.nValue2, r.tsText1, r.tsText2, r.tsText3, Raw(r.stTime));
+    return std::make_tuple(r.nValue1, r.dwCode, r.nValue2, r.tsText1, r.tsText2, r.tsText3, Bytes(r.stTime));
 }
 auto Fields(const RecentThreatInfo& r)
 {
-    return std::make_tuple(r.VirusName, r.FileName, Raw(r.stTime));
+    return std::make_tuple(r.VirusName, r.FileName, Bytes(r.stTime));
 }
 auto Fields(const LogPathQuery& r)
 {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sddl.h>
 #include <string>
@@ -19,25 +21,20 @@ template <class E = KvCommon::Storage::Exception> DWORD RaisedCode(const std::fu
     try
     {
         call();
+        return 0xFFFFFFFF;
     }
     catch (E* e)
     {
         return std::unique_ptr<E>(e)->GetCode();
     }
-    return 0xFFFFFFFF;
 }
 
-// The rights each kind grants, written out here rather than taken from the code under test. Groups in
-// ACE order: Administrators, Power Users, LocalSystem, Authenticated Users, Users, Interactive, Creator
+// The rights each kind grants, written out here rather than taken from the code under test, to the groups
+// in ACE order: Administrators, Power Users, LocalSystem, Authenticated Users, Users, Interactive, Creator
 // Owner. Kinds missing from the table build nothing.
-struct KindRights
+inline const DWORD* FindRights(DWORD kind)
 {
-    DWORD kind;
-    DWORD masks[7];
-};
-inline const KindRights* FindRights(DWORD kind)
-{
-    static const KindRights rights[] = {
+    static const std::map<DWORD, std::array<DWORD, 7>> rights = {
         {0, {0x13013F, 0x12002F, 0x13013F, 0x120029, 0x120029, 0x120029, 0x1F01FF}},
         {1, {0x1100C7, 0x100087, 0x1100C7, 0x100081, 0x100081, 0x100081, 0x1F01FF}},
         {2, {0x101F7, 0x18D, 0x1F5, 0x185, 0x185, 0x185, 0xF01FF}},
@@ -49,10 +46,8 @@ inline const KindRights* FindRights(DWORD kind)
         {11, {0x100001, 0x100001, 0x100001, 0x100001, 0x100001, 0x100001, 0x100001}}, // SYNCHRONIZE|query
         {12, {0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001, 0x1F0001}},
     };
-    for (const KindRights& r : rights)
-        if (r.kind == kind)
-            return &r;
-    return nullptr;
+    auto found = rights.find(kind);
+    return found == rights.end() ? nullptr : found->second.data();
 }
 
 inline void ExpectGroupDacl(PSECURITY_DESCRIPTOR sd, DWORD kind)
@@ -61,7 +56,7 @@ inline void ExpectGroupDacl(PSECURITY_DESCRIPTOR sd, DWORD kind)
                                              L"S-1-5-32-545", L"S-1-5-4",      L"S-1-3-0"};
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    const KindRights* rights = FindRights(kind);
+    const DWORD* rights = FindRights(kind);
     ASSERT_NE(nullptr, rights) << kind;
     ASSERT_TRUE(::GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) && present && dacl);
     ASSERT_EQ(7u, dacl->AceCount);
@@ -74,9 +69,8 @@ inline void ExpectGroupDacl(PSECURITY_DESCRIPTOR sd, DWORD kind)
         KvCommon::UniqueLocalMem owner(sid);
         EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType) << i;
         EXPECT_EQ(0, ace->Header.AceFlags) << i;
-        EXPECT_EQ(rights->masks[i], ace->Mask) << i;
+        EXPECT_EQ(rights[i], ace->Mask) << i;
         EXPECT_EQ(std::wstring(groups[i]), sid) << i;
     }
 }
-
 } // namespace Checks

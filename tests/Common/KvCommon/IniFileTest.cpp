@@ -16,29 +16,22 @@ KvCommon::Storage::Key IniKey(const std::wstring& folder)
             L"trace.ini"};
 }
 
-class IniFileTest : public ::testing::Test
+std::string FileText(const std::wstring& path)
 {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_ini.Create(IniKey(m_folder.Path()), L"Session")); }
-    std::string FileText() const
-    {
-        std::vector<BYTE> bytes = TestSupport::ReadFileBytes(m_folder.Path() + L"trace.ini");
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-    TestSupport::TempFolder m_folder;
-    IniFile m_ini;
-};
+    const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
 } // namespace
 
-TEST_F(IniFileTest, FolderAndFileAreJoinedWithOneSeparator)
+TEST(IniFileTest, FolderAndFileAreJoinedWithOneSeparator)
 {
-    const std::wstring folder = m_folder.Path().substr(0, m_folder.Path().size() - 1);
-    IniFile other;
-    ASSERT_TRUE(other.Open(IniKey(folder), L"Session"));
-    EXPECT_EQ(m_folder.Path() + L"trace.ini", other.GetFile());
-    EXPECT_EQ(other.GetFile(), m_ini.GetFile());
-    EXPECT_EQ(160u, RaisedCode([&] { IniFile().Open(IniKey(folder), nullptr); }));
+    TestSupport::TempFolder folder;
+    const std::wstring bare = folder.Path().substr(0, folder.Path().size() - 1);
+    IniFile ini, other;
+    ASSERT_TRUE(ini.Create(IniKey(folder.Path()), L"Session") && other.Open(IniKey(bare), L"Session"));
+    EXPECT_EQ(folder.Path() + L"trace.ini", other.GetFile());
+    EXPECT_EQ(other.GetFile(), ini.GetFile());
+    EXPECT_EQ(160u, RaisedCode([&] { IniFile().Open(IniKey(bare), nullptr); }));
 
     // The flush call answers FALSE without an error on some systems: that is no failure.
     ASSERT_TRUE(other.StoreValue(L"A", std::wstring(L"1")));
@@ -47,29 +40,32 @@ TEST_F(IniFileTest, FolderAndFileAreJoinedWithOneSeparator)
     EXPECT_EQ(160u, RaisedCode([&] { other.Flush(); }));
 }
 
-TEST_F(IniFileTest, ValuesRoundTripUntilDeletedThenGiveDefaults)
+TEST(IniFileTest, ValuesRoundTripUntilDeletedThenGiveDefaults)
 {
-    ASSERT_TRUE(m_ini.StoreValue(L"LogFolder", std::wstring(L"C:\\Logs")));
-    ASSERT_TRUE(m_ini.StoreValue(L"Level", DWORD(4294967295u)));
-    ASSERT_TRUE(m_ini.StoreValue(L"Word", std::wstring(L"abc")));
-    EXPECT_NE(std::string::npos, FileText().find("Level=4294967295"));
+    TestSupport::TempFolder folder;
+    IniFile ini;
+    ASSERT_TRUE(ini.Create(IniKey(folder.Path()), L"Session"));
+    ASSERT_TRUE(ini.StoreValue(L"LogFolder", std::wstring(L"C:\\Logs")));
+    ASSERT_TRUE(ini.StoreValue(L"Level", DWORD(4294967295u)));
+    ASSERT_TRUE(ini.StoreValue(L"Word", std::wstring(L"abc")));
+    EXPECT_NE(std::string::npos, FileText(ini.GetFile()).find("Level=4294967295"));
 
     DWORD def = 42;
-    EXPECT_EQ(L"C:\\Logs", m_ini.QueryValue(L"LogFolder", std::wstring(L"d")));
-    EXPECT_EQ(4294967295u, m_ini.QueryValue(L"Level", def));
-    EXPECT_EQ(0u, m_ini.QueryValue(L"Word", def));
-    EXPECT_EQ(42u, m_ini.QueryValue(L"Missing", def));
+    EXPECT_EQ(L"C:\\Logs", ini.QueryValue(L"LogFolder", std::wstring(L"d")));
+    EXPECT_EQ(4294967295u, ini.QueryValue(L"Level", def));
+    EXPECT_EQ(0u, ini.QueryValue(L"Word", def));
+    EXPECT_EQ(42u, ini.QueryValue(L"Missing", def));
     for (size_t length : {255u, 300u, 1000u})
     {
         const std::wstring value(length, L'v');
-        ASSERT_TRUE(m_ini.StoreValue(L"Long", value));
-        EXPECT_EQ(value, m_ini.QueryValue(L"Long", std::wstring())) << length;
+        ASSERT_TRUE(ini.StoreValue(L"Long", value));
+        EXPECT_EQ(value, ini.QueryValue(L"Long", std::wstring())) << length;
     }
 
-    ASSERT_TRUE(m_ini.DeleteValue(L"Word"));
-    EXPECT_EQ(L"none", m_ini.QueryValue(L"Word", std::wstring(L"none")));
-    EXPECT_EQ(L"C:\\Logs", m_ini.QueryValue(L"LogFolder", std::wstring(L"none")));
-    ASSERT_TRUE(m_ini.DeleteKey());
-    EXPECT_EQ(std::string::npos, FileText().find("[Session]"));
-    EXPECT_EQ(L"none", m_ini.QueryValue(L"LogFolder", std::wstring(L"none")));
+    ASSERT_TRUE(ini.DeleteValue(L"Word"));
+    EXPECT_EQ(L"none", ini.QueryValue(L"Word", std::wstring(L"none")));
+    EXPECT_EQ(L"C:\\Logs", ini.QueryValue(L"LogFolder", std::wstring(L"none")));
+    ASSERT_TRUE(ini.DeleteKey());
+    EXPECT_EQ(std::string::npos, FileText(ini.GetFile()).find("[Session]"));
+    EXPECT_EQ(L"none", ini.QueryValue(L"LogFolder", std::wstring(L"none")));
 }

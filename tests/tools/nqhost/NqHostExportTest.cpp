@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 
 using namespace NqHostTest;
@@ -52,89 +53,73 @@ void ExpectFields(const KindSample& sample, const Json& record)
     }
 }
 
-// RFC 4180, strictly: a line break or quote outside a quoted field fails the test.
+// RFC 4180, strictly: every cell plain or quoted and followed by a comma or CR LF, else the test fails.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text)
 {
+    static const std::regex cell(R"re(("(?:[^"]|"")*"|[^",\r\n]*)(,|\r\n))re"), doubled("\"\"");
     std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false, wasQuoted = false;
-    for (size_t i = 0; i < text.size(); ++i)
+    std::smatch m;
+    size_t at = 0;
+    for (; at < text.size() &&
+           std::regex_search(text.begin() + at, text.end(), m, cell, std::regex_constants::match_continuous);
+         at += m.length())
     {
-        char c = text[i];
-        if (quoted)
-        {
-            if (c != '"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                field += text[i++];
-            else
-                quoted = false;
-        }
-        else if (c == '"' && field.empty() && !wasQuoted)
-            quoted = wasQuoted = true;
-        else if (c == ',' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-        {
-            rows.back().push_back(field);
-            field.clear();
-            wasQuoted = false;
-            if (c == '\r' && ++i + 1 < text.size())
-                rows.emplace_back();
-        }
-        else if (c == '"' || c == '\r' || c == '\n' || wasQuoted)
-            ADD_FAILURE() << "bad CSV at byte " << i;
-        else
-            field += c;
+        const std::string field = m[1];
+        rows.back().push_back(field.rfind('"', 0) == 0
+                                  ? std::regex_replace(field.substr(1, field.size() - 2), doubled, "\"")
+                                  : field);
+        if (m[2] == "\r\n" && at + m.length() < text.size())
+            rows.emplace_back();
     }
-    EXPECT_FALSE(quoted) << "open quote at the end";
+    EXPECT_EQ(text.size(), at) << "bad CSV at byte " << at;
     return rows;
+}
+
+std::vector<std::string> Ids(const std::vector<Json>& records)
+{
+    std::vector<std::string> ids;
+    for (const Json& record : records)
+        ids.push_back(record.contains("id") ? record.at("id") : record.at("event").at("id"));
+    return ids;
+}
+
+std::string Joined(const std::vector<Json>& records, const char* field = "szText1")
+{
+    std::string all;
+    for (const Json& record : records)
+        all += record.at(field).get<std::string>();
+    return all;
 }
 } // namespace
 
-using NqHostExport = NqHostFixture;
-
-TEST_F(NqHostExport, RangeReadsTheDaysWithAFileInOrderAndCountsTheGap)
+class NqHostExport : public NqHostFixture
 {
-    // 29 February has no file; 2 March lies outside the range.
-    WriteDayFile(L"20240228.PTG", L"20240228|080000|a|1\r\n20240228|090000|b|2\r\n");
-    WriteDayFile(L"20240301.PTG", L"20240301|070000|c|3\r\n");
-    WriteDayFile(L"20240302.PTG", L"20240302|070000|d|4\r\n");
-    const std::wstring range = L" --from 2024-02-28 --to 2024-03-01";
+protected:
+    // The export's output file, parsed back.
+    std::vector<Json> Export(const std::wstring& args, const wchar_t* file = L"x.jsonl")
+    {
+        NqHostRun run = Run(L"export " + args + L" --output \"" + m_out.Path() + file + L"\"");
+        EXPECT_EQ(0, run.exitCode) << run.output;
+        return ParseJsonLines(ReadText(m_out.Path() + file));
+    }
 
-    Json query = RunJson(L"query tsc" + range);
-    std::string texts;
-    for (const Json& record : query.at("records"))
-        texts += record.at("szText1").get<std::string>();
-    EXPECT_EQ("abc", texts);
-    EXPECT_EQ(3, query.at("values").at("days"));
-    EXPECT_EQ(1, query.at("values").at("daysWithoutFile"));
-
-    TestSupport::TempFolder out;
-    Json report = RunJson(L"export tsc" + range + L" --output \"" + out.Path() + L"tsc.jsonl\"");
-    EXPECT_EQ(1, report.at("values").at("daysWithoutFile"));
-    std::vector<Json> records = ParseJsonLines(ReadText(out.Path() + L"tsc.jsonl"));
-    ASSERT_EQ(3u, records.size());
-    EXPECT_EQ(0u, records[2].at("time").get<std::string>().rfind("2024-03-01T07:00:00", 0)) << records[2];
-    EXPECT_EQ(3, records[2].at("nValue1"));
-}
+    TestSupport::TempFolder m_out;
+};
 
 TEST_F(NqHostExport, EveryStoredFieldComesBackAsJsonLinesAndAsCsv)
 {
     for (const KindSample& sample : kKindSamples)
         ASSERT_EQ(0, Run(L"store " + sample.kind + L" " + sample.stored).exitCode) << Utf8(sample.kind);
     // A carriage return inside a field survives the day file (only the last one of a line ends it).
-    const std::wstring tricky = L"x,\\\"y\\\"\rz";
-    ASSERT_EQ(0, Run(L"store tsc \"szText1=" + tricky + L"\" nValue1=-3").exitCode);
+    ASSERT_EQ(0, Run(L"store tsc \"szText1=x,\\\"y\\\"\rz\" nValue1=-3").exitCode);
     ASSERT_EQ(0, Run(L"store tsc \"szText1=line\rbreak\" nValue1=0").exitCode);
-
     const std::vector<std::string> tscTexts = {"Gr\xC3\xBC\xC3\x9F"
                                                "e",
                                                "x,\"y\"\rz", "line\rbreak"};
 
-    TestSupport::TempFolder out;
-    ASSERT_EQ(0, Run(L"export all --output \"" + out.Path() + L"all.jsonl\"").exitCode);
     std::map<std::string, Json> firstOfKind;
     std::vector<std::string> texts;
-    for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"all.jsonl")))
+    for (const Json& record : Export(L"all"))
     {
         firstOfKind.emplace(record.at("kind"), record);
         if (record.at("kind") == "tsc")
@@ -147,33 +132,17 @@ TEST_F(NqHostExport, EveryStoredFieldComesBackAsJsonLinesAndAsCsv)
     }
     EXPECT_EQ(tscTexts, texts);
 
-    ASSERT_EQ(0, Run(L"export tsc --format csv --output \"" + out.Path() + L"tsc.csv\"").exitCode);
-    const std::string csv = ReadText(out.Path() + L"tsc.csv");
+    Export(L"tsc --format csv", L"tsc.csv");
+    const std::string csv = ReadText(m_out.Path() + L"tsc.csv");
     ASSERT_NE(0, csv.compare(0, 3, "\xEF\xBB\xBF")) << "no byte-order mark";
     const std::vector<std::vector<std::string>> rows = ParseCsv(csv);
     ASSERT_EQ(4u, rows.size()) << csv;
-    EXPECT_EQ((std::vector<std::string>{"id", "time", "szText1", "nValue1"}), rows[0]);
-    texts.clear();
     for (size_t i = 1; i < rows.size(); ++i)
-        texts.push_back(rows[i].at(2));
-    EXPECT_EQ(tscTexts, texts);
+        EXPECT_EQ(tscTexts[i - 1], rows[i].at(2));
     EXPECT_EQ("-3", rows[2].at(3));
 }
 
-namespace
-{
-const wchar_t kMonth[] = L" --from 2025-01-01 --to 2025-01-31";
-
-std::vector<std::string> Ids(const std::vector<Json>& records)
-{
-    std::vector<std::string> ids;
-    for (const Json& record : records)
-        ids.push_back(record.contains("id") ? record.at("id") : record.at("event").at("id"));
-    return ids;
-}
-} // namespace
-
-class NqHostMonth : public NqHostFixture
+class NqHostMonth : public NqHostExport
 {
 protected:
     // January 2025 of every kind: the lines the plug-in wrote today for each sample, twice a day.
@@ -197,33 +166,28 @@ protected:
         }
     }
 
-    std::vector<Json> Export(const std::wstring& options)
+    std::vector<Json> Month(const std::wstring& options, const wchar_t* file = L"month.jsonl")
     {
-        NqHostRun run = Run(L"export all" + std::wstring(kMonth) + L" " + options + L" --output \"" +
-                            m_out.Path() + L"month.jsonl\"");
-        EXPECT_EQ(0, run.exitCode) << run.output;
-        return ParseJsonLines(ReadText(m_out.Path() + L"month.jsonl"));
+        return Export(L"all --from 2025-01-01 --to 2025-01-31 " + options, file);
     }
 
     static std::wstring Text(const wchar_t* format, int value) { return NqHost::Text::Format(format, value); }
-
-    TestSupport::TempFolder m_out;
 };
 
 TEST_F(NqHostMonth, IdsAreStableUniqueAndTheMachinesOwnWhateverHappensToOtherLines)
 {
     WriteMonth();
-    const std::vector<std::string> first = Ids(Export(L""));
+    const std::vector<std::string> first = Ids(Month(L""));
     ASSERT_EQ(10u * 31 * 2, first.size());
     EXPECT_EQ(first.size(), std::set<std::string>(first.begin(), first.end()).size());
-    EXPECT_EQ(first, Ids(Export(L"--schema ecs")));
+    EXPECT_EQ(first, Ids(Month(L"--schema ecs")));
 
     // The same files as two machines' logs: nothing shared, and each says whose it is.
-    const std::vector<Json> a = Export(L"--schema ecs --host WS-A"), b = Export(L"--schema ecs --host ws-b");
+    const std::vector<Json> a = Month(L"--schema ecs --host WS-A"), b = Month(L"--schema ecs --host ws-b");
     std::set<std::string> both;
     for (const std::vector<Json>* machine : {&a, &b})
-        for (const Json& document : *machine)
-            both.insert(document.at("event").at("id").get<std::string>());
+        for (const std::string& id : Ids(*machine))
+            both.insert(id);
     EXPECT_EQ(a.size() + b.size(), both.size());
     EXPECT_EQ("ws-a", a.front().at("host").at("name"));
     EXPECT_EQ("ws-b", b.front().at("host").at("name"));
@@ -231,13 +195,13 @@ TEST_F(NqHostMonth, IdsAreStableUniqueAndTheMachinesOwnWhateverHappensToOtherLin
     // Three lines a day; the middle one overwritten in place with damage the reader skips, then changed.
     const std::wstring line = L"20250115|0800%02d|Gr\u00FC\u00DFe|42\r\n";
     WriteDayFile(L"20250115.PTG", Text(line.c_str(), 1) + Text(line.c_str(), 2) + Text(line.c_str(), 3));
-    const std::vector<std::string> ids = Ids(Export(L""));
+    const std::vector<std::string> ids = Ids(Month(L""));
     const std::set<std::string> three(ids.begin(), ids.end());
     for (const std::wstring& middle :
          {std::wstring(L"20250115 080002 Gr\u00FC\u00DFe 42\r\n"), Text(line.c_str(), 4)})
     {
         WriteDayFile(L"20250115.PTG", Text(line.c_str(), 1) + middle + Text(line.c_str(), 3));
-        const std::vector<std::string> now = Ids(Export(L""));
+        const std::vector<std::string> now = Ids(Month(L""));
         const std::set<std::string> after(now.begin(), now.end());
         std::vector<std::string> lost;
         std::set_difference(three.begin(), three.end(), after.begin(), after.end(), std::back_inserter(lost));
@@ -252,7 +216,7 @@ TEST_F(NqHostMonth, EcsDocumentsPutEachMemberWhereItsMeaningGoesAndFitTheSchemaP
     const char* checker = std::getenv("NQ_ECS_CHECK");
     ASSERT_TRUE(checker && *checker) << "NQ_ECS_CHECK names the checking script (set by the build)";
     WriteMonth();
-    ASSERT_EQ(620u, Export(L"--schema ecs").size());
+    ASSERT_EQ(620u, Month(L"--schema ecs").size());
     // Today: the members whose ECS field depends on the value, and a text the writer shortened.
     for (const wchar_t* event :
          {L"virus szThreatName=Worm.Y \"szFilePath=C:\\x\\y (1).exe\" szDetail=quarantined",
@@ -260,14 +224,10 @@ TEST_F(NqHostMonth, EcsDocumentsPutEachMemberWhereItsMeaningGoesAndFitTheSchemaP
           L"change szText1=Chg szPath=HKCU\\Software\\X szItem=Y"})
         ASSERT_EQ(0, Run(L"store " + std::wstring(event)).exitCode) << Utf8(event);
     ASSERT_EQ(0, Run(L"store vulnerability szName=VN-LONG szText1=" + std::wstring(2040, L'x')).exitCode);
-    const std::wstring today = L"\"" + m_out.Path() + L"today.jsonl\"";
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const std::wstring from =
-        NqHost::Text::Format(L" --from %04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-    ASSERT_EQ(0, Run(L"export all --schema ecs --output " + today + from).exitCode);
+    std::wstring today = TestSupport::DateText(TestSupport::Today());
     std::map<std::string, Json> byName;
-    for (const Json& document : ParseJsonLines(ReadText(m_out.Path() + L"today.jsonl")))
+    for (const Json& document :
+         Export(L"all --schema ecs --from " + today.insert(6, L"-").insert(4, L"-"), L"today.jsonl"))
         byName[document.at("rule").at("name")] = document;
     ASSERT_EQ(4u, byName.size());
     EXPECT_EQ("C:\\x\\y (1).exe", byName["Worm.Y"].at("file").at("path"));
@@ -282,58 +242,65 @@ TEST_F(NqHostMonth, EcsDocumentsPutEachMemberWhereItsMeaningGoesAndFitTheSchemaP
         RunShell("cd '" + UnixPath(m_out.Path()) + "' && cat month.jsonl today.jsonl >all.jsonl && node '" +
                  std::string(checker) + "' all.jsonl 624");
     EXPECT_EQ(0, check.exitCode) << check.output;
-    EXPECT_NE(std::string::npos, check.output.find("624 documents fit")) << check.output;
+    EXPECT_TRUE(check.Says("624 documents fit")) << check.output;
 }
 
-TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFirstOccurrence)
+TEST_F(NqHostExport, RangeReadsTheDaysWithAFileInOrderAndTimesCarryTheOffsetOfTheirZoneAndDate)
 {
-    // Clocks change: the US on 8 March and 1 November 2026, Europe on 29 March and 25 October.
+    // Clocks change: the US on 8 March and 1 November 2026, Europe on 29 March and 25 October. Each day's
+    // lines are in time order, and so must the days be.
     for (const wchar_t* day : {L"20260308", L"20260329", L"20261025", L"20261101"})
         WriteDayFile(std::wstring(day) + L".PTG", std::wstring(day) + L"|013000|a|1\r\n" + day +
                                                       L"|023000|b|2\r\n" + day + L"|033000|c|3\r\n");
-    struct Zone
+    // A time that never was (02:30 when clocks go forward) keeps the offset before the change.
+    const std::vector<std::string> berlin = {"+01:00", "+01:00", "+01:00", "+01:00", "+01:00", "+02:00",
+                                             "+02:00", "+02:00", "+01:00", "+01:00", "+01:00", "+01:00"};
+    const struct
     {
-        const wchar_t* name;
-        std::vector<std::string> offsets;  // of the twelve lines in file order
+        std::string tz, option; // the process's own zone, or one named by IANA or Windows
+        std::vector<std::string> offsets;
         std::string repeated, repeatedUtc; // the local time of a repeated hour and its first occurrence
-    };
-    const Zone zones[] = {
-        // A time that never was (02:30 when clocks go forward) keeps the offset before the change.
-        {L"Europe/Berlin",
-         {"+01:00", "+01:00", "+01:00", "+01:00", "+01:00", "+02:00", "+02:00", "+02:00", "+01:00", "+01:00",
-          "+01:00", "+01:00"},
-         "2026-10-25T02:30:00",
+    } zones[] = {
+        {"Europe/Berlin", "", berlin, "2026-10-25T02:30:00", "2026-10-25T00:30:00Z"},
+        {"Asia/Tokyo", "--timezone 'W. Europe Standard Time'", berlin, "2026-10-25T02:30:00",
          "2026-10-25T00:30:00Z"},
-        {L"America/New_York",
+        {"Asia/Tokyo",
+         "--timezone America/New_York",
          {"-05:00", "-05:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00", "-04:00",
           "-05:00", "-05:00"},
          "2026-11-01T01:30:00",
          "2026-11-01T05:30:00Z"},
     };
-    TestSupport::TempFolder out;
-    const std::string range = " --from 2026-03-08 --to 2026-11-01 --output '" + Utf8(out.Path());
-    for (const Zone& zone : zones)
+    for (const auto& zone : zones)
     {
-        SCOPED_TRACE(Utf8(zone.name));
+        SCOPED_TRACE(zone.tz + " " + zone.option);
         // Wine takes a process's zone from the TZ it was started with, so nqhost starts from a shell.
-        std::string exports = "export TZ=" + Utf8(zone.name) + "\n";
-        for (const auto& [options, file] : {std::pair<const char*, const char*>{"", "t.jsonl"},
-                                            {" --schema ecs", "e.jsonl"},
-                                            {" --format csv", "t.csv"}})
-            exports += "$WINE \"$NQHOST\" export tsc" + std::string(options) + range + file + "' || exit 1\n";
-        NqHostRun run = RunShell(exports);
+        NqHostRun run = RunShell(
+            "cd '" + UnixPath(m_out.Path()) + "'\nexport TZ=" + zone.tz +
+            "\nnq() { $WINE \"$NQHOST\" \"$@\" " + zone.option +
+            " --from 2026-03-08 --to 2026-11-01 || exit 1; }\n"
+            "nq --json export tsc --output t.jsonl >r.json\nnq export tsc --schema ecs --output e.jsonl\n"
+            "nq export tsc --format csv --output t.csv\nnq --json query tsc >q.json\n");
         ASSERT_EQ(0, run.exitCode) << run.output;
-        const std::vector<Json> plain = ParseJsonLines(ReadText(out.Path() + L"t.jsonl"));
-        const std::vector<Json> ecs = ParseJsonLines(ReadText(out.Path() + L"e.jsonl"));
-        const std::vector<std::vector<std::string>> csv = ParseCsv(ReadText(out.Path() + L"t.csv"));
+        const std::vector<Json> plain = ParseJsonLines(ReadText(m_out.Path() + L"t.jsonl"));
+        const std::vector<Json> ecs = ParseJsonLines(ReadText(m_out.Path() + L"e.jsonl"));
+        const std::vector<std::vector<std::string>> csv = ParseCsv(ReadText(m_out.Path() + L"t.csv"));
+        const Json query = Json::parse(ReadText(m_out.Path() + L"q.json"));
+        // Of the 239 days in the range, four have a file.
+        EXPECT_EQ(239, query.at("values").at("days"));
+        EXPECT_EQ(235, query.at("values").at("daysWithoutFile"));
+        EXPECT_EQ(235, Json::parse(ReadText(m_out.Path() + L"r.json")).at("values").at("daysWithoutFile"));
         ASSERT_EQ(12u, plain.size());
         ASSERT_EQ(12u, ecs.size());
         ASSERT_EQ(13u, csv.size());
+        ASSERT_EQ(12u, query.at("records").size());
         for (size_t i = 0; i < plain.size(); ++i)
         {
             const std::string time = plain[i].at("time");
             EXPECT_EQ(zone.offsets[i], time.substr(19)) << time;
+            EXPECT_TRUE(i == 0 || plain[i - 1].at("time") < time) << time;
             EXPECT_EQ(time, csv[i + 1].at(1));
+            EXPECT_EQ(time, query.at("records")[i].at("stTime"));
             EXPECT_EQ(zone.offsets[i], ecs[i].at("event").at("timezone"));
             if (time.compare(0, 19, zone.repeated) == 0)
             {
@@ -341,23 +308,17 @@ TEST_F(NqHostExport, TimesCarryTheOffsetOfTheirZoneAndDateAndARepeatedHourItsFir
             }
         }
     }
+    NqHostRun unknown = Run(L"export tsc --timezone Mars/Olympus_Mons");
+    EXPECT_EQ(2, unknown.exitCode);
+    EXPECT_TRUE(unknown.Says("Mars/Olympus_Mons")) << unknown.output;
 }
 
 TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
 {
-    TestSupport::TempFolder out;
-    const std::wstring cursor = out.Path() + L"export.cursor";
+    const std::wstring cursor = m_out.Path() + L"export.cursor";
     // The output is appended to: a shipper that has not read the last batch yet loses nothing.
     auto texts = [&]
-    {
-        NqHostRun run = Run(L"export tsc --from 2024-03-01 --to 2024-03-02 --cursor \"" + cursor +
-                            L"\" --output \"" + out.Path() + L"x.jsonl\"");
-        EXPECT_EQ(0, run.exitCode) << run.output;
-        std::string all;
-        for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"x.jsonl")))
-            all += record.at("szText1").get<std::string>();
-        return all;
-    };
+    { return Joined(Export(L"tsc --from 2024-03-01 --to 2024-03-02 --cursor \"" + cursor + L"\"")); };
     WriteDayFile(L"20240301.PTG", L"20240301|080000|a|1\r\n20240301|090000|b|2\r\n");
     EXPECT_EQ("ab", texts());
     EXPECT_EQ("ab", texts());
@@ -371,7 +332,7 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
     // A cursor of the ids of before: its counts hold, its old ids are not taken for a day begun anew.
     const std::string old = "nqhost-cursor 1\ntsc 20240301 2 tsc-20240301-2-0badc0de\nend 1\n";
     TestSupport::WriteFileBytes(cursor, old.data(), old.size());
-    DeleteFileW((out.Path() + L"x.jsonl").c_str());
+    DeleteFileW((m_out.Path() + L"x.jsonl").c_str());
     EXPECT_EQ("gd", texts());
 
     const std::string saved = ReadText(cursor);
@@ -379,63 +340,4 @@ TEST_F(NqHostExport, CursorSendsOnlyWhatEarlierRunsDidNotAndADayBegunAnewWhole)
     NqHostRun damaged = Run(L"export tsc --cursor \"" + cursor + L"\"");
     EXPECT_EQ(1, damaged.exitCode);
     EXPECT_TRUE(damaged.Says("is damaged")) << damaged.output;
-}
-
-TEST_F(NqHostExport, TimezoneGivesEachDateTheOffsetOfThatZoneByIanaOrWindowsName)
-{
-    WriteDayFile(L"20260715.PTG", L"20260715|120000|a|1\r\n");
-    WriteDayFile(L"20261215.PTG", L"20261215|120000|b|2\r\n");
-    const std::pair<const wchar_t*, std::vector<std::string>> zones[] = {
-        {L"Europe/Berlin", {"+02:00", "+01:00"}},
-        {L"\"W. Europe Standard Time\"", {"+02:00", "+01:00"}},
-        {L"Australia/Sydney", {"+10:00", "+11:00"}},
-        {L"America/New_York", {"-04:00", "-05:00"}},
-    };
-    TestSupport::TempFolder out;
-    const std::wstring range = L" --from 2026-07-15 --to 2026-12-15";
-    for (const auto& [zone, offsets] : zones)
-    {
-        SCOPED_TRACE(Utf8(zone));
-        ASSERT_EQ(0, Run(L"export tsc --schema ecs --timezone " + std::wstring(zone) + range +
-                         L" --output \"" + out.Path() + L"z.jsonl\"")
-                         .exitCode);
-        const std::vector<Json> ecs = ParseJsonLines(ReadText(out.Path() + L"z.jsonl"));
-        ASSERT_EQ(2u, ecs.size());
-        const Json query = RunJson(L"query tsc --timezone " + std::wstring(zone) + range);
-        for (size_t i = 0; i < 2; ++i)
-        {
-            EXPECT_EQ(offsets[i], ecs[i].at("event").at("timezone"));
-            EXPECT_EQ(offsets[i], query.at("records").at(i).at("stTime").get<std::string>().substr(19));
-        }
-    }
-    NqHostRun unknown = Run(L"export tsc --timezone Mars/Olympus_Mons");
-    EXPECT_EQ(2, unknown.exitCode);
-    EXPECT_TRUE(unknown.Says("Mars/Olympus_Mons")) << unknown.output;
-}
-
-TEST_F(NqHostExport, EachIdNamesTheByteOffsetOfTheLineItsRecordWasReadFrom)
-{
-    // Good lines among every damage the reader skips or reads differently.
-    const std::wstring overlong = L"20240301|080000|" + std::wstring(3000, L'o') + L"|0\r\n";
-    const std::wstring body = L"20240301|080000|a|1\r\n" + overlong +
-                              L"20240301|080000|b|2\r\nno bar\r\n\r\n" +
-                              L"20240301|080000|c|3\n20240301|080000|d|4\r\n" + overlong.substr(0, 2100) +
-                              L"\r\n20240301|080000|e|5\r\n";
-    WriteDayFile(L"20240301.PTG", body);
-    TestSupport::TempFolder out;
-    ASSERT_EQ(0, Run(L"export tsc --from 2024-03-01 --to 2024-03-01 --output \"" + out.Path() + L"x.jsonl\"")
-                     .exitCode);
-    std::string texts;
-    for (const Json& record : ParseJsonLines(ReadText(out.Path() + L"x.jsonl")))
-    {
-        const std::string id = record.at("id");
-        const size_t offset =
-            std::stoul(id.substr(id.find('-', 4) + 1)) / 2 - 1; // in characters, after the mark
-        const std::string text = record.at("szText1");
-        texts += text;
-        EXPECT_EQ(L"20240301|080000|" + NqHost::Text::FromUtf8(text) + L"|",
-                  body.substr(offset, 17 + text.size()))
-            << id;
-    }
-    EXPECT_EQ("abde", texts); // c's line ends in a bare LF: its number is "3\n", no event
 }

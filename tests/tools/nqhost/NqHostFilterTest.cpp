@@ -3,24 +3,6 @@
 
 using namespace NqHostTest;
 
-namespace
-{
-// Kind and local time of each record; the time's UTC offset is the machine's and left out.
-std::vector<std::string> KindsAndTimes(const Json& records)
-{
-    std::vector<std::string> values;
-    for (const Json& record : records)
-        values.push_back(record.at("kind").get<std::string>() + " " +
-                         record.at("stTime").get<std::string>().substr(0, 19));
-    return values;
-}
-
-std::string Today()
-{
-    return Utf8(TestSupport::DateText(TestSupport::Today()));
-}
-} // namespace
-
 class NqHostFilter : public NqHostFixture
 {
 protected:
@@ -34,24 +16,17 @@ protected:
     }
 };
 
-TEST_F(NqHostFilter, AllKindsMakeOneTimelineAcrossDays)
-{
-    Json doc = RunJson(L"query all --from 2024-03-01 --to 2024-03-02");
-    EXPECT_EQ((std::vector<std::string>{"tsc 2024-03-01T07:00:00", "virus 2024-03-01T08:00:00",
-                                        "tsc 2024-03-01T09:00:00", "virus 2024-03-01T10:00:00",
-                                        "update 2024-03-02T06:00:00"}),
-              KindsAndTimes(doc.at("records")));
-    EXPECT_EQ("Trojan.Y", doc.at("records").at(3).at("szThreatName"));
-    EXPECT_EQ(2u, RunJson(L"query all 2024-03-01 --where kind=TSC").at("records").size());
-}
-
-TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
+TEST_F(NqHostFilter, AllKindsMakeOneTimelineAndWhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
 {
     const struct
     {
         std::wstring args;
         std::vector<std::string> kept;
     } cases[] = {
+        {L"query all --from 2024-03-01 --to 2024-03-02",
+         {"tsc \"scan a\"", "virus \"Worm.X\"", "tsc \"Scan Zo\xc3\xab\"", "virus \"Trojan.Y\"",
+          "update \"engine\""}},
+        {L"query all 2024-03-01 --where kind=TSC", {"tsc \"scan a\"", "tsc \"Scan Zo\xc3\xab\""}},
         {L"query 1 2024-03-01 --where dwNumber=0x12", {"virus \"Trojan.Y\""}}, // LogType 1: virus
         {L"query virus 2024-03-01 --where dwNumber=18 --where nValue1=0", {}},
         {L"query virus 2024-03-01 --where SZTHREATNAME=worm.x", {"virus \"Worm.X\""}},
@@ -90,28 +65,37 @@ TEST_F(NqHostFilter, WhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
     }
 }
 
-TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTail)
+TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTailAndEachIdNamesItsLinesOffset)
 {
     // Four events among lines the reader skips (no "|", empty, too long, a null and the line after it, a cut
     // last line) and lines it makes records of that do not fit a tsc line (a bare LF, no time).
     const std::wstring day = TestSupport::DateText(TestSupport::Today());
-    WriteDayFile(day + L".PTG", day + L"|080000|a|1\r\nno separator\r\n\r\n" + day + L"|080001|b|2\r\n" +
-                                    day + L"|080002|" + std::wstring(2100, L'x') + L"|3\r\n" + day +
-                                    L"|080003|c|4\r\n" + day + std::wstring(L"|080004|n\0ull|5\r\n", 18) +
-                                    day + L"|080005|after|6\r\n" + day + L"|080006|bare|7\n" + day +
-                                    L"|08h007|t|8\r\n" + day + L"|080008|d|9\r\n" + day + L"|080009|cut");
+    const std::wstring body = day + L"|080000|a|1\r\nno separator\r\n\r\n" + day + L"|080001|b|2\r\n" + day +
+                              L"|080002|" + std::wstring(2100, L'x') + L"|3\r\n" + day + L"|080003|c|4\r\n" +
+                              day + std::wstring(L"|080004|n\0ull|5\r\n", 18) + day + L"|080005|after|6\r\n" +
+                              day + L"|080006|bare|7\n" + day + L"|08h007|t|8\r\n" + day +
+                              L"|080008|d|9\r\n" + day + L"|080009|cut";
+    WriteDayFile(day + L".PTG", body);
     Json query = RunJson(L"query tsc");
-    std::vector<std::string> texts;
+    std::string texts;
     for (const Json& record : query.at("records"))
-        texts.push_back(record.at("szText1"));
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d"}), texts);
+        texts += record.at("szText1").get<std::string>();
+    EXPECT_EQ("abcd", texts);
     EXPECT_EQ(8, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
 
     TestSupport::TempFolder folder;
-    Json exported =
-        RunJson(L"export tsc --from " + NqHost::Text::FromUtf8(Today().insert(6, "-").insert(4, "-")) +
-                L" --output \"" + folder.Path() + L"out.jsonl\"");
+    std::wstring from = day;
+    Json exported = RunJson(L"export tsc --from " + from.insert(6, L"-").insert(4, L"-") + L" --output \"" +
+                            folder.Path() + L"out.jsonl\"");
     EXPECT_EQ(8, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
+    // Each id names the byte offset of the line its record was read from, whatever damage came before.
+    for (const Json& record : ParseJsonLines(ReadText(folder.Path() + L"out.jsonl")))
+    {
+        const std::string id = record.at("id"), text = record.at("szText1");
+        const size_t at = std::stoul(id.substr(id.find('-', 4) + 1)) / 2 - 1; // in characters, after the mark
+        EXPECT_EQ(day + L"|", body.substr(at, 9)) << id;
+        EXPECT_EQ(L"|" + NqHost::Text::FromUtf8(text) + L"|", body.substr(at + 15, text.size() + 2)) << id;
+    }
 
     NqHostRun tail = Run(L"tail tsc --lines 10 --for 1");
     EXPECT_TRUE(tail.Says("nqhost: 8 damaged lines skipped in " + Utf8(sandbox.LogFolder() + day + L".PTG")))

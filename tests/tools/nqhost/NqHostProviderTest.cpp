@@ -27,14 +27,6 @@ TEST_F(NqHostProvider, PathRecentAndDeleteFollowWhatWasStored)
     EXPECT_EQ(Utf8(file), deleted.at("removed").at(0).at("path"));
 }
 
-TEST_F(NqHostProvider, ServiceStartHandsTheManagerItsArgumentsAndRuns)
-{
-    Json doc = RunJson(L"service start");
-    EXPECT_EQ(2, doc.at("values").at("state"));
-    const std::string call = doc.at("hostCalls").at(0).at("call");
-    EXPECT_NE(std::string::npos, call.find(", 4, 64, 0, 0x0)")) << call;
-}
-
 TEST_F(NqHostProvider, SettingsCommandsStoreWhatTheNextRunShows)
 {
     RunJson(L"config purge --off --days 12");

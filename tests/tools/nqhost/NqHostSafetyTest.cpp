@@ -1,6 +1,7 @@
 // What must never cost the user anything: the demo in an installation of its own, and dry runs that
 // show exactly what the real run then removes.
 #include "Commands.h"
+#include "KvComn_Handle.h"
 #include "NqHostTest.h"
 
 #include <algorithm>
@@ -10,65 +11,49 @@ using namespace NqHostTest;
 
 namespace
 {
-// Every value under the key, by "subkey\name", with its type and bytes.
-void SnapshotKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::vector<BYTE>>& values)
+using Snapshot = std::map<std::wstring, std::vector<BYTE>>;
+
+// Every value under the machine's key, by "subkey\name", with its bytes and type.
+void SnapshotKey(const std::wstring& path, Snapshot& values)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    KvCommon::UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return;
     wchar_t name[512];
     BYTE data[4096];
-    for (DWORD i = 0;; ++i)
+    for (DWORD i = 0, length = 512, size = sizeof(data), type = 0;
+         RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data, &size) == ERROR_SUCCESS;
+         ++i, length = 512, size = sizeof(data))
     {
-        DWORD nameLength = 512, size = sizeof(data), type = 0;
-        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        std::vector<BYTE> bytes(data, data + size);
-        bytes.push_back(static_cast<BYTE>(type));
-        values[path + L"\\" + name] = bytes;
+        values[path + L"\\" + name].assign(data, data + size);
+        values[path + L"\\" + name].push_back(static_cast<BYTE>(type));
     }
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD nameLength = 512;
-        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        SnapshotKey(root, path + L"\\" + name, values);
-    }
-    RegCloseKey(key);
+    for (DWORD i = 0, length = 512;
+         RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 512)
+        SnapshotKey(path + L"\\" + name, values);
 }
 
 // Every file under the folder with its bytes.
-void SnapshotFolder(const std::wstring& folder, std::map<std::wstring, std::vector<BYTE>>& files)
+void SnapshotFolder(const std::wstring& folder, Snapshot& files)
 {
-    for (const std::wstring& name : TestSupport::ListFiles(folder))
-        files[folder + name] = TestSupport::ReadFileBytes(folder + name);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != L'.')
+    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[folder + data.cFileName] = TestSupport::ReadFileBytes(folder + data.cFileName);
+        else if (data.cFileName[0] != L'.')
             SnapshotFolder(folder + data.cFileName + L"\\", files);
-    while (FindNextFileW(find, &data));
-    FindClose(find);
-}
-
-std::wstring DayArg(const SYSTEMTIME& day)
-{
-    std::wstring text = TestSupport::DateText(day);
-    return text.insert(6, L"-").insert(4, L"-");
 }
 
 SYSTEMTIME DaysAgo(int days)
 {
-    SYSTEMTIME today = TestSupport::Today(), result{};
-    FILETIME time;
-    SystemTimeToFileTime(&today, &time);
-    ULONGLONG value = (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    value -= static_cast<ULONGLONG>(days) * 864000000000ULL;
-    time = {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-    FileTimeToSystemTime(&time, &result);
-    return result;
+    SYSTEMTIME day = TestSupport::Today();
+    ULARGE_INTEGER time;
+    SystemTimeToFileTime(&day, reinterpret_cast<FILETIME*>(&time));
+    time.QuadPart -= days * 864000000000ULL;
+    FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&time), &day);
+    return day;
 }
 
 std::vector<std::string> Paths(const Json& table)
@@ -94,8 +79,8 @@ TEST_F(NqHostSafety, DemoLeavesEverySettingFileAndTheRecentThreatAsTheyWere)
     WriteDayFile(L"01112020_bsqNorquill.log", L"old trace\r\n");
     ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey, L"LogFolder",
                                           sandbox.LogFolder()));
-    std::map<std::wstring, std::vector<BYTE>> registryBefore, filesBefore, registryAfter, filesAfter;
-    SnapshotKey(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor", registryBefore);
+    Snapshot registryBefore, filesBefore, registryAfter, filesAfter;
+    SnapshotKey(L"Software\\Kelvanor", registryBefore);
     SnapshotFolder(sandbox.InstalledFolder(), filesBefore);
 
     Json doc = RunJson(L"demo");
@@ -115,7 +100,7 @@ TEST_F(NqHostSafety, DemoLeavesEverySettingFileAndTheRecentThreatAsTheyWere)
     }
     EXPECT_EQ("virus spyware vulnerability tsc update history url privacy phishing change ", kinds);
 
-    SnapshotKey(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor", registryAfter);
+    SnapshotKey(L"Software\\Kelvanor", registryAfter);
     SnapshotFolder(sandbox.InstalledFolder(), filesAfter);
     EXPECT_TRUE(registryBefore == registryAfter);
     EXPECT_TRUE(filesBefore == filesAfter);
@@ -147,12 +132,14 @@ TEST_F(NqHostSafety, DryRunsListExactlyWhatTheRealRunsThenRemove)
     ASSERT_TRUE(
         TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, TestSupport::kEventLogKey, L"DebugLogPurgeFre", 25));
 
-    const std::wstring commands[] = {L"delete tsc " + DayArg(DaysAgo(10)), L"purge events", L"purge debug"};
+    std::wstring tenDaysAgo = TestSupport::DateText(DaysAgo(10));
+    const std::wstring commands[] = {L"delete tsc " + tenDaysAgo.insert(6, L"-").insert(4, L"-"),
+                                     L"purge events", L"purge debug"};
     const size_t expectedCounts[] = {21, 2 * 11, 2 * 6};
     for (size_t i = 0; i < 3; ++i)
     {
         SCOPED_TRACE(Utf8(commands[i]));
-        std::map<std::wstring, std::vector<BYTE>> before, after;
+        Snapshot before, after;
         SnapshotFolder(sandbox.InstalledFolder(), before);
         SnapshotFolder(traceFolder.Path(), before);
         Json dry = RunJson(commands[i] + L" --dry-run");
