@@ -131,19 +131,10 @@ TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLine
     }
 }
 
-TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
-{
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
-    const TscLogQuery query = ReadNow<CTscLog>();
-    ASSERT_EQ(2u, query.records.size());
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
-    EXPECT_STREQ(L"one", query.records[0].szText1);
-    EXPECT_STREQ(L"two", query.records[1].szText1);
-}
-
+// A file without a mark is read from its first byte.
 TEST_F(LogReadTest, ReaderBesideAWriterInTheMiddleOfItsAppendTakesTheWholeLinesThereAre)
 {
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n");
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
     KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
     KvCommon::AccessControl::SecurityAttributes attributes;
     ASSERT_TRUE(writer.Open(attributes));
@@ -151,6 +142,8 @@ TEST_F(LogReadTest, ReaderBesideAWriterInTheMiddleOfItsAppendTakesTheWholeLinesT
     ASSERT_TRUE(writer.Write(L"20260304|090807|thr", 19 * sizeof(wchar_t)));
     const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(2u, query.records.size());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
+    EXPECT_STREQ(L"one", query.records[0].szText1);
     EXPECT_STREQ(L"two", query.records[1].szText1);
 }
 

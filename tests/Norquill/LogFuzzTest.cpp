@@ -49,7 +49,8 @@ private:
     wchar_t Character()
     {
         static const wchar_t kOdd[] = {L'|', L'\r', L'\n', L'\0', L'\xFEFF', L'\xD800', L'-', L' ', L'a'};
-        return Chance(2) ? kOdd[Pick(0, 8)] : static_cast<wchar_t>(Pick(1, 0xFFFF));
+        // No U+FFFF: fgetws takes it for the end (LogReadTest pins the reader's way with it).
+        return Chance(2) ? kOdd[Pick(0, 8)] : static_cast<wchar_t>(Pick(1, 0xFFFE));
     }
 
     void AppendLine(std::wstring& text)
@@ -144,17 +145,7 @@ TEST_F(LogFuzzTest, DamagedDayFilesAreCutLikeFgetwsAndNeverFailAnyKind)
         ASSERT_TRUE(TestSupport::WriteFileBytes(file, bytes));
         if (i % 5 == 0)
         {
-            // U+FFFF is a character to the reader where fgetws takes it for the end: fgetws reads a copy
-            // that holds another character in its place.
-            std::vector<BYTE> same = bytes;
-            for (size_t b = 0; b + 1 < same.size(); b += 2)
-                if (same[b] == 0xFF && same[b + 1] == 0xFF)
-                    same[b] = 0xFE;
-            ASSERT_TRUE(TestSupport::WriteFileBytes(file + L".fgetws", same));
-            Pieces pieces = Cut(file, false);
-            for (std::wstring& piece : pieces)
-                std::replace(piece.begin(), piece.end(), L'\xFFFF', L'\xFFFE');
-            ASSERT_EQ(Cut(file + L".fgetws", true), pieces);
+            ASSERT_EQ(Cut(file, true), Cut(file, false));
         }
         size_t newlines = 0;
         for (size_t b = 2; b + 1 < bytes.size(); b += 2)

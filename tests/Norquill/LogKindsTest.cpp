@@ -179,29 +179,3 @@ TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
     for (const auto& c : cases)
         EXPECT_EQ(Fields(c.out), Reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
 }
-
-TEST_F(LogKindsTest, TextsEndAtTheirNullAndTheRecordAndTheNextReadBack)
-{
-    const std::wstring cut(L"be\0hind", 7);
-    const auto urls =
-        StoreAndRead<CUrlFilterLog>({UrlFilterLogRecord{1, 0x1A, cut, 2, L"t2", {}, 0, 0, {}, {}},
-                                     UrlFilterLogRecord{1, 0x1A, L"next", 2, L"t2", {}, 0, 0, {}, {}}});
-    ASSERT_EQ(2u, urls.size());
-    EXPECT_EQ(L"be", urls[0].tsText1);
-    EXPECT_EQ(L"t2", urls[0].tsText2);
-    EXPECT_EQ(L"next", urls[1].tsText1);
-
-    PvyLogRecord privacy = Privacy(2);
-    privacy.tsText6 = cut;
-    const auto privacies = StoreAndRead<CPvyLog>({privacy, Privacy(3)});
-    ASSERT_EQ(2u, privacies.size());
-    EXPECT_EQ(L"be", privacies[0].tsText6);
-    EXPECT_EQ(L"t4", privacies[1].tsText4);
-
-    const auto phish = StoreAndRead<CPhishAlertLog>({PhishAlertLogRecord{1, 3, 0, L"t1", cut, L"t3", {}},
-                                                     PhishAlertLogRecord{2, 3, 0, L"next", L"", L"", {}}});
-    ASSERT_EQ(2u, phish.size());
-    EXPECT_EQ(L"be", phish[0].tsText2);
-    EXPECT_EQ(L"t3", phish[0].tsText3);
-    EXPECT_EQ(L"next", phish[1].tsText1);
-}

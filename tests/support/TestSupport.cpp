@@ -108,15 +108,10 @@ bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
     return file.write(static_cast<const char*>(data), size) && file.flush();
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
-{
-    return WriteFileBytes(path, bytes.data(), bytes.size());
-}
-
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text)
 {
     CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    return WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
+    return WriteFileBytes(path, text);
 }
 
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
