@@ -125,25 +125,14 @@ TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLine
         const VirusLogRecord& r = query.records[3 + i];
         ASSERT_EQ(L"Threat." + std::to_wstring(i), r.szThreatName) << i;
         ASSERT_EQ(L"C:\\f" + std::to_wstring(i), r.szFilePath) << i;
-        ASSERT_EQ(42, r.dwNumber) << i;
         ASSERT_EQ(i, r.nValue4) << i;
-        ASSERT_EQ(2026, r.stTime.wYear) << i;
     }
 }
 
-TEST_F(LogReadTest, FileWithoutAMarkIsReadFromItsFirstByte)
-{
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
-    const TscLogQuery query = ReadNow<CTscLog>();
-    ASSERT_EQ(2u, query.records.size());
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
-    EXPECT_STREQ(L"one", query.records[0].szText1);
-    EXPECT_STREQ(L"two", query.records[1].szText1);
-}
-
+// A file without a mark is read from its first byte.
 TEST_F(LogReadTest, ReaderBesideAWriterInTheMiddleOfItsAppendTakesTheWholeLinesThereAre)
 {
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n");
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
     KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
     KvCommon::AccessControl::SecurityAttributes attributes;
     ASSERT_TRUE(writer.Open(attributes));
@@ -151,6 +140,8 @@ TEST_F(LogReadTest, ReaderBesideAWriterInTheMiddleOfItsAppendTakesTheWholeLinesT
     ASSERT_TRUE(writer.Write(L"20260304|090807|thr", 19 * sizeof(wchar_t)));
     const TscLogQuery query = ReadNow<CTscLog>();
     ASSERT_EQ(2u, query.records.size());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
+    EXPECT_STREQ(L"one", query.records[0].szText1);
     EXPECT_STREQ(L"two", query.records[1].szText1);
 }
 
@@ -205,31 +196,18 @@ TEST_F(LogWriteTest, FirstEventMakesTheSealsFolderEmptyWhileSealingIsOff)
     EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
 }
 
-TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysFile)
+// The new day's file is there, empty, as a crash may leave it: it still gets the mark, the day its stamp.
+TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileWithTheMarkAndStamp)
 {
     s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
     s_nextClock = {2026, 3, 4, 5, 0, 0, 0, 0};
+    ASSERT_TRUE(TestSupport::WriteUtf16File(DayFile(L"PTG", s_nextClock), L""));
     TscLogRecord record{L"late", 1, {}};
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
     EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
     EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
               TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
     EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
-}
-
-TEST_F(LogWriteTest, ExistingEmptyFileGetsTheMarkAndStampAndItsFirstEventReadsBackWhole)
-{
-    WriteDay(L"PTG", L"", false);
-    TscLogRecord record{L"abc", 1, {}};
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
-    EXPECT_EQ(std::wstring(L"\xFEFF") + kPrefix + L"abc|1\r\n", TestSupport::ReadUtf16File(DayFile(L"PTG")));
-    EXPECT_EQ(Bytes(kNow), Stamp(L"TSCLastDate"));
-
-    const TscLogQuery query = ReadNow<CTscLog>();
-    ASSERT_EQ(1u, query.records.size());
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
-    EXPECT_STREQ(L"abc", query.records[0].szText1);
-    EXPECT_EQ(1, query.records[0].nValue1);
 }
 
 namespace
@@ -288,8 +266,8 @@ TEST_F(LogWriteTest, FailedOrShortAppendLeavesTheFileAsItWasAndTheNextEventWhole
               TestSupport::ReadUtf16File(DayFile(L"PTG")));
 }
 
-// Two events stored after each damaged end: the lines before the damage and both events read back, and the
-// file is the damage, one repair (the half unit completed, CR LF) and the two lines.
+// Two events stored after each damaged end: the file is the damage, one repair (the half unit completed,
+// CR LF) and the two lines, which DayAppendTest shows the reader takes.
 TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
 {
     ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
@@ -313,11 +291,6 @@ TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
         ASSERT_TRUE(TestSupport::WriteFileBytes(DayFile(L"PTG"), damaged));
         for (TscLogRecord record : {second, first})
             ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
-        const TscLogQuery query = ReadNow<CTscLog>();
-        ASSERT_GE(query.records.size(), 3u);
-        EXPECT_STREQ(L"first", query.records[0].szText1);
-        EXPECT_STREQ(L"second", query.records[query.records.size() - 2].szText1);
-        EXPECT_STREQ(L"first", query.records.back().szText1);
         std::vector<BYTE> expected = damaged;
         if (expected.size() % 2)
             expected.push_back(0);

@@ -1,19 +1,8 @@
 // What the end-to-end lines leave open: layout branches, number cuts, reading's conversions and copy limits.
 #include "LogFileTest.h"
 
-#include "AuLog.h"
 #include "EventLogKey.h"
-#include "HisCleanLog.h"
-#include "PhishAlertLog.h"
-#include "PvyLog.h"
-#include "SpyLog.h"
-#include "SusChangeLog.h"
-#include "TscLog.h"
-#include "UrlFilterLog.h"
-#include "VaLog.h"
-#include "VirusLog.h"
-
-#include <memory>
+#include "KindTexts.h"
 
 using namespace SrvFrwk::EventLog;
 
@@ -30,22 +19,19 @@ template <class TLog, class TRecord> std::wstring Line(TRecord record)
 }
 
 // A line read into the kind's record and written again: every conversion of the reading shows.
-template <class TRecord> std::wstring RereadAs(ULONG subType, const std::wstring& fields)
+std::wstring Reread(const wchar_t* kind, const std::wstring& fields)
 {
-    LogQueryData<TRecord> query;
-    std::unique_ptr<CLogBase> log(CreateLogObject(subType));
-    EXPECT_EQ(SrvFrwk::RESULT_SUCCESS, log->PutRecode(&query, LogFileTest::kPrefix + fields));
-    return query.records.size() == 1 ? log->MakeRecode(&query.records[0]) : L"<no record>";
-}
-
-std::wstring Reread(ULONG subType, const std::wstring& fields)
-{
-    static std::wstring (*const kKinds[])(ULONG, const std::wstring&) = {
-        RereadAs<VirusLogRecord>,     RereadAs<SpyLogRecord>, RereadAs<VaLogRecord>,
-        RereadAs<TscLogRecord>,       RereadAs<AuLogRecord>,  RereadAs<HisCleanLogRecord>,
-        RereadAs<UrlFilterLogRecord>, RereadAs<PvyLogRecord>, RereadAs<PhishAlertLogRecord>,
-        RereadAs<SpyLogRecord>};
-    return kKinds[subType - 1](subType, fields);
+    std::wstring line = L"<no record>";
+    KindTexts::ForEachKindsTexts(
+        [&](auto log, const wchar_t* extension, auto make, auto)
+        {
+            LogQueryData<decltype(make(KindTexts::TextSource()))> query;
+            if (wcscmp(kind, extension) == 0 &&
+                log.PutRecode(&query, LogFileTest::kPrefix + fields) == SrvFrwk::RESULT_SUCCESS &&
+                query.records.size() == 1)
+                line = log.MakeRecode(&query.records[0]);
+        });
+    return line;
 }
 
 VirusLogRecord Virus(const wchar_t* name, const wchar_t* path, const wchar_t* detail)
@@ -152,56 +138,30 @@ TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
     const std::wstring t500 = X(500) + L"|";
     const struct
     {
-        ULONG subType;
+        const wchar_t* kind;
         std::wstring in, out;
     } cases[] = {
         // Number read as hex, code not kept, _wtoi clamps.
-        {1,
+        {L"VLG",
          L"00000012|0000001a|2|1|" + X(200, L'N') + L"|" + X(300, L'P') + L"|1|-2|2147483647|99999999999|" +
              X(300),
          L"00000018|00000000|2|1|" + X(126, L'N') + L"|" + X(258, L'P') + L"|1|-2|2147483647|2147483647"},
         // Indexes up to eleven only.
-        {2, L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
+        {L"SPG", L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
          L"0x00000000|-33|" + X(259) + L"|" + X(259) + L"|" + X(387) + L"||" + X(259) + L"|-1|" + X(259) +
              L"|11|0|"},
         // The copy keeps 2046 characters; written again, the text gives way to the reader's line limit.
-        {3, X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(1992)},
-        {4, X(127) + L"|-3", X(126) + L"|-3"},
-        {5, L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
+        {L"VAG", X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(1992)},
+        {L"PTG", X(127) + L"|-3", X(126) + L"|-3"},
+        {L"UPG", L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
         // The kind read from the line decides where the amount goes.
-        {6, L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
-        {6, L"", L"0|0|0"},
-        {7, L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
-        {8, L"5|1|t1|2|t6|t5", L"5|1|t1|2||"},
+        {L"HCG", L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
+        {L"HCG", L"", L"0|0|0"},
+        {L"ULG", L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
+        {L"PPG", L"5|1|t1|2|t6|t5", L"5|1|t1|2||"},
         // Suspicious changes are read at the spyware indexes.
-        {10, L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5", L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
+        {L"SCG", L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5", L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Fields(c.out), Reread(c.subType, c.in)) << c.subType << " " << c.in.substr(0, 40).c_str();
-}
-
-TEST_F(LogKindsTest, TextsEndAtTheirNullAndTheRecordAndTheNextReadBack)
-{
-    const std::wstring cut(L"be\0hind", 7);
-    const auto urls =
-        StoreAndRead<CUrlFilterLog>({UrlFilterLogRecord{1, 0x1A, cut, 2, L"t2", {}, 0, 0, {}, {}},
-                                     UrlFilterLogRecord{1, 0x1A, L"next", 2, L"t2", {}, 0, 0, {}, {}}});
-    ASSERT_EQ(2u, urls.size());
-    EXPECT_EQ(L"be", urls[0].tsText1);
-    EXPECT_EQ(L"t2", urls[0].tsText2);
-    EXPECT_EQ(L"next", urls[1].tsText1);
-
-    PvyLogRecord privacy = Privacy(2);
-    privacy.tsText6 = cut;
-    const auto privacies = StoreAndRead<CPvyLog>({privacy, Privacy(3)});
-    ASSERT_EQ(2u, privacies.size());
-    EXPECT_EQ(L"be", privacies[0].tsText6);
-    EXPECT_EQ(L"t4", privacies[1].tsText4);
-
-    const auto phish = StoreAndRead<CPhishAlertLog>({PhishAlertLogRecord{1, 3, 0, L"t1", cut, L"t3", {}},
-                                                     PhishAlertLogRecord{2, 3, 0, L"next", L"", L"", {}}});
-    ASSERT_EQ(2u, phish.size());
-    EXPECT_EQ(L"be", phish[0].tsText2);
-    EXPECT_EQ(L"t3", phish[0].tsText3);
-    EXPECT_EQ(L"next", phish[1].tsText1);
+        EXPECT_EQ(Fields(c.out), Reread(c.kind, c.in)) << c.kind << " " << c.in.substr(0, 40).c_str();
 }

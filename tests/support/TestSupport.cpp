@@ -75,6 +75,20 @@ bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, 
     return RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data, size) == ERROR_SUCCESS;
 }
 
+// Handle values are small multiples of four here; a test process holds far fewer than this.
+template <class Keep> std::vector<HANDLE> ScanHandles(Keep keep)
+{
+    std::vector<HANDLE> found;
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
+    {
+        HANDLE h = reinterpret_cast<HANDLE>(value);
+        DWORD flags = 0;
+        if (GetHandleInformation(h, &flags) && keep(h, flags))
+            found.push_back(h);
+    }
+    return found;
+}
+
 // Returns at once unless local midnight is less than the margin away; then waits until the new day.
 void WaitOutMidnight(DWORD marginSeconds = 180)
 {
@@ -108,15 +122,10 @@ bool WriteFileBytes(const std::wstring& path, const void* data, size_t size)
     return file.write(static_cast<const char*>(data), size) && file.flush();
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes)
-{
-    return WriteFileBytes(path, bytes.data(), bytes.size());
-}
-
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text)
 {
     CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    return WriteFileBytes(path, text.data(), text.size() * sizeof(wchar_t));
+    return WriteFileBytes(path, text);
 }
 
 std::vector<BYTE> ReadFileBytes(const std::wstring& path)
@@ -137,28 +146,6 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-namespace
-{
-// Handle values are small multiples of four here; a test process holds far fewer than this.
-template <class Keep> std::vector<HANDLE> ScanHandles(Keep keep)
-{
-    std::vector<HANDLE> found;
-    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
-    {
-        HANDLE h = reinterpret_cast<HANDLE>(value);
-        DWORD flags = 0;
-        if (GetHandleInformation(h, &flags) && keep(h, flags))
-            found.push_back(h);
-    }
-    return found;
-}
-
-bool Identify(HANDLE h, BY_HANDLE_FILE_INFORMATION& info)
-{
-    return GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info);
-}
-} // namespace
-
 std::vector<HANDLE> HandlesOpenOn(const std::wstring& path)
 {
     BY_HANDLE_FILE_INFORMATION wanted{};
@@ -171,7 +158,8 @@ std::vector<HANDLE> HandlesOpenOn(const std::wstring& path)
         [&](HANDLE h, DWORD)
         {
             BY_HANDLE_FILE_INFORMATION info{};
-            return known && h != probe && Identify(h, info) &&
+            return known && h != probe && GetFileType(h) == FILE_TYPE_DISK &&
+                   GetFileInformationByHandle(h, &info) &&
                    info.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber &&
                    info.nFileIndexHigh == wanted.nFileIndexHigh && info.nFileIndexLow == wanted.nFileIndexLow;
         });

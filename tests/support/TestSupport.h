@@ -26,7 +26,11 @@ private:
 };
 
 bool WriteFileBytes(const std::wstring& path, const void* data, size_t size);
-bool WriteFileBytes(const std::wstring& path, const std::vector<BYTE>& bytes);
+// Any contiguous container's bytes: std::string, std::wstring, std::vector<BYTE>.
+template <class Bytes> bool WriteFileBytes(const std::wstring& path, const Bytes& bytes)
+{
+    return WriteFileBytes(path, bytes.data(), bytes.size() * sizeof(bytes[0]));
+}
 // The text's UTF-16 code units as they are, in a folder made for it when missing.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);

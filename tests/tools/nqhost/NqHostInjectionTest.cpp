@@ -28,19 +28,14 @@ std::string RawControl(const std::string& text)
     }
     return "";
 }
-
-class NqHostInjection : public NqHostFixture
-{
-protected:
-    TestSupport::TempFolder folder;
-};
 } // namespace
+
+using NqHostInjection = NqHostFixture;
 
 TEST_F(NqHostInjection, ControlCharactersReachNoTerminal)
 {
     std::string line = std::string(kHostileEvent) + std::string(197, 'p') + "\"}\n";
-    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"hostile.jsonl", line.data(), line.size()));
-    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"hostile.jsonl\"").exitCode);
+    ASSERT_EQ(0, Run(L"store --jsonl " + InputFile(line)).exitCode);
     NqHostRun query = Run(L"query url");
     EXPECT_EQ("", RawControl(query.output));
     // Escaped as the control characters are, a literal backslash doubled, the path whole off a console.
@@ -66,15 +61,13 @@ TEST_F(NqHostInjection, CsvCellsThatWouldRunAsFormulasAreNeutralisedUnlessRaw)
          {"=HYPERLINK(\\\"http://evil/\\\",\\\"x\\\")", "+1+1", "-2+3", "@SUM(A1)", "\\tx", "\\rx", "ok"})
         lines +=
             std::string(R"({"kind":"url","dwCode":1,"nValue":-5,"tsText2":"c","tsText1":")") + text + "\"}\n";
-    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"cells.jsonl", lines.data(), lines.size()));
-    ASSERT_EQ(0, Run(L"store --jsonl \"" + folder.Path() + L"cells.jsonl\"").exitCode);
+    ASSERT_EQ(0, Run(L"store --jsonl " + InputFile(lines)).exitCode);
 
     auto cells = [&](const std::wstring& extra)
     {
         EXPECT_EQ(
-            0, Run(L"export url --format csv --output \"" + folder.Path() + L"out.csv\"" + extra).exitCode);
-        const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(folder.Path() + L"out.csv");
-        return std::string(bytes.begin(), bytes.end());
+            0, Run(L"export url --format csv --output \"" + inputs.Path() + L"out.csv\"" + extra).exitCode);
+        return ReadText(inputs.Path() + L"out.csv");
     };
     const std::string safe = cells(L"");
     for (const char* cell : {",\"'=HYPERLINK(\"\"http://evil/\"\",\"\"x\"\")\",", ",\"'+1+1\",",

@@ -49,27 +49,6 @@ const StoreCase kCases[] = {
     {(std::string(R"("kind":"update","nValue1":1,"szText2":"e","szText1":")") + k31 + "\""), {"szText1"}},
 };
 
-// Makes a file standard input of the programs started meanwhile.
-class StdinFrom
-{
-public:
-    explicit StdinFrom(const std::wstring& path) : m_saved(GetStdHandle(STD_INPUT_HANDLE))
-    {
-        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-        m_file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING, 0, nullptr);
-        SetStdHandle(STD_INPUT_HANDLE, m_file);
-    }
-    ~StdinFrom()
-    {
-        SetStdHandle(STD_INPUT_HANDLE, m_saved);
-        CloseHandle(m_file);
-    }
-
-private:
-    HANDLE m_saved;
-    HANDLE m_file;
-};
-
 bool SameValue(const Json& given, const Json& back)
 {
     if (given.is_string() && back.is_number_integer())
@@ -82,12 +61,10 @@ using NqHostStore = NqHostFixture;
 
 TEST_F(NqHostStore, EachFieldWarnsExactlyWhenTheDayFileDoesNotGiveItBack)
 {
-    TestSupport::TempFolder folder;
     std::string lines;
     for (const StoreCase& c : kCases)
         lines += "{" + c.event + "}\n";
-    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"events.jsonl", lines.data(), lines.size()));
-    Json doc = RunJson(L"store --jsonl \"" + folder.Path() + L"events.jsonl\"");
+    Json doc = RunJson(L"store --jsonl " + InputFile(lines));
     ASSERT_EQ(static_cast<long long>(std::size(kCases)), doc.at("values").at("stored").get<long long>());
     std::map<size_t, std::set<std::string>> warned;
     for (const Json& warning : doc.value("warnings", Json::array()))
@@ -123,22 +100,16 @@ TEST_F(NqHostStore, EachFieldWarnsExactlyWhenTheDayFileDoesNotGiveItBack)
     }
 }
 
-TEST_F(NqHostStore, LineTooLongForTheReaderIsSaidAndComesBackShortened)
+// LogLineTest shows how the line is shortened.
+TEST_F(NqHostStore, LineTooLongForTheReaderIsSaid)
 {
-    const std::wstring address = L"http://x/" + std::wstring(2100, L'a');
-    NqHostRun store = Run(L"store url dwCode=1 tsText2=c tsText1=" + address);
+    NqHostRun store = Run(L"store url dwCode=1 tsText2=c tsText1=http://x/" + std::wstring(2100, L'a'));
     EXPECT_EQ(0, store.exitCode) << store.output;
     EXPECT_TRUE(store.Says("the line would be about 2")) << store.output;
-    const Json records = RunJson(L"query url").at("records");
-    ASSERT_EQ(1u, records.size());
-    const std::string back = records[0].at("tsText1");
-    EXPECT_LT(back.size(), address.size());
-    EXPECT_EQ(0u, Utf8(address).rfind(back.substr(0, 100), 0)) << "shortened from its end";
 }
 
 TEST_F(NqHostStore, ThousandMixedEventsFromStandardInputStoreAroundOneMalformedLine)
 {
-    TestSupport::TempFolder folder;
     std::string lines;
     for (int i = 1; i <= 1001; ++i)
         if (i == 500)
@@ -148,19 +119,16 @@ TEST_F(NqHostStore, ThousandMixedEventsFromStandardInputStoreAroundOneMalformedL
                      "\",\"nValue1\":" + std::to_string(i) + "}\r\n";
         else
             lines += "{\"kind\":\"virus\",\"szThreatName\":\"T" + std::to_string(i) + "\",\"dwNumber\":1}\n";
-    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"in.jsonl", lines.data(), lines.size()));
-    NqHostRun run;
-    {
-        StdinFrom input(folder.Path() + L"in.jsonl");
-        run = Run(L"store --jsonl -");
-    }
+    InputFile(lines);
+    const NqHostRun run =
+        RunShell("$WINE \"$NQHOST\" store --jsonl - <'" + UnixPath(inputs.Path() + L"in.jsonl") + "'");
     EXPECT_EQ(1, run.exitCode) << run.output;
     EXPECT_TRUE(run.Says("line 500: not valid JSON at byte 29: ")) << run.output;
     EXPECT_TRUE(run.Says("stored: 1000")) << run.output;
     // What a PowerShell 5.1 redirect writes: UTF-16 with its mark, refused whole with the fix.
     const std::wstring wide = L"\xFEFF{\"kind\":\"tsc\",\"szText1\":\"w\"}\r\n";
-    ASSERT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"utf16.jsonl", wide.data(), wide.size() * 2));
-    NqHostRun utf16 = Run(L"store --jsonl \"" + folder.Path() + L"utf16.jsonl\"");
+    ASSERT_TRUE(TestSupport::WriteFileBytes(inputs.Path() + L"utf16.jsonl", wide));
+    NqHostRun utf16 = Run(L"store --jsonl \"" + inputs.Path() + L"utf16.jsonl\"");
     EXPECT_EQ(1, utf16.exitCode) << utf16.output;
     EXPECT_TRUE(utf16.Says("begins with a UTF-16 byte-order mark: JSON Lines are UTF-8")) << utf16.output;
     EXPECT_EQ(501u, RunJson(L"query tsc").at("records").size());

@@ -92,7 +92,7 @@ protected:
                                    UnixPath(folder.Path() + L"run.rc.new") + "'\nmv '" +
                                    UnixPath(folder.Path() + L"run.rc.new") + "' '" +
                                    UnixPath(folder.Path() + L"run.rc") + "'\n";
-        EXPECT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"run.sh", script.data(), script.size()));
+        EXPECT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"run.sh", script));
         TestSupport::ChildProcess shell(
             L"Z:\\bin\\sh \"" + NqHost::Text::FromUtf8(UnixPath(folder.Path() + L"run.sh")) + L"\"", false);
         NqHostRun run;
@@ -109,6 +109,14 @@ protected:
         ASSERT_TRUE(TestSupport::WriteUtf16File(sandbox.LogFolder() + name, (mark ? L"\xFEFF" : L"") + body));
     }
 
+    // The text in a file of the test's own, its name quoted for a command line.
+    std::wstring InputFile(const std::string& text, const std::wstring& name = L"in.jsonl") const
+    {
+        EXPECT_TRUE(TestSupport::WriteFileBytes(inputs.Path() + name, text));
+        return L"\"" + inputs.Path() + name + L"\"";
+    }
+
     TestSupport::EventLogSandbox sandbox;
+    TestSupport::TempFolder inputs;
 };
 } // namespace NqHostTest
