@@ -122,33 +122,6 @@ public: // the tampering table reaches in
     const TestSupport::EventLogSandbox* box = nullptr;
 };
 
-// Every value under the key and its subkeys, as bytes one after the other.
-std::string RegistryBytes(HKEY root, const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return {};
-    std::string all;
-    wchar_t name[256];
-    BYTE data[4096];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD nameChars = 256, size = sizeof(data);
-        if (RegEnumValueW(key, i, name, &nameChars, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
-            break;
-        all.append(reinterpret_cast<char*>(data), size);
-    }
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD nameChars = 256;
-        if (RegEnumKeyExW(key, i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        all += RegistryBytes(key, name);
-    }
-    RegCloseKey(key);
-    return all;
-}
-
 TEST_F(NqHostSeal, UntouchedInstallationVerifiesAndTheKeyIsNowhereOnTheMachine)
 {
     SealAndStore(3);
@@ -181,32 +154,16 @@ TEST_F(NqHostSeal, UntouchedInstallationVerifiesAndTheKeyIsNowhereOnTheMachine)
     std::string raw;
     for (size_t i = 0; i < 64; i += 2)
         raw += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    std::function<void(const std::wstring&)> scan = [&](const std::wstring& folder)
-    {
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-        ASSERT_NE(INVALID_HANDLE_VALUE, find);
-        do
-        {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                scan(folder + name + L"\\");
-            else
-            {
-                const std::string bytes = ReadText(folder + name);
-                EXPECT_EQ(std::string::npos, bytes.find(raw)) << Utf8(folder + name);
-                EXPECT_EQ(std::string::npos, bytes.find(hex)) << Utf8(folder + name);
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    };
-    scan(sandbox.InstalledFolder());
-    const std::string registry = RegistryBytes(HKEY_LOCAL_MACHINE, L"Software\\Kelvanor");
-    EXPECT_FALSE(registry.empty());
-    EXPECT_EQ(std::string::npos, registry.find(raw));
-    EXPECT_EQ(std::string::npos, registry.find(NqHost::Text::ToUtf8(NqHost::Text::FromUtf8(hex))));
+    const std::wstring wide = NqHost::Text::FromUtf8(hex);
+    const std::string utf16(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    Snapshot files, values;
+    SnapshotFolder(sandbox.InstalledFolder(), files);
+    SnapshotKey(L"Software\\Kelvanor", values);
+    EXPECT_FALSE(values.empty());
+    files.insert(values.begin(), values.end());
+    for (const auto& [name, bytes] : files)
+        for (const std::string& form : {raw, hex, utf16})
+            EXPECT_EQ(std::string::npos, std::string(bytes.begin(), bytes.end()).find(form)) << Utf8(name);
 
     // A second init needs --force; the new chain verifies on, and so does the old one up to it.
     TestSupport::TempFolder other;

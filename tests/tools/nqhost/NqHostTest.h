@@ -1,5 +1,6 @@
 #pragma once
 // Runs nqhost.exe (beside the test binary) on the real Norquill.dll, the event log in a fresh folder.
+#include "KvComn_Handle.h"
 #include "TestSupport.h"
 #include "Text.h"
 
@@ -7,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,41 @@ using Json = nlohmann::json;
 inline std::string Utf8(const std::wstring& text)
 {
     return NqHost::Text::ToUtf8(text);
+}
+
+using Snapshot = std::map<std::wstring, std::vector<BYTE>>;
+
+// Every value under the machine's key, by "subkey\name", with its bytes and type.
+inline void SnapshotKey(const std::wstring& path, Snapshot& values)
+{
+    KvCommon::UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    wchar_t name[512];
+    BYTE data[4096];
+    for (DWORD i = 0, length = 512, size = sizeof(data), type = 0;
+         RegEnumValueW(key.get(), i, name, &length, nullptr, &type, data, &size) == ERROR_SUCCESS;
+         ++i, length = 512, size = sizeof(data))
+    {
+        values[path + L"\\" + name].assign(data, data + size);
+        values[path + L"\\" + name].push_back(static_cast<BYTE>(type));
+    }
+    for (DWORD i = 0, length = 512;
+         RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 512)
+        SnapshotKey(path + L"\\" + name, values);
+}
+
+// Every file under the folder with its bytes.
+inline void SnapshotFolder(const std::wstring& folder, Snapshot& files)
+{
+    WIN32_FIND_DATAW data;
+    KvCommon::UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[folder + data.cFileName] = TestSupport::ReadFileBytes(folder + data.cFileName);
+        else if (data.cFileName[0] != L'.')
+            SnapshotFolder(folder + data.cFileName + L"\\", files);
 }
 
 inline std::string ReadText(const std::wstring& path)
