@@ -47,12 +47,14 @@ struct State
     __m128i abef, cdgh;
 };
 
+alignas(16) const uint32_t kStart[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
 NQ_SHA_TARGET State Start()
 {
-    const __m128i dcba = _mm_set_epi32(0xa54ff53a, 0x3c6ef372, 0xbb67ae85, 0x6a09e667);
-    const __m128i hgfe = _mm_set_epi32(0x5be0cd19, 0x1f83d9ab, 0x9b05688c, 0x510e527f);
-    const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
-    const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
+    const __m128i cdab = _mm_shuffle_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(kStart)), 0xB1);
+    const __m128i efgh =
+        _mm_shuffle_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(kStart + 4)), 0x1B);
     return {_mm_alignr_epi8(cdab, efgh, 8), _mm_blend_epi16(efgh, cdab, 0xF0)};
 }
 
