@@ -8,8 +8,8 @@ const LogKindInfo kAuLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrwk
 
 void CAuLog::MakeLine(const AuLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Field(FormatNumber(L"%d", r.nValue1)).Field(FormatNumber(L"%d", r.nValue2));
-    line.Field(FormatNumber(L"%d", r.nValue3)).Field(FormatNumber(L"%d", r.nValue4));
+    line.Field(LineFields::FormatNumber(L"%d", r.nValue1)).Field(LineFields::FormatNumber(L"%d", r.nValue2));
+    line.Field(LineFields::FormatNumber(L"%d", r.nValue3)).Field(LineFields::FormatNumber(L"%d", r.nValue4));
     line.Text(r.szText1).Text(r.szText2);
 }
 
@@ -30,10 +30,10 @@ void CAuLog::PutKindField(ULONG index, const wchar_t* text, AuLogRecord& r)
         r.nValue4 = _wtoi(text);
         break;
     case 6:
-        CopyText(r.szText1, 31, text);
+        LineFields::CopyText(r.szText1, 31, text);
         break;
     case 7:
-        CopyText(r.szText2, 31, text);
+        LineFields::CopyText(r.szText2, 31, text);
         break;
     default:
         break;

@@ -31,8 +31,8 @@ public:
             return 0;
         if (piece[length - 1] != L'\n')
         {
-            m_complete =
-                false; // head of an overlong line, a line cut by a null, or a last line without its end
+            // The head of an overlong line, a line cut by a null, or a last line without its end.
+            m_complete = false;
             return 0;
         }
         if (!m_complete)

@@ -14,7 +14,7 @@ public:
     static void PutTime(ULONG index, const wchar_t* text, SYSTEMTIME& time);
 
     // A number formatted and cut to limit characters, as a fixed buffer would cut it.
-    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit);
+    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31);
     // Copies text into dest, cut to limit - 1 characters and terminated.
     static void CopyText(wchar_t* dest, size_t limit, const wchar_t* text);
     // _wtoi of a field, quicker for a field of plain digits.

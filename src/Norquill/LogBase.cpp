@@ -87,7 +87,7 @@ ULONG CLogBase::WriteDayFile(const LogKindInfo& kind, void* record)
 }
 
 ULONG CLogBase::ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day,
-                            ReserveRecords reserve)
+                            DayRecordRead::ReserveRecords reserve)
 {
     return DayRecordRead::Read(kind, query, day, reserve, m_pageToucher,
                                [this, query](const wchar_t* line, size_t length)

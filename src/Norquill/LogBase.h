@@ -43,36 +43,17 @@ public:
 protected:
     // The shared write flow: MakeRecode, then one append to today's file of the kind.
     ULONG WriteDayFile(const LogKindInfo& kind, void* record);
-    using RecordRoom = DayRecordRead::RecordRoom;
-    using ReserveRecords = DayRecordRead::ReserveRecords;
     // The shared read flow: one reserve for the whole file, then PutRecode for every whole line of the
     // day's file. day null: no query.
-    ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day, ReserveRecords reserve);
-    // Fills m_vecFields from one line; keeps the strings' capacity from line to line. False for a line
-    // without any "|", which no writer makes.
-    bool SplitLine(const std::wstring& line) { return LineFields::Split(line, m_vecFields); }
-    // Fields 0 (YYYYMMDD) and 1 (HHMMSS) into m_stTime; missing digits read as absent.
-    void PutTimeField(ULONG index, const wchar_t* text) { LineFields::PutTime(index, text, m_stTime); }
-
-    // A number formatted and cut to limit characters, as a fixed buffer would cut it.
-    static std::wstring FormatNumber(const wchar_t* format, LONG value, size_t limit = 31)
-    {
-        return LineFields::FormatNumber(format, value, limit);
-    }
-    // Copies text into dest, cut to limit - 1 characters and terminated.
-    static void CopyText(wchar_t* dest, size_t limit, const wchar_t* text)
-    {
-        LineFields::CopyText(dest, limit, text);
-    }
-    // _wtoi of a field, quicker for a field of plain digits.
-    static int ToInt(const wchar_t* text) { return LineFields::ToInt(text); }
+    ULONG ReadDayFile(const LogKindInfo& kind, void* query, const SYSTEMTIME* day,
+                      DayRecordRead::ReserveRecords reserve);
     // A caller's fixed text array, never read past its end.
     template <size_t N> static std::wstring ArrayText(const wchar_t (&text)[N])
     {
         return std::wstring(text, wcsnlen(text, N));
     }
 
-    std::vector<std::wstring> m_vecFields;
+    std::vector<std::wstring> m_vecFields; // one line's fields, their capacity kept from line to line
     SYSTEMTIME m_stTime{};
     // While a day is read: claim each new record's storage from it before writing the record.
     PageToucher* m_pageToucher = nullptr;

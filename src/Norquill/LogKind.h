@@ -47,7 +47,7 @@ public:
 
     ULONG PutRecode(void* _pPropertyData, std::wstring line) override
     {
-        if (!SplitLine(line))
+        if (!LineFields::Split(line, m_vecFields))
             return SrvFrwk::RESULT_SUCCESS; // skipped, not an error: later lines are still read
         if (!_pPropertyData)
         {
@@ -79,13 +79,13 @@ public:
         if (!record || !text)
             return;
         if (index <= 1)
-            PutTimeField(index, text);
+            LineFields::PutTime(index, text, m_stTime);
         else
             PutKindField(index, text, *static_cast<TRecord*>(record));
     }
 
 private:
-    static RecordRoom Reserve(void* query, size_t lines)
+    static DayRecordRead::RecordRoom Reserve(void* query, size_t lines)
     {
         std::vector<TRecord>& records = static_cast<Query*>(query)->records;
         records.reserve(records.size() + lines);

@@ -14,9 +14,9 @@ const LogKindInfo kPhishAlertLogKind =
 
 void CPhishAlertLog::MakeLine(const PhishAlertLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Field(FormatNumber(L"%d", r.nValue1)).Field(FormatNumber(L"%d", r.dwCode));
+    line.Field(LineFields::FormatNumber(L"%d", r.nValue1)).Field(LineFields::FormatNumber(L"%d", r.dwCode));
     if (r.dwCode == kAlternativeCode)
-        line.Field(FormatNumber(L"%d", r.nValue2)).Text(r.tsText1);
+        line.Field(LineFields::FormatNumber(L"%d", r.nValue2)).Text(r.tsText1);
     else
         line.Text(r.tsText2).Text(r.tsText1).Text(r.tsText3);
     line.Field(L"");

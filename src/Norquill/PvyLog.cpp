@@ -16,8 +16,8 @@ const LogKindInfo kPvyLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrw
 
 void CPvyLog::MakeLine(const PvyLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Field(FormatNumber(L"%d", r.dwType)).Field(FormatNumber(L"%d", r.nValue1));
-    line.Text(r.tsText1).Field(FormatNumber(L"%d", r.nValue2));
+    line.Field(LineFields::FormatNumber(L"%d", r.dwType)).Field(LineFields::FormatNumber(L"%d", r.nValue1));
+    line.Text(r.tsText1).Field(LineFields::FormatNumber(L"%d", r.nValue2));
     if (r.dwType == kTypeTwoTexts)
         line.Text(r.tsText2).Text(r.tsText6);
     else if (r.dwType == kTypeText4)

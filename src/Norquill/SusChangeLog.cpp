@@ -35,14 +35,14 @@ const LogKindInfo kSusChangeLogKind =
 
 void CSusChangeLog::MakeLine(const SpyLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    const std::wstring type = FormatNumber(L"%d", r.nType, 15);
-    line.Field(FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10))
-        .Field(FormatNumber(L"%d", r.nValue3, 15));
+    const std::wstring type = LineFields::FormatNumber(L"%d", r.nType, 15);
+    line.Field(LineFields::FormatNumber(L"0x%08x", static_cast<LONG>(r.dwCode), 10))
+        .Field(LineFields::FormatNumber(L"%d", r.nValue3, 15));
     const std::wstring path = ArrayText(r.szPath);
     line.Text(path).Text(r.szText2).Field(type);
     line.Text(Target(r, _wtol(type.c_str()), path, ArrayText(r.szItem))).Field(L"");
-    line.Text(r.szText4).Text(r.szText1).Field(FormatNumber(L"%d", r.nValue1, 15));
-    line.Field(FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15)).Text(r.szText5);
+    line.Text(r.szText4).Text(r.szText1).Field(LineFields::FormatNumber(L"%d", r.nValue1, 15));
+    line.Field(LineFields::FormatNumber(L"%u", static_cast<LONG>(r.dwValue), 15)).Text(r.szText5);
 }
 
 void CSusChangeLog::PutKindField(ULONG index, const wchar_t* text, SpyLogRecord& r)

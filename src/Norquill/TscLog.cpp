@@ -8,7 +8,7 @@ const LogKindInfo kTscLogKind = Norquill::MakeLogKindInfo(KV_SOURCE_FILE, SrvFrw
 
 void CTscLog::MakeLine(const TscLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Text(r.szText1).Field(FormatNumber(L"%d", r.nValue1, 11));
+    line.Text(r.szText1).Field(LineFields::FormatNumber(L"%d", r.nValue1, 11));
 }
 
 void CTscLog::PutKindField(ULONG index, const wchar_t* text, TscLogRecord& r)
@@ -16,7 +16,7 @@ void CTscLog::PutKindField(ULONG index, const wchar_t* text, TscLogRecord& r)
     switch (index)
     {
     case 2:
-        CopyText(r.szText1, 127, text);
+        LineFields::CopyText(r.szText1, 127, text);
         break;
     case 3:
         r.nValue1 = _wtoi(text);

@@ -14,11 +14,12 @@ const LogKindInfo kUrlFilterLogKind =
 
 void CUrlFilterLog::MakeLine(const UrlFilterLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Field(FormatNumber(L"%08d", r.dwNumber)).Field(FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)));
+    line.Field(LineFields::FormatNumber(L"%08d", r.dwNumber))
+        .Field(LineFields::FormatNumber(L"%08x", static_cast<LONG>(r.dwCode)));
     if (r.dwCode == kAlternativeCode)
         line.Text(r.tsText1).Text(r.tsText4).Field(L"").Field(L"");
     else
-        line.Field(FormatNumber(L"%d", r.nValue)).Text(r.tsText1).Text(r.tsText2).Field(L"ER");
+        line.Field(LineFields::FormatNumber(L"%d", r.nValue)).Text(r.tsText1).Text(r.tsText2).Field(L"ER");
 }
 
 void CUrlFilterLog::PutKindField(ULONG index, const wchar_t* text, UrlFilterLogRecord& r)

@@ -9,7 +9,9 @@ const LogKindInfo kVaLogKind =
 
 void CVaLog::MakeLine(const VaLogRecord& r, const SYSTEMTIME&, LogLine& line)
 {
-    line.Text(r.szName).Field(FormatNumber(L"%d", r.nValue1, 7)).Field(FormatNumber(L"%d", r.nValue2, 7));
+    line.Text(r.szName)
+        .Field(LineFields::FormatNumber(L"%d", r.nValue1, 7))
+        .Field(LineFields::FormatNumber(L"%d", r.nValue2, 7));
     line.Text(r.szText1);
 }
 
@@ -18,7 +20,7 @@ void CVaLog::PutKindField(ULONG index, const wchar_t* text, VaLogRecord& r)
     switch (index)
     {
     case 2:
-        CopyText(r.szName, 31, text);
+        LineFields::CopyText(r.szName, 31, text);
         break;
     case 3:
         r.nValue1 = _wtoi(text);
@@ -27,7 +29,7 @@ void CVaLog::PutKindField(ULONG index, const wchar_t* text, VaLogRecord& r)
         r.nValue2 = _wtoi(text);
         break;
     case 5:
-        CopyText(r.szText1, 2047, text);
+        LineFields::CopyText(r.szText1, 2047, text);
         break;
     default:
         break;

@@ -42,11 +42,13 @@ void CVirusLog::MakeLine(const VirusLogRecord& r, const SYSTEMTIME& now, LogLine
         objectFlag = path.size() == 2 ? 0 : 1;
     }
 
-    line.Field(FormatNumber(L"%08d", r.dwNumber, 11))
-        .Field(FormatNumber(L"%08x", static_cast<LONG>(r.dwCode), 11));
-    line.Field(L"2").Field(FormatNumber(L"%d", objectFlag, 11)).Text(nameField).Text(fileField);
-    line.Field(FormatNumber(L"%d", r.nValue1, 11)).Field(FormatNumber(L"%d", r.nValue2, 11));
-    line.Field(FormatNumber(L"%d", r.nValue3, 11)).Field(FormatNumber(L"%d", r.nValue4, 11));
+    line.Field(LineFields::FormatNumber(L"%08d", r.dwNumber, 11))
+        .Field(LineFields::FormatNumber(L"%08x", static_cast<LONG>(r.dwCode), 11));
+    line.Field(L"2").Field(LineFields::FormatNumber(L"%d", objectFlag, 11)).Text(nameField).Text(fileField);
+    line.Field(LineFields::FormatNumber(L"%d", r.nValue1, 11))
+        .Field(LineFields::FormatNumber(L"%d", r.nValue2, 11));
+    line.Field(LineFields::FormatNumber(L"%d", r.nValue3, 11))
+        .Field(LineFields::FormatNumber(L"%d", r.nValue4, 11));
     StoreRecentThreat(nameField, fileField, now);
 }
 
@@ -58,22 +60,22 @@ void CVirusLog::PutKindField(ULONG index, const wchar_t* text, VirusLogRecord& r
         r.dwNumber = wcstol(text, nullptr, 16);
         break;
     case 6:
-        CopyText(r.szThreatName, 127, text);
+        LineFields::CopyText(r.szThreatName, 127, text);
         break;
     case 7:
-        CopyText(r.szFilePath, 259, text);
+        LineFields::CopyText(r.szFilePath, 259, text);
         break;
     case 8:
-        r.nValue1 = ToInt(text);
+        r.nValue1 = LineFields::ToInt(text);
         break;
     case 9:
-        r.nValue2 = ToInt(text);
+        r.nValue2 = LineFields::ToInt(text);
         break;
     case 10:
-        r.nValue3 = ToInt(text);
+        r.nValue3 = LineFields::ToInt(text);
         break;
     case 11:
-        r.nValue4 = ToInt(text);
+        r.nValue4 = LineFields::ToInt(text);
         break;
     default:
         break;

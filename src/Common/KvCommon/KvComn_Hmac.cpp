@@ -6,23 +6,18 @@ namespace KvCommon
 {
 bool Hmac::SetKey(const Crypto::Digest& key)
 {
-    m_key = key;
     m_keyed.reset();
     auto alg = static_cast<BCRYPT_ALG_HANDLE>(Crypto::Provider(true));
-    return alg && ::BCryptCreateHash(alg, m_keyed.put(), nullptr, 0, m_key.data(),
-                                     static_cast<ULONG>(m_key.size()), 0) >= 0;
+    return alg && ::BCryptCreateHash(alg, m_keyed.put(), nullptr, 0, const_cast<BYTE*>(key.data()),
+                                     static_cast<ULONG>(key.size()), 0) >= 0;
 }
 
 bool Hmac::Code(std::initializer_list<Crypto::Piece> pieces, Crypto::Digest& out)
 {
-    if (!m_keyed)
-        return false;
     // A copy of the keyed state skips hashing the key's two padded blocks again, a third of a short
     // line's cost; a reusable hash would hash them again after every code.
     UniqueCryptHash hash;
-    if (::BCryptDuplicateHash(m_keyed.get(), hash.put(), nullptr, 0, 0) < 0 &&
-        ::BCryptCreateHash(static_cast<BCRYPT_ALG_HANDLE>(Crypto::Provider(true)), hash.put(), nullptr, 0,
-                           m_key.data(), static_cast<ULONG>(m_key.size()), 0) < 0)
+    if (!m_keyed || ::BCryptDuplicateHash(m_keyed.get(), hash.put(), nullptr, 0, 0) < 0)
         return false;
     for (const Crypto::Piece& piece : pieces)
         if (::BCryptHashData(hash.get(), static_cast<PUCHAR>(const_cast<void*>(piece.data)),

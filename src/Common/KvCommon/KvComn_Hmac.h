@@ -11,14 +11,12 @@ public:
     Hmac() = default;
     Hmac(const Hmac&) = delete;
     Hmac& operator=(const Hmac&) = delete;
-    ~Hmac() { SecureZeroMemory(m_key.data(), m_key.size()); }
 
     bool SetKey(const Crypto::Digest& key);
     // The code of the pieces one after the other; false on a failure of the system's cryptography.
     bool Code(std::initializer_list<Crypto::Piece> pieces, Crypto::Digest& out);
 
 private:
-    Crypto::Digest m_key{};
     UniqueCryptHash m_keyed; // never finished: each code hashes on a copy of it
 };
 } // namespace KvCommon

@@ -143,10 +143,10 @@ bool SealKeeper::JournalSeed(const BYTE (&chain)[16], Crypto::Digest& seed)
     return Crypto::Sha256({{"journal", 7}, {chain, sizeof(chain)}}, seed);
 }
 
-bool SealKeeper::Link(const BYTE* prev, const LineSeal& seal, const void* line, Crypto::Digest& link)
+bool SealKeeper::Link(const BYTE* prev, const LineSeal& seal, const void* line, Crypto::Digest& link, Sha sha)
 {
-    return Crypto::Sha256(
-        {{prev, link.size()}, {&seal, kLineSealSigned}, {line, seal.type == kLine ? seal.bytes : 0u}}, link);
+    return sha({{prev, link.size()}, {&seal, kLineSealSigned}, {line, seal.type == kLine ? seal.bytes : 0u}},
+               link);
 }
 
 bool SealKeeper::IsOn() const

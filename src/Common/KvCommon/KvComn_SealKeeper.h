@@ -34,8 +34,10 @@ public:
     static bool DaySeed(const BYTE (&chain)[16], const std::wstring& dayName, Crypto::Digest& seed);
     static bool JournalSeed(const BYTE (&chain)[16], Crypto::Digest& seed);
     // A seal's link from the link before it; line holds seal.bytes bytes for a line, nothing for a gap.
+    // sha: the SHA-256 that hashes it, the system's unless a verifier brings its own.
+    using Sha = bool (*)(std::initializer_list<Crypto::Piece> pieces, Crypto::Digest& out);
     static bool Link(const BYTE* prev, const SealFormat::LineSeal& seal, const void* line,
-                     Crypto::Digest& link);
+                     Crypto::Digest& link, Sha sha = &Crypto::Sha256);
     static std::wstring Upper(const std::wstring& name);
 
     // Sealing has been set up here (cheap: one attribute query).

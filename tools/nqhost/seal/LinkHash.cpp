@@ -101,7 +101,7 @@ bool LinkHash::Fast()
     return fast;
 }
 
-void LinkHash::Sha256(std::initializer_list<KvCommon::Crypto::Piece> pieces, KvCommon::Crypto::Digest& out)
+bool LinkHash::Sha256(std::initializer_list<KvCommon::Crypto::Piece> pieces, KvCommon::Crypto::Digest& out)
 {
     State state = Start();
     BYTE block[64];
@@ -140,16 +140,12 @@ void LinkHash::Sha256(std::initializer_list<KvCommon::Crypto::Piece> pieces, KvC
         block[56 + i] = static_cast<BYTE>((total * 8) >> (56 - 8 * i));
     Block(state, block);
     Finish(state, out);
+    return true;
 }
 
 bool LinkHash::Of(const BYTE* prev, const KvCommon::SealFormat::LineSeal& seal, const void* line,
                   KvCommon::Crypto::Digest& link)
 {
-    using namespace KvCommon::SealFormat;
-    if (!Fast())
-        return KvCommon::SealKeeper::Link(prev, seal, line, link);
-    Sha256({{prev, link.size()}, {&seal, kLineSealSigned}, {line, seal.type == kLine ? seal.bytes : 0u}},
-           link);
-    return true;
+    return KvCommon::SealKeeper::Link(prev, seal, line, link, Fast() ? &Sha256 : &KvCommon::Crypto::Sha256);
 }
 } // namespace NqHost

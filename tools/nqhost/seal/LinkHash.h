@@ -19,6 +19,6 @@ public:
     // Whether the CPU's instructions are used (the system's SHA-256 otherwise).
     static bool Fast();
     // SHA-256 of the pieces with the CPU's instructions; callable only where Fast().
-    static void Sha256(std::initializer_list<KvCommon::Crypto::Piece> pieces, KvCommon::Crypto::Digest& out);
+    static bool Sha256(std::initializer_list<KvCommon::Crypto::Piece> pieces, KvCommon::Crypto::Digest& out);
 };
 } // namespace NqHost
