@@ -347,12 +347,8 @@ int ChildProcess::Exit(DWORD timeoutMs)
 void ChildProcess::Kill()
 {
     if (m_process)
-    {
         TerminateProcess(m_process, 1);
-        WaitForSingleObject(m_process, 30000);
-    }
-    ReadAll();
-    End();
+    Exit(30000);
 }
 
 void ChildProcess::End()

@@ -30,6 +30,11 @@ TEST(Mutex, HeldMutexExistsRefusesASecondCreateOrAnEmptyNameAndGrantsWaitAndQuer
         ASSERT_TRUE(
             ::GetKernelObjectSecurity(holder.GetHandle(), DACL_SECURITY_INFORMATION, sd.data(), size, &size));
         Checks::ExpectGroupDacl(sd.data(), KvCommon::AccessControl::KindMutexWaitQuery);
+        DWORD masks[7] = {};
+        ASSERT_TRUE(
+            KvCommon::AccessControl::GetAccessMasks(KvCommon::AccessControl::KindMutexWaitQuery, masks));
+        EXPECT_EQ(std::vector<DWORD>(7, SYNCHRONIZE | MUTANT_QUERY_STATE),
+                  std::vector<DWORD>(masks, masks + 7));
         // Created again under another name, it lets the first one go.
         ASSERT_TRUE(holder.Create(name + L"_2"));
         EXPECT_FALSE(Mutex::Exists(name));
