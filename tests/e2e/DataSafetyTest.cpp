@@ -55,34 +55,27 @@ TEST_F(PurgeAgesTest, AgesBeyondTheEarliestTimeKeepEveryFileAndUsualAgesStillPur
 
 // The trace library without "LogFolder" and "LogExtension" (the reading stops at the first missing
 // value) writes where the debug-log purge looks, under a name it recognises.
-TEST(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
+using TraceDefaultsTest = NorquillTest;
+
+TEST_F(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
 {
-    TestSupport::EventLogSandbox sandbox;
-    TestSupport::TraceSandbox settings;
     const wchar_t* session = TestSupport::kInteractiveTraceKey;
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, session, L"LogFolder"));
+    Reload();
+    Unload();
     const std::wstring trace = sandbox.LogFolder() + DebugLogName(0).substr(0, 9) + L"Norquill.log";
-    {
-        NorquillDll dll;
-        ASSERT_TRUE(dll.Loaded());
-    }
     ASSERT_TRUE(FileExists(trace));
 
     // The library now writes nothing, so the purge alone decides; today's file is old enough at age 0.
     ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"Enable", 0));
-    NorquillDll dll;
-    RecordingController controller;
-    Interface::IEnforceProvider* provider = nullptr;
-    ASSERT_EQ(RESULT_SUCCESS,
-              dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0));
+    Reload();
     for (DWORD age : {1u, 0u})
     {
         ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"DebugLogPurgeFre", age));
         EXPECT_EQ(RESULT_SUCCESS,
-                  provider->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
+                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(age != 0, FileExists(trace)) << age;
     }
-    dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
 }
 
 // Names that no buffer holds reach no file and no exception: every request answers with a code.
@@ -116,17 +109,10 @@ TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
     const std::wstring text = TestSupport::ReadUtf16File(TodayFile(L"ULG"));
     ASSERT_GT(text.size(), 17u);
     const size_t second = text.find(L"\r\n") + 2;
-    EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\xF07COpen+Sans|"
-              L"x\xF00A"
-              L"20261206\xF07C"
-              L"000000\xF07C"
-              L"1\xF07C"
-              L"1\xF07C"
-              L"forged\xF07C"
-              L"forged\xF07C"
-              L"ER|ER\r\n",
+    EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\uF07COpen+Sans|"
+              L"x\uF00A20261206\uF07C000000\uF07C1\uF07C1\uF07Cforged\uF07Cforged\uF07CER|ER\r\n",
               text.substr(17, second - 17));
-    EXPECT_EQ(L"00000001|0000001a|2|http://x/\xF0FF\xF0FF/a.exe|evil\xF01B\xF07Cx.exe\xF01B\xF01B|ER\r\n",
+    EXPECT_EQ(L"00000001|0000001a|2|http://x/\uF0FF\uF0FF/a.exe|evil\uF01B\uF07Cx.exe\uF01B\uF01B|ER\r\n",
               text.substr(second + 16, text.find(L"\r\n", second) + 2 - second - 16));
 
     UrlFilterLogQuery query;
@@ -146,9 +132,7 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
 {
     TestSupport::TempFolder a, b, current;
     // While the value is missing, events go to the relative "Log\": keep them out of the build.
-    wchar_t before[MAX_PATH] = {};
-    ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, before));
-    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
+    CurrentFolder inCurrent(current.Path());
     IEnforceProvider* provider = Provider();
     auto trimmed = [](const std::wstring& folder) { return folder.substr(0, folder.size() - 1); };
     TestSupport::ChildProcess churn(L"\"" + TestSupport::BinFolder() +
@@ -161,7 +145,6 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
     const int exitCode = churn.Exit(10000);
     record = {L"after", 2, {}};
     EXPECT_EQ(RESULT_SUCCESS, provider->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
-    SetCurrentDirectoryW(before);
 
     ASSERT_EQ(0, exitCode);
     EXPECT_GT(stored, 0);
@@ -177,12 +160,7 @@ TEST_F(TextSafetyTest, RepairedEndAndShortenedTextsAreEachTracedOnce)
 {
     const std::wstring day = TodayFile(L"PTG");
     ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
-    ASSERT_TRUE(TestSupport::WriteFileBytes(day,
-                                            "\xFF\xFE"
-                                            "2\0"
-                                            "0\0"
-                                            "X",
-                                            7));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(day, "\377\3762\0000\000X", 7)); // "20" and half a character
     for (int i = 0; i < 2; ++i)
     {
         TscLogRecord record{L"after", i, {}};

@@ -83,6 +83,18 @@ inline std::wstring StartupLink()
     return std::wstring(startup) + L"\\qelsetup.lnk";
 }
 
+// The process's current folder for a scope.
+struct CurrentFolder
+{
+    explicit CurrentFolder(const std::wstring& folder)
+    {
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    }
+    ~CurrentFolder() { SetCurrentDirectoryW(previous); }
+    wchar_t previous[MAX_PATH] = {};
+};
+
 constexpr const wchar_t* kFunc = L".w.";
 constexpr const wchar_t* kError = L"!!!";
 
@@ -135,6 +147,11 @@ protected:
             m_provider = nullptr;
         }
         m_dll.reset();
+    }
+    void Reload()
+    {
+        Unload();
+        m_dll = std::make_unique<NorquillDll>();
     }
     std::vector<std::wstring> UnloadAndReadTrace() { return Unload(), trace.Lines(); }
     std::wstring TodayFile(const wchar_t* extension) const

@@ -81,26 +81,19 @@ int ChurnFolders(long count, const wchar_t* a, const wchar_t* b)
     return 0;
 }
 
-int Hold(const wchar_t* path, DWORD ms)
+// Holds the file open as a writer (hold) or the plug-in's reader (read) does, says so, and keeps it ms.
+int Hold(const wchar_t* path, bool writer, DWORD ms)
 {
-    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(path, writer ? GENERIC_WRITE : GENERIC_READ,
+                      writer ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, writer ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 4;
-    std::printf("holding\n");
+    std::printf(writer ? "holding\n" : "reading\n");
     std::fflush(stdout);
     ::Sleep(ms);
     ::CloseHandle(file);
-    return 0;
-}
-int Read(const wchar_t* path)
-{
-    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 4;
-    std::printf("reading\n");
-    std::fflush(stdout);
-    ::Sleep(INFINITE);
     return 0;
 }
 } // namespace
@@ -109,9 +102,9 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"read" && argc == 3)
-        return Read(argv[2]);
+        return Hold(argv[2], false, INFINITE);
     if (mode == L"hold" && argc == 4)
-        return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+        return Hold(argv[2], true, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
     const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
