@@ -7,49 +7,31 @@ using SrvFrwk::Interface::IEnforceProvider;
 using TestSupport::FileExists;
 using TestSupport::kEventLogKey;
 
-namespace
-{
-const int kDays[] = {0, -1, -29, -30, -31, -400};
-
-class PurgeAgesTest : public NorquillTest
-{
-protected:
-    std::wstring EventLog(int days) const
-    {
-        return sandbox.LogFolder() + TestSupport::DateText(NoonInDays(days)) + L".VLG";
-    }
-    std::wstring DebugLog(int days) const { return sandbox.LogFolder() + DebugLogName(days); }
-
-    void WriteLogs()
-    {
-        CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        for (int days : kDays)
-            for (const std::wstring& path : {EventLog(days), DebugLog(days)})
-                ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0\r\0\n\0", 8));
-    }
-};
-} // namespace
+using PurgeAgesTest = NorquillTest;
 
 // Ages that reach back before the earliest file time (or whose days in file-time units would not fit
 // 64 bits) purge nothing; the usual ages still take every file of their cut-off day and older.
 TEST_F(PurgeAgesTest, AgesBeyondTheEarliestTimeKeepEveryFileAndUsualAgesStillPurge)
 {
+    const int kDays[] = {0, -1, -29, -30, -31, -400};
+    const auto logs = [&](int days) -> std::vector<std::wstring>
+    {
+        return {sandbox.LogFolder() + TestSupport::DateText(NoonInDays(days)) + L".VLG",
+                sandbox.LogFolder() + DebugLogName(days)};
+    };
     for (DWORD age : {0x7FFFFFFFu, 100000000u, 21350399u, 0xFFFFFFFFu, 30u, 1u, 0u})
     {
         SCOPED_TRACE(age);
-        WriteLogs();
-        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"EventLogPurgeFre", age));
-        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"DebugLogPurgeFre", age));
-        EXPECT_EQ(RESULT_SUCCESS,
-                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0));
-        EXPECT_EQ(RESULT_SUCCESS,
-                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
+        for (const wchar_t* setting : {L"EventLogPurgeFre", L"DebugLogPurgeFre"})
+            ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, setting, age));
         for (int days : kDays)
-        {
-            const bool purged = age <= 30 && -days >= static_cast<int>(age);
-            EXPECT_EQ(!purged, FileExists(EventLog(days))) << days;
-            EXPECT_EQ(!purged, FileExists(DebugLog(days))) << days;
-        }
+            for (const std::wstring& path : logs(days))
+                ASSERT_TRUE(TestSupport::WriteUtf16File(path, L"\xFEFFx\r\n"));
+        for (ULONG action : {ACTION_EVENTLOG_PURGE, ACTION_DEBUGLOG_PURGE})
+            EXPECT_EQ(RESULT_SUCCESS, Provider()->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
+        for (int days : kDays)
+            for (const std::wstring& path : logs(days))
+                EXPECT_EQ(age > 30 || -days < static_cast<int>(age), FileExists(path)) << days;
     }
 }
 
@@ -76,20 +58,6 @@ TEST_F(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
                   Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(age != 0, FileExists(trace)) << age;
     }
-}
-
-// Names that no buffer holds reach no file and no exception: every request answers with a code.
-TEST_F(PurgeAgesTest, AbsurdlyLongInstalledFolderGivesResultCodesOnly)
-{
-    const std::wstring folder = sandbox.InstalledFolder() + std::wstring(100000, L'x') + L"\\";
-    ASSERT_TRUE(
-        TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder", folder));
-    // Writer, reader and path query are pinned in the unit tests; the purges and delete only here.
-    LogDeleteParam param{TestSupport::Today(), LOG_ALL};
-    IEnforceProvider* p = Provider();
-    for (ULONG action : {ACTION_EVENTLOG_PURGE, ACTION_DEBUGLOG_PURGE})
-        EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
-    EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0));
 }
 
 using TextSafetyTest = NorquillTest;
@@ -152,27 +120,4 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
         b.Path() + L"Log\\" + TestSupport::DateText(TestSupport::Today()) + L".PTG");
     EXPECT_NE(std::wstring::npos, last.find(L"|after|2\r\n"))
         << "the event after the churn missed its folder";
-}
-
-// Both ways an event is kept readable say so once in the trace: the damaged end a store closed, and the
-// texts shortened to fit a line.
-TEST_F(TextSafetyTest, RepairedEndAndShortenedTextsAreEachTracedOnce)
-{
-    const std::wstring day = TodayFile(L"PTG");
-    ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
-    ASSERT_TRUE(TestSupport::WriteFileBytes(day, "\377\3762\0000\000X", 7)); // "20" and half a character
-    for (int i = 0; i < 2; ++i)
-    {
-        TscLogRecord record{L"after", i, {}};
-        ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
-    }
-    VaLogRecord va{L"CVE-1", 1, 2, {}, {}};
-    wmemset(va.szText1, L't', 2047);
-    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_VULNERABILITY, &va, 0, 0));
-    ExpectTraces(UnloadAndReadTrace(),
-                 {{1, kError,
-                   L"CTscLog::WriteLog() ended the damaged last line of " + day +
-                       L" (half a character) before the event"},
-                  {1, kError, L"CVaLog::MakeRecode() shortened the texts by 29 characters to fit a line"},
-                  {2, kError, L""}});
 }

@@ -1,7 +1,5 @@
 // Second processes for the day-file races, loading Norquill.dll like a host:
 //   store TAG N            stores N Tsc events "TAG-i" with value i; prints "<successes> <failures> <other>"
-//   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
-//                          prints "<successes> <failures> <torn records>"
 //   hold PATH MS           holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
 //                          (no DLL)
 //   read PATH              holds PATH open as the plug-in's reader does, prints "reading", and keeps it until
@@ -20,13 +18,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-// A record whose text is not "<tag>-<its value>" was torn or glued on its way through the file.
-bool Whole(const EventLog::TscLogRecord& record)
-{
-    const wchar_t* dash = std::wcschr(record.szText1, L'-');
-    return dash && dash > record.szText1 && std::to_wstring(record.nValue1) == dash + 1;
-}
-
 void Store(Interface::IEnforceProvider* provider, const std::wstring& tag, long count)
 {
     long results[3] = {}; // successes, failures, other
@@ -37,24 +28,6 @@ void Store(Interface::IEnforceProvider* provider, const std::wstring& tag, long 
         record.nValue1 = i;
         const ULONG result = provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0);
         ++results[result == RESULT_SUCCESS ? 0 : result == RESULT_FAILED ? 1 : 2];
-    }
-    std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
-}
-
-void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wchar_t* path, long count)
-{
-    for (int waited = 0; ::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && waited < 60000; ++waited)
-        ::Sleep(1);
-    long results[3] = {}; // successes, failures, torn records
-    for (long i = 0; i < count; ++i)
-    {
-        EventLog::TscLogQuery query;
-        const long date = std::wcstol(day, nullptr, 10);
-        query.stDay = {WORD(date / 10000), WORD(date / 100 % 100), 0, WORD(date % 100), 0, 0, 0, 0};
-        const ULONG result = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
-        ++results[result == RESULT_SUCCESS ? 0 : 1];
-        for (const auto& record : query.records)
-            results[2] += Whole(record) ? 0 : 1;
     }
     std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
 }
@@ -105,14 +78,13 @@ int wmain(int argc, wchar_t** argv)
         return Hold(argv[2], false, INFINITE);
     if (mode == L"hold" && argc == 4)
         return Hold(argv[2], true, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
-    const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
         return 3;
     if (mode == L"folders" && argc == 5)
         return ChurnFolders(std::wcstol(argv[2], nullptr, 10), argv[3], argv[4]);
     E2E::NorquillDll dll(L"Norquill.dll");
-    if (!(store || query) || !dll.Loaded())
+    if (mode != L"store" || argc != 4 || !dll.Loaded())
         return 2;
     E2E::RecordingController controller;
     Interface::IEnforceProvider* provider = nullptr;
@@ -122,10 +94,7 @@ int wmain(int argc, wchar_t** argv)
         !provider)
         return 5;
 
-    if (store)
-        Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
-    else
-        Query(provider, argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
+    Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
     dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
     dll.SfPv_Uninitialize();
     return 0;
