@@ -99,16 +99,11 @@ protected:
         m_dll.SfSv_Initialize();
         ASSERT_EQ(RESULT_SUCCESS, m_dll.SfPv_CreateProvider(&m_provider, CONTROLLER_TYPE,
                                                             PROVIDER_TYPE_EVENTLOG, &m_controller, 0, 0));
-        ASSERT_EQ(RESULT_SUCCESS, m_dll.SfSv_CreateService(&m_service, LAYER_TYPE_ENFORCE,
-                                                           SERVICE_TYPE_EVENTLOG, &m_manager, 0, 0));
-        m_manager.handler = &m_controller;
         ASSERT_EQ(RESULT_SUCCESS, m_provider->Install());
     }
 
     void TearDown() override
     {
-        if (m_service)
-            m_dll.SfSv_FreeService(m_service, 0, 0, 0, 0);
         if (m_provider)
             m_dll.SfPv_FreeProvider(m_provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
         m_dll.SfSv_Uninitialize();
@@ -222,7 +217,6 @@ protected:
     RecordingController m_controller;
     RecordingSrvManager m_manager;
     IEnforceProvider* m_provider = nullptr;
-    IFrameworkService* m_service = nullptr;
     std::vector<Operation> m_ops;
 };
 
@@ -293,20 +287,6 @@ void AllocationFailureTest::AddOperations()
     addPurge(action(ACTION_DELETE, {NoonInDays(-2000), LOG_UPDATE}), nullptr, keptEvents, oldEvents);
     m_ops.push_back(action(ACTION_REPORT));
     m_ops.push_back(action(ACTION_SETUP_LINK_REMOVE));
-    m_ops.push_back({"Initialize", [=] {
-                         return FirstNotSuccess({p->Initialize(), p->Uninitialize(), p->Reserved4()});
-                     }});
-
-    IFrameworkService* s = m_service;
-    m_ops.push_back({"service", [=]
-                     {
-                         ULONG state = 0;
-                         return FirstNotSuccess(
-                             {s->Initialize(), s->StartService(1, 2), s->GetServiceState(&state),
-                              s->QueryValue(0, nullptr, 0, 0), s->StoreValue(0, nullptr, 0, 0),
-                              s->SendMessage(0, nullptr, 0, 0), s->PostMessage(0, nullptr, 0, 0),
-                              s->Notify(0, nullptr, 0, 0), s->StopService(), s->Uninitialize()});
-                     }});
     m_ops.push_back(
         {"exports", [this]
          {

@@ -69,10 +69,8 @@ inline SYSTEMTIME NoonInDays(int days)
 // The trace file of that day as the tests' trace settings name it.
 inline std::wstring DebugLogName(int days)
 {
-    const SYSTEMTIME t = NoonInDays(days);
-    wchar_t date[16];
-    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-    return std::wstring(date) + L"_bsqNorquill.log";
+    const std::wstring date = TestSupport::DateText(NoonInDays(days)); // "YYYYMMDD", the name's "DDMMYYYY"
+    return date.substr(6) + date.substr(4, 2) + date.substr(0, 4) + L"_bsqNorquill.log";
 }
 
 // The shortcut the setup-hook action removes: a test that finds a real one must stop.

@@ -21,9 +21,8 @@ protected:
     }
     void Touch(std::initializer_list<const wchar_t*> names)
     {
-        CreateDirectoryW(folder.c_str(), nullptr);
         for (const wchar_t* name : names)
-            ASSERT_TRUE(TestSupport::WriteFileBytes(folder + name, "\xFF\xFE", 2));
+            ASSERT_TRUE(TestSupport::WriteUtf16File(folder + name, L"\xFEFF"));
     }
 
     const std::wstring folder = sandbox.LogFolder();

@@ -44,11 +44,10 @@ TEST_F(RecordsConcurrencyTest, FourWritersAndAReaderOfOneDayLoseNothing)
     }
     for (std::thread& t : threads)
         t.join();
-    for (int w = 0; w < 4; ++w)
+    for (int w = 0; w < 4; ++w) // each writer says: stored, failed, other
     {
         EXPECT_EQ(0, exitCodes[w]);
-        EXPECT_EQ(0u, outputs[w].find(std::to_string(events) + " 0 0"))
-            << outputs[w]; // stored, failed, other
+        EXPECT_EQ(0u, outputs[w].find(std::to_string(events) + " 0 0")) << outputs[w];
     }
     EXPECT_EQ(queries, read);
     EXPECT_EQ(0, torn) << "torn records read";

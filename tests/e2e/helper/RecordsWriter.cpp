@@ -1,11 +1,10 @@
-// Second processes for the day-file races, loading Norquill.dll like a host:
-//   store TAG N            stores N Tsc events "TAG-i" with value i; prints "<successes> <failures> <other>"
-//   hold PATH MS           holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
-//                          (no DLL)
-//   read PATH              holds PATH open as the plug-in's reader does, prints "reading", and keeps it until
-//                          ended (no DLL)
-//   folders N A B          N times deletes the installation key, creates it without a value and sets
-//                          "InstalledFolder" to A, then B, and so on (no DLL)
+// Second processes for the day-file races:
+//   store TAG N    loads Norquill.dll like a host and stores N Tsc events "TAG-i" with value i; prints
+//                  "<successes> <failures> <other>"
+//   hold PATH MS   holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
+//   read PATH      holds PATH open as the plug-in's reader does, prints "reading", and keeps it until ended
+//   folders N A B  N times deletes the installation key, creates it without a value and sets
+//                  "InstalledFolder" to A, then B, and so on
 #include "../HostObjects.h"
 #include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
