@@ -83,8 +83,7 @@ TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
     EXPECT_EQ(L"00000001|0000001a|2|http://x/\uF0FF\uF0FF/a.exe|evil\uF01B\uF07Cx.exe\uF01B\uF01B|ER\r\n",
               text.substr(second + 16, text.find(L"\r\n", second) + 2 - second - 16));
 
-    UrlFilterLogQuery query;
-    query.stDay = TestSupport::Today();
+    UrlFilterLogQuery query{TestSupport::Today(), {}};
     ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, DATA_URL_FILTER, &query, 0, 0));
     ASSERT_EQ(std::size(stored), query.records.size());
     for (size_t i = 0; i < std::size(stored); ++i)

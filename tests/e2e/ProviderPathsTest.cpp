@@ -12,10 +12,7 @@ protected:
     // Option 0 asks for the day's path, option 1 for the latest file of the type.
     std::wstring Path(DWORD logType, ULONG option, ULONG expected = RESULT_SUCCESS)
     {
-        LogPathQuery query;
-        query.stDate = SYSTEMTIME{2008, 2, 0, 30, 0, 0, 0, 0};
-        query.dwLogType = logType;
-        query.tsLogPath = L"untouched";
+        LogPathQuery query{{2008, 2, 0, 30, 0, 0, 0, 0}, logType, L"untouched"};
         EXPECT_EQ(expected, Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, option, 0));
         return query.tsLogPath;
     }

@@ -36,8 +36,7 @@ TEST_F(RecordsConcurrencyTest, FourWritersAndAReaderOfOneDayLoseNothing)
     EXPECT_TRUE(begun);
     for (long i = 0; begun && i < queries; ++i)
     {
-        TscLogQuery query;
-        query.stDay = today;
+        TscLogQuery query{today, {}};
         read += provider->QueryData(TYPE_EVENTLOG, DATA_TSC, &query, 0, 0) == RESULT_SUCCESS;
         for (const TscLogRecord& r : query.records) // "<writer>-<value>"
             torn += std::wstring(r.szText1).erase(0, 1) != L"-" + std::to_wstring(r.nValue1);
@@ -92,8 +91,7 @@ TEST_F(RecordsConcurrencyTest,
             storeTook = Clock::now() - start;
         });
     const auto start = Clock::now();
-    TscLogQuery query;
-    query.stDay = TestSupport::Today();
+    TscLogQuery query{TestSupport::Today(), {}};
     queried = provider->QueryData(TYPE_EVENTLOG, DATA_TSC, &query, 0, 0);
     queryTook = Clock::now() - start;
     writer.join();
@@ -148,8 +146,7 @@ TEST_F(RecordsConcurrencyTest, DayDeletedWhileAnotherProcessReadsItSwallowsNoLat
             EXPECT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
         }
         reader.End();
-        TscLogQuery query;
-        query.stDay = today;
+        TscLogQuery query{today, {}};
         ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, DATA_TSC, &query, 0, 0));
         ASSERT_GE(query.records.size(), 5u);
         EXPECT_STREQ(L"after-4", query.records.back().szText1);
