@@ -11,7 +11,7 @@ using namespace SrvFrwk::EventLog;
 
 using RecordsConcurrencyTest = E2E::NorquillTest;
 
-// Four writer processes and a reader thread here: the reader never takes a torn or glued record.
+// Four writer processes, and this one reading meanwhile: the reader never takes a torn or glued record.
 TEST_F(RecordsConcurrencyTest, FourWritersAndAReaderOfOneDayLoseNothing)
 {
     const long events = 500, queries = 100;
