@@ -7,96 +7,57 @@ using SrvFrwk::Interface::IEnforceProvider;
 using TestSupport::FileExists;
 using TestSupport::kEventLogKey;
 
-namespace
-{
-const int kDays[] = {0, -1, -29, -30, -31, -400};
-
-class PurgeAgesTest : public NorquillTest
-{
-protected:
-    std::wstring EventLog(int days) const
-    {
-        return sandbox.LogFolder() + TestSupport::DateText(NoonInDays(days)) + L".VLG";
-    }
-    std::wstring DebugLog(int days) const { return sandbox.LogFolder() + DebugLogName(days); }
-
-    void WriteLogs()
-    {
-        CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr);
-        for (int days : kDays)
-            for (const std::wstring& path : {EventLog(days), DebugLog(days)})
-                ASSERT_TRUE(TestSupport::WriteFileBytes(path, "\xFF\xFEx\0\r\0\n\0", 8));
-    }
-};
-} // namespace
+using PurgeAgesTest = NorquillTest;
 
 // Ages that reach back before the earliest file time (or whose days in file-time units would not fit
 // 64 bits) purge nothing; the usual ages still take every file of their cut-off day and older.
 TEST_F(PurgeAgesTest, AgesBeyondTheEarliestTimeKeepEveryFileAndUsualAgesStillPurge)
 {
+    const int kDays[] = {0, -1, -29, -30, -31, -400};
+    const auto logs = [&](int days) -> std::vector<std::wstring>
+    {
+        return {sandbox.LogFolder() + TestSupport::DateText(NoonInDays(days)) + L".VLG",
+                sandbox.LogFolder() + DebugLogName(days)};
+    };
     for (DWORD age : {0x7FFFFFFFu, 100000000u, 21350399u, 0xFFFFFFFFu, 30u, 1u, 0u})
     {
         SCOPED_TRACE(age);
-        WriteLogs();
-        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"EventLogPurgeFre", age));
-        ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"DebugLogPurgeFre", age));
-        EXPECT_EQ(RESULT_SUCCESS,
-                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_EVENTLOG_PURGE, 0, nullptr, 0, 0, 0));
-        EXPECT_EQ(RESULT_SUCCESS,
-                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
+        for (const wchar_t* setting : {L"EventLogPurgeFre", L"DebugLogPurgeFre"})
+            ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, setting, age));
         for (int days : kDays)
-        {
-            const bool purged = age <= 30 && -days >= static_cast<int>(age);
-            EXPECT_EQ(!purged, FileExists(EventLog(days))) << days;
-            EXPECT_EQ(!purged, FileExists(DebugLog(days))) << days;
-        }
+            for (const std::wstring& path : logs(days))
+                ASSERT_TRUE(TestSupport::WriteUtf16File(path, L"\xFEFFx\r\n"));
+        for (ULONG action : {ACTION_EVENTLOG_PURGE, ACTION_DEBUGLOG_PURGE})
+            EXPECT_EQ(RESULT_SUCCESS, Provider()->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
+        for (int days : kDays)
+            for (const std::wstring& path : logs(days))
+                EXPECT_EQ(age > 30 || -days < static_cast<int>(age), FileExists(path)) << days;
     }
 }
 
 // The trace library without "LogFolder" and "LogExtension" (the reading stops at the first missing
 // value) writes where the debug-log purge looks, under a name it recognises.
-TEST(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
+using TraceDefaultsTest = NorquillTest;
+
+TEST_F(TraceDefaultsTest, TraceWithoutFolderAndExtensionIsPurgedOnceOldEnough)
 {
-    TestSupport::EventLogSandbox sandbox;
-    TestSupport::TraceSandbox settings;
     const wchar_t* session = TestSupport::kInteractiveTraceKey;
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, session, L"LogFolder"));
+    Reload();
+    Unload();
     const std::wstring trace = sandbox.LogFolder() + DebugLogName(0).substr(0, 9) + L"Norquill.log";
-    {
-        NorquillDll dll;
-        ASSERT_TRUE(dll.Loaded());
-    }
     ASSERT_TRUE(FileExists(trace));
 
     // The library now writes nothing, so the purge alone decides; today's file is old enough at age 0.
     ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, session, L"Enable", 0));
-    NorquillDll dll;
-    RecordingController controller;
-    Interface::IEnforceProvider* provider = nullptr;
-    ASSERT_EQ(RESULT_SUCCESS,
-              dll.SfPv_CreateProvider(&provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, &controller, 0, 0));
+    Reload();
     for (DWORD age : {1u, 0u})
     {
         ASSERT_TRUE(TestSupport::SetRegDword(HKEY_LOCAL_MACHINE, kEventLogKey, L"DebugLogPurgeFre", age));
         EXPECT_EQ(RESULT_SUCCESS,
-                  provider->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
+                  Provider()->DoAction(TYPE_EVENTLOG, ACTION_DEBUGLOG_PURGE, 0, nullptr, 0, 0, 0));
         EXPECT_EQ(age != 0, FileExists(trace)) << age;
     }
-    dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
-}
-
-// Names that no buffer holds reach no file and no exception: every request answers with a code.
-TEST_F(PurgeAgesTest, AbsurdlyLongInstalledFolderGivesResultCodesOnly)
-{
-    const std::wstring folder = sandbox.InstalledFolder() + std::wstring(100000, L'x') + L"\\";
-    ASSERT_TRUE(
-        TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInstallKey, L"InstalledFolder", folder));
-    // Writer, reader and path query are pinned in the unit tests; the purges and delete only here.
-    LogDeleteParam param{TestSupport::Today(), LOG_ALL};
-    IEnforceProvider* p = Provider();
-    for (ULONG action : {ACTION_EVENTLOG_PURGE, ACTION_DEBUGLOG_PURGE})
-        EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, action, 0, nullptr, 0, 0, 0));
-    EXPECT_EQ(RESULT_SUCCESS, p->DoAction(TYPE_EVENTLOG, ACTION_DELETE, 0, &param, 0, 0, 0));
 }
 
 using TextSafetyTest = NorquillTest;
@@ -116,21 +77,13 @@ TEST_F(TextSafetyTest, ForgedLineInAUrlStaysInsideItsFieldAndReadsBackAsItWas)
     const std::wstring text = TestSupport::ReadUtf16File(TodayFile(L"ULG"));
     ASSERT_GT(text.size(), 17u);
     const size_t second = text.find(L"\r\n") + 2;
-    EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\xF07COpen+Sans|"
-              L"x\xF00A"
-              L"20261206\xF07C"
-              L"000000\xF07C"
-              L"1\xF07C"
-              L"1\xF07C"
-              L"forged\xF07C"
-              L"forged\xF07C"
-              L"ER|ER\r\n",
+    EXPECT_EQ(L"00000001|0000001a|2|https://fonts.example.com/css?family=Roboto\uF07COpen+Sans|"
+              L"x\uF00A20261206\uF07C000000\uF07C1\uF07C1\uF07Cforged\uF07Cforged\uF07CER|ER\r\n",
               text.substr(17, second - 17));
-    EXPECT_EQ(L"00000001|0000001a|2|http://x/\xF0FF\xF0FF/a.exe|evil\xF01B\xF07Cx.exe\xF01B\xF01B|ER\r\n",
+    EXPECT_EQ(L"00000001|0000001a|2|http://x/\uF0FF\uF0FF/a.exe|evil\uF01B\uF07Cx.exe\uF01B\uF01B|ER\r\n",
               text.substr(second + 16, text.find(L"\r\n", second) + 2 - second - 16));
 
-    UrlFilterLogQuery query;
-    query.stDay = TestSupport::Today();
+    UrlFilterLogQuery query{TestSupport::Today(), {}};
     ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, DATA_URL_FILTER, &query, 0, 0));
     ASSERT_EQ(std::size(stored), query.records.size());
     for (size_t i = 0; i < std::size(stored); ++i)
@@ -146,9 +99,7 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
 {
     TestSupport::TempFolder a, b, current;
     // While the value is missing, events go to the relative "Log\": keep them out of the build.
-    wchar_t before[MAX_PATH] = {};
-    ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, before));
-    ASSERT_TRUE(SetCurrentDirectoryW(current.Path().c_str()));
+    CurrentFolder inCurrent(current.Path());
     IEnforceProvider* provider = Provider();
     auto trimmed = [](const std::wstring& folder) { return folder.substr(0, folder.size() - 1); };
     TestSupport::ChildProcess churn(L"\"" + TestSupport::BinFolder() +
@@ -161,7 +112,6 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
     const int exitCode = churn.Exit(10000);
     record = {L"after", 2, {}};
     EXPECT_EQ(RESULT_SUCCESS, provider->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
-    SetCurrentDirectoryW(before);
 
     ASSERT_EQ(0, exitCode);
     EXPECT_GT(stored, 0);
@@ -169,32 +119,4 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
         b.Path() + L"Log\\" + TestSupport::DateText(TestSupport::Today()) + L".PTG");
     EXPECT_NE(std::wstring::npos, last.find(L"|after|2\r\n"))
         << "the event after the churn missed its folder";
-}
-
-// Both ways an event is kept readable say so once in the trace: the damaged end a store closed, and the
-// texts shortened to fit a line.
-TEST_F(TextSafetyTest, RepairedEndAndShortenedTextsAreEachTracedOnce)
-{
-    const std::wstring day = TodayFile(L"PTG");
-    ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
-    ASSERT_TRUE(TestSupport::WriteFileBytes(day,
-                                            "\xFF\xFE"
-                                            "2\0"
-                                            "0\0"
-                                            "X",
-                                            7));
-    for (int i = 0; i < 2; ++i)
-    {
-        TscLogRecord record{L"after", i, {}};
-        ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
-    }
-    VaLogRecord va{L"CVE-1", 1, 2, {}, {}};
-    wmemset(va.szText1, L't', 2047);
-    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_VULNERABILITY, &va, 0, 0));
-    ExpectTraces(UnloadAndReadTrace(),
-                 {{1, kError,
-                   L"CTscLog::WriteLog() ended the damaged last line of " + day +
-                       L" (half a character) before the event"},
-                  {1, kError, L"CVaLog::MakeRecode() shortened the texts by 29 characters to fit a line"},
-                  {2, kError, L""}});
 }

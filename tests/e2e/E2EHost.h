@@ -69,10 +69,8 @@ inline SYSTEMTIME NoonInDays(int days)
 // The trace file of that day as the tests' trace settings name it.
 inline std::wstring DebugLogName(int days)
 {
-    const SYSTEMTIME t = NoonInDays(days);
-    wchar_t date[16];
-    _snwprintf_s(date, 16, _TRUNCATE, L"%02d%02d%04d", t.wDay, t.wMonth, t.wYear);
-    return std::wstring(date) + L"_bsqNorquill.log";
+    const std::wstring date = TestSupport::DateText(NoonInDays(days)); // "YYYYMMDD", the name's "DDMMYYYY"
+    return date.substr(6) + date.substr(4, 2) + date.substr(0, 4) + L"_bsqNorquill.log";
 }
 
 // The shortcut the setup-hook action removes: a test that finds a real one must stop.
@@ -82,6 +80,18 @@ inline std::wstring StartupLink()
     SHGetSpecialFolderPathW(nullptr, startup, CSIDL_COMMON_STARTUP, FALSE);
     return std::wstring(startup) + L"\\qelsetup.lnk";
 }
+
+// The process's current folder for a scope.
+struct CurrentFolder
+{
+    explicit CurrentFolder(const std::wstring& folder)
+    {
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    }
+    ~CurrentFolder() { SetCurrentDirectoryW(previous); }
+    wchar_t previous[MAX_PATH] = {};
+};
 
 constexpr const wchar_t* kFunc = L".w.";
 constexpr const wchar_t* kError = L"!!!";
@@ -135,6 +145,11 @@ protected:
             m_provider = nullptr;
         }
         m_dll.reset();
+    }
+    void Reload()
+    {
+        Unload();
+        m_dll = std::make_unique<NorquillDll>();
     }
     std::vector<std::wstring> UnloadAndReadTrace() { return Unload(), trace.Lines(); }
     std::wstring TodayFile(const wchar_t* extension) const

@@ -5,39 +5,9 @@ using namespace SrvFrwk;
 using namespace SrvFrwk::EventLog;
 using TestSupport::kEventLogKey;
 
-namespace
-{
-void ExpectInstallValues()
-{
-    // The layout values of the report are left to the report: the ages and switches matter here.
-    const std::pair<const wchar_t*, DWORD> dwords[] = {{L"MaxLogCount", 0},
-                                                       {L"GenReportFrequency", 7},
-                                                       {L"EventLogPurgeFre", 30},
-                                                       {L"DebugLogPurgeFre", 30}};
-    for (const auto& [name, value] : dwords)
-        EXPECT_EQ(Bytes(value), SettingBytes(name, REG_DWORD)) << name;
-    for (const wchar_t* name : {L"MostRecentThreatTime", L"VIRLastDate", L"PFWLastDate", L"VSTLastDate"})
-        EXPECT_EQ(sizeof(SYSTEMTIME), SettingBytes(name).size()) << name;
-    EXPECT_EQ(Bytes(NoonInDays(0)), SettingBytes(L"LastReportDate"));
-}
-} // namespace
-
-// The exact moments are checked with a fixed clock in the unit tests.
-TEST_F(NorquillTest, InstallWritesTheDefaultsAndTheStampsAndOverwritesOnTheSecondRun)
-{
-    auto* p = Provider();
-    ASSERT_EQ(RESULT_SUCCESS, p->Install());
-    ExpectInstallValues();
-
-    ReportSettings report{3, 0};
-    ASSERT_EQ(RESULT_SUCCESS, p->StoreConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
-    TestSupport::SetRegString(HKEY_LOCAL_MACHINE, kEventLogKey, L"MaxLogCount", L"wrong type");
-    TestSupport::SetRegBinary(HKEY_LOCAL_MACHINE, kEventLogKey, L"VIRLastDate", "abc", 3);
-    ASSERT_EQ(RESULT_SUCCESS, p->Install());
-    ExpectInstallValues();
-}
-
-TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheIntervalToday)
+// An empty key reads as the defaults, which Install writes over whatever stood there; a stored report
+// restarts its interval today. The exact moments are checked with a fixed clock in the unit tests.
+TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndInstallWritesThemOverWhatStoodThere)
 {
     auto* p = Provider();
     ReportSettings report{};
@@ -51,6 +21,19 @@ TEST_F(NorquillTest, SettingsDefaultOnAnEmptyKeyAndAStoredReportRestartsTheInter
     ASSERT_EQ(RESULT_SUCCESS, p->StoreConfig(TYPE_EVENTLOG, CONFIG_REPORT, &report, 0, 0));
     EXPECT_EQ(Bytes(DWORD(14)), SettingBytes(L"GenReportFrequency", REG_DWORD));
     EXPECT_EQ(Bytes(NoonInDays(0)), SettingBytes(L"LastReportDate"));
+
+    TestSupport::SetRegString(HKEY_LOCAL_MACHINE, kEventLogKey, L"MaxLogCount", L"wrong type");
+    TestSupport::SetRegBinary(HKEY_LOCAL_MACHINE, kEventLogKey, L"VIRLastDate", "abc", 3);
+    ASSERT_EQ(RESULT_SUCCESS, p->Install());
+    const std::pair<const wchar_t*, DWORD> dwords[] = {{L"MaxLogCount", 0},
+                                                       {L"GenReportFrequency", 7},
+                                                       {L"EventLogPurgeFre", 30},
+                                                       {L"DebugLogPurgeFre", 30}};
+    for (const auto& [name, value] : dwords)
+        EXPECT_EQ(Bytes(value), SettingBytes(name, REG_DWORD)) << name;
+    // Two of the stamps are written by Install only.
+    for (const wchar_t* name : {L"MostRecentThreatTime", L"VIRLastDate", L"PFWLastDate", L"VSTLastDate"})
+        EXPECT_EQ(sizeof(SYSTEMTIME), SettingBytes(name).size()) << name;
 }
 
 TEST_F(NorquillTest, RecentInfoFillsStringsEvenWithoutAStamp)

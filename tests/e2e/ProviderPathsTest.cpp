@@ -12,18 +12,14 @@ protected:
     // Option 0 asks for the day's path, option 1 for the latest file of the type.
     std::wstring Path(DWORD logType, ULONG option, ULONG expected = RESULT_SUCCESS)
     {
-        LogPathQuery query;
-        query.stDate = SYSTEMTIME{2008, 2, 0, 30, 0, 0, 0, 0};
-        query.dwLogType = logType;
-        query.tsLogPath = L"untouched";
+        LogPathQuery query{{2008, 2, 0, 30, 0, 0, 0, 0}, logType, L"untouched"};
         EXPECT_EQ(expected, Provider()->QueryData(TYPE_EVENTLOG, DATA_LOG_PATH, &query, option, 0));
         return query.tsLogPath;
     }
     void Touch(std::initializer_list<const wchar_t*> names)
     {
-        CreateDirectoryW(folder.c_str(), nullptr);
         for (const wchar_t* name : names)
-            ASSERT_TRUE(TestSupport::WriteFileBytes(folder + name, "\xFF\xFE", 2));
+            ASSERT_TRUE(TestSupport::WriteUtf16File(folder + name, L"\xFEFF"));
     }
 
     const std::wstring folder = sandbox.LogFolder();

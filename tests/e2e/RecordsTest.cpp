@@ -36,8 +36,7 @@ TEST_F(RecordsTest, EveryKindWritesItsExactLineAndReadsItBack)
                           L"\r\n",
                       text);
             EXPECT_EQ(0u, TestSupport::ReadFileBytes(file).size() % 2);
-            LogQueryData<decltype(record)> query;
-            query.stDay = TestSupport::Today();
+            LogQueryData<decltype(record)> query{TestSupport::Today(), {}};
             EXPECT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, subType, &query, 0, 0));
             EXPECT_EQ(2u, query.records.size());
         });
@@ -75,15 +74,13 @@ TEST_F(RecordsTest, LargeReadsLeaveThePluginLoadedForTheHostAndUnloadedAfterIt)
     const std::vector<DWORD> threads = TestSupport::ThreadIds();
     for (int read = 0; read < 3; ++read)
     {
-        VirusLogQuery query;
-        query.stDay = TestSupport::Today();
+        VirusLogQuery query{TestSupport::Today(), {}};
         ASSERT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &query, 0, 0));
         ASSERT_EQ(lines, query.records.size());
     }
     ASSERT_TRUE(TestSupport::ThreadsEnded(threads, 30000));
     ASSERT_NE(nullptr, GetModuleHandleW(L"Norquill.dll"));
-    VirusLogQuery again;
-    again.stDay = TestSupport::Today();
+    VirusLogQuery again{TestSupport::Today(), {}};
     EXPECT_EQ(RESULT_SUCCESS, Provider()->QueryData(TYPE_EVENTLOG, 1, &again, 0, 0));
 
     Unload();

@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <malloc.h>
 #include <new>
 
 namespace
@@ -32,11 +31,9 @@ bool FailThisOne()
 
 // Plain malloc underneath: the host frees what the plug-in put into its containers with its own
 // operator delete, which is free() of the same C runtime.
-void* Allocate(std::size_t size, std::size_t alignment = 0)
+void* Allocate(std::size_t size)
 {
-    void* p = FailThisOne() ? nullptr
-              : alignment   ? _aligned_malloc(size ? size : 1, alignment)
-                            : std::malloc(size ? size : 1);
+    void* p = FailThisOne() ? nullptr : std::malloc(size ? size : 1);
     if (!p)
         throw std::bad_alloc();
     return p;
@@ -58,14 +55,11 @@ extern "C" __declspec(dllexport) LONG WINAPI NqTest_FailedAllocations()
     return g_failed.load();
 }
 
-// The array, nothrow and other sized forms of both runtimes forward to these.
+// The array, nothrow and other sized forms of both runtimes forward to these; the plug-in has no
+// over-aligned types.
 void* operator new(std::size_t size)
 {
     return Allocate(size);
-}
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return Allocate(size, static_cast<std::size_t>(alignment));
 }
 void operator delete(void* p) noexcept
 {
@@ -74,8 +68,4 @@ void operator delete(void* p) noexcept
 void operator delete(void* p, std::size_t) noexcept
 {
     std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept
-{
-    _aligned_free(p);
 }

@@ -1,13 +1,10 @@
-// Second processes for the day-file races, loading Norquill.dll like a host:
-//   store TAG N            stores N Tsc events "TAG-i" with value i; prints "<successes> <failures> <other>"
-//   query YYYYMMDD PATH N  once PATH exists, queries that day's Tsc events N times;
-//                          prints "<successes> <failures> <torn records>"
-//   hold PATH MS           holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
-//                          (no DLL)
-//   read PATH              holds PATH open as the plug-in's reader does, prints "reading", and keeps it until
-//                          ended (no DLL)
-//   folders N A B          N times deletes the installation key, creates it without a value and sets
-//                          "InstalledFolder" to A, then B, and so on (no DLL)
+// Second processes for the day-file races:
+//   store TAG N    loads Norquill.dll like a host and stores N Tsc events "TAG-i" with value i; prints
+//                  "<successes> <failures> <other>"
+//   hold PATH MS   holds PATH open as a writer does, prints "holding", and keeps it MS milliseconds
+//   read PATH      holds PATH open as the plug-in's reader does, prints "reading", and keeps it until ended
+//   folders N A B  N times deletes the installation key, creates it without a value and sets
+//                  "InstalledFolder" to A, then B, and so on
 #include "../HostObjects.h"
 #include "PrivateRegistry.h"
 #include "SrvFrwk_EventLog.h"
@@ -20,13 +17,6 @@ using namespace SrvFrwk;
 
 namespace
 {
-// A record whose text is not "<tag>-<its value>" was torn or glued on its way through the file.
-bool Whole(const EventLog::TscLogRecord& record)
-{
-    const wchar_t* dash = std::wcschr(record.szText1, L'-');
-    return dash && dash > record.szText1 && std::to_wstring(record.nValue1) == dash + 1;
-}
-
 void Store(Interface::IEnforceProvider* provider, const std::wstring& tag, long count)
 {
     long results[3] = {}; // successes, failures, other
@@ -37,24 +27,6 @@ void Store(Interface::IEnforceProvider* provider, const std::wstring& tag, long 
         record.nValue1 = i;
         const ULONG result = provider->StoreData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &record, 0, 0);
         ++results[result == RESULT_SUCCESS ? 0 : result == RESULT_FAILED ? 1 : 2];
-    }
-    std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
-}
-
-void Query(Interface::IEnforceProvider* provider, const wchar_t* day, const wchar_t* path, long count)
-{
-    for (int waited = 0; ::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && waited < 60000; ++waited)
-        ::Sleep(1);
-    long results[3] = {}; // successes, failures, torn records
-    for (long i = 0; i < count; ++i)
-    {
-        EventLog::TscLogQuery query;
-        const long date = std::wcstol(day, nullptr, 10);
-        query.stDay = {WORD(date / 10000), WORD(date / 100 % 100), 0, WORD(date % 100), 0, 0, 0, 0};
-        const ULONG result = provider->QueryData(EventLog::TYPE_EVENTLOG, EventLog::DATA_TSC, &query, 0, 0);
-        ++results[result == RESULT_SUCCESS ? 0 : 1];
-        for (const auto& record : query.records)
-            results[2] += Whole(record) ? 0 : 1;
     }
     std::printf("%ld %ld %ld\n", results[0], results[1], results[2]);
 }
@@ -81,26 +53,19 @@ int ChurnFolders(long count, const wchar_t* a, const wchar_t* b)
     return 0;
 }
 
-int Hold(const wchar_t* path, DWORD ms)
+// Holds the file open as a writer (hold) or the plug-in's reader (read) does, says so, and keeps it ms.
+int Hold(const wchar_t* path, bool writer, DWORD ms)
 {
-    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(path, writer ? GENERIC_WRITE : GENERIC_READ,
+                      writer ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, writer ? OPEN_ALWAYS : OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 4;
-    std::printf("holding\n");
+    std::printf(writer ? "holding\n" : "reading\n");
     std::fflush(stdout);
     ::Sleep(ms);
     ::CloseHandle(file);
-    return 0;
-}
-int Read(const wchar_t* path)
-{
-    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 4;
-    std::printf("reading\n");
-    std::fflush(stdout);
-    ::Sleep(INFINITE);
     return 0;
 }
 } // namespace
@@ -109,17 +74,16 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"read" && argc == 3)
-        return Read(argv[2]);
+        return Hold(argv[2], false, INFINITE);
     if (mode == L"hold" && argc == 4)
-        return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
-    const bool store = mode == L"store" && argc == 4, query = mode == L"query" && argc == 5;
+        return Hold(argv[2], true, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
     // The DLL reads its folder and trace settings from the test's private registry.
     if (!NqRedirectMachineKeyAsParent())
         return 3;
     if (mode == L"folders" && argc == 5)
         return ChurnFolders(std::wcstol(argv[2], nullptr, 10), argv[3], argv[4]);
     E2E::NorquillDll dll(L"Norquill.dll");
-    if (!(store || query) || !dll.Loaded())
+    if (mode != L"store" || argc != 4 || !dll.Loaded())
         return 2;
     E2E::RecordingController controller;
     Interface::IEnforceProvider* provider = nullptr;
@@ -129,10 +93,7 @@ int wmain(int argc, wchar_t** argv)
         !provider)
         return 5;
 
-    if (store)
-        Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
-    else
-        Query(provider, argv[2], argv[3], std::wcstol(argv[4], nullptr, 10));
+    Store(provider, argv[2], std::wcstol(argv[3], nullptr, 10));
     dll.SfPv_FreeProvider(provider, CONTROLLER_TYPE, PROVIDER_TYPE_EVENTLOG, 0, 0);
     dll.SfPv_Uninitialize();
     return 0;
