@@ -2,11 +2,11 @@
 
 #include "AuLog.h"
 #include "KvComn_FileBase.h"
-#include "KvComn_Handle.h"
 #include "LogPurge.h"
 #include "TscLog.h"
 #include "VirusLog.h"
 
+#include <filesystem>
 #include <memory>
 
 using namespace SrvFrwk;
@@ -284,23 +284,13 @@ TEST_F(LogWriteTest, DayFileOfMoreThanFourGigabytesTakesItsEventAtItsEnd)
 {
     WriteDay(L"PTG", L"");
     const std::wstring day = DayFile(L"PTG");
-    {
-        KvCommon::UniqueFileHandle file(
-            ::CreateFileW(day.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(file.valid());
-        LARGE_INTEGER end;
-        end.QuadPart = (4LL << 30) + 2;
-        DWORD written = 0;
-        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(::WriteFile(file.get(), L"\r\n", 4, &written, nullptr)); // sparse below
-    }
-    auto size = [&]
-    {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        ::GetFileAttributesExW(day.c_str(), GetFileExInfoStandard, &data);
-        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    };
-    const ULONGLONG before = size();
+    KvCommon::Storage::FileBase end(day);
+    KvCommon::AccessControl::SecurityAttributes attributes;
+    ASSERT_TRUE(end.Open(attributes) && end.SetFilePointer((4LL << 30) + 2, FILE_BEGIN) &&
+                end.Write(L"\r\n", 4));
+    end.Close(); // sparse below
+    auto size = [&] { return std::filesystem::file_size(day); };
+    const uintmax_t before = size();
     ASSERT_EQ((4ULL << 30) + 6, before);
     TscLogRecord record{L"far", 1, {}};
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
