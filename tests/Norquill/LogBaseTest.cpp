@@ -150,20 +150,10 @@ TEST_F(LogReadTest, DayHeldByAReadTakesAWriterAtOnceAndGivesAChildNothing)
 
 using LogWriteTest = LogFileTest;
 
+// The new day's file is there, empty, as a crash may leave it: it still gets the mark, the day its stamp.
 // Under Wine a look for a name a folder lacks reads the whole folder: the seals' folder stands, empty, so
 // that the look for sealing's state at every event stays inside it.
-TEST_F(LogWriteTest, FirstEventMakesTheSealsFolderEmptyWhileSealingIsOff)
-{
-    TscLogRecord record{L"one", 1, {}};
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
-    const DWORD attributes = GetFileAttributesW((sandbox.LogFolder() + L"Seal").c_str());
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
-}
-
-// The new day's file is there, empty, as a crash may leave it: it still gets the mark, the day its stamp.
-TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileWithTheMarkAndStamp)
+TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileAndMakesTheSealsFolderEmpty)
 {
     s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
     s_nextClock = {2026, 3, 4, 5, 0, 0, 0, 0};
@@ -173,7 +163,11 @@ TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileWithTheMarkAnd
     EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
     EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
               TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
-    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
+    const std::vector<BYTE> stamp = Stamp(L"TSCLastDate");
+    ASSERT_EQ(sizeof(SYSTEMTIME), stamp.size());
+    EXPECT_EQ(Words(s_nextClock), Words(*reinterpret_cast<const SYSTEMTIME*>(stamp.data())));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesW((sandbox.LogFolder() + L"Seal").c_str()));
+    EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
 }
 
 namespace

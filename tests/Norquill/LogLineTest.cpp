@@ -4,6 +4,7 @@
 #include "KindTexts.h"
 #include "LogLine.h"
 
+#include <algorithm>
 #include <random>
 
 using namespace SrvFrwk;
@@ -39,13 +40,6 @@ Texts UpToNull(Texts texts)
     return texts;
 }
 
-size_t LineCount(const std::wstring& day)
-{
-    size_t count = 0;
-    for (size_t at = day.find(L"\r\n"); at != std::wstring::npos; at = day.find(L"\r\n", at + 2))
-        ++count;
-    return count;
-}
 } // namespace
 
 using LogLineTest = LogFileTest;
@@ -90,7 +84,8 @@ TEST_F(LogLineTest, TextsOfAnyUnitsReadBackExactlyAndEachEventIsOneLine)
                 ASSERT_EQ(UpToNull(kept(stored[i])), kept(read[i])) << "event " << i;
                 ASSERT_EQ(2026, read[i].stTime.wYear) << "event " << i;
             }
-            EXPECT_EQ(stored.size(), LineCount(TestSupport::ReadUtf16File(DayFile(extension))));
+            const std::wstring day = TestSupport::ReadUtf16File(DayFile(extension));
+            EXPECT_EQ(stored.size(), static_cast<size_t>(std::count(day.begin(), day.end(), L'\n')));
         });
 }
 

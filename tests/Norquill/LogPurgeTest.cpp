@@ -23,11 +23,6 @@ class LogPurgeTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(CreateDirectoryW(logs.c_str(), nullptr)); }
     bool Exists(const wchar_t* name) const { return FileExists(logs + name); }
-    void SetSessionFolder(const std::wstring& folder)
-    {
-        ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, TestSupport::kInteractiveTraceKey,
-                                              L"LogFolder", folder));
-    }
 
     TestSupport::EventLogSandbox sandbox;
     // No "LogFolder" for debug logs unless a test sets one.
@@ -75,7 +70,9 @@ TEST_F(LogPurgeTest, CutOffDayIsPurgedAndOnlyLengthAndExtensionMakeALogName)
 TEST_F(LogPurgeTest, DebugPurgeTakesDayFirstLogNamesInBothFolders)
 {
     TestSupport::TempFolder session;
-    SetSessionFolder(session.Path().substr(0, session.Path().size() - 1)); // without the backslash
+    const wchar_t* traceKey = TestSupport::kInteractiveTraceKey;
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, traceKey, L"LogFolder",
+                                          session.Path().substr(0, session.Path().size() - 1))); // no "\"
     Touch(session.Path(), {L"03032026_bsqNorquill.log", L"05032026_bsqNorquill.log"});
     Touch(logs, {L"04032026_trace.log", L"01012026_Norquill.LOG", L"05032026_trace.log", L"0403202_.log",
                  L"04032026_trace.txt", L"0403.log", L"20260101.VLG"});
@@ -88,11 +85,11 @@ TEST_F(LogPurgeTest, DebugPurgeTakesDayFirstLogNamesInBothFolders)
     EXPECT_TRUE(FileExists(session.Path() + L"05032026_bsqNorquill.log"));
 
     // An empty session folder is no folder: the current one (the host's) is left alone.
+    ASSERT_TRUE(TestSupport::SetRegString(HKEY_LOCAL_MACHINE, traceKey, L"LogFolder", L""));
     wchar_t saved[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, saved);
     ASSERT_TRUE(SetCurrentDirectoryW(session.Path().c_str()));
     Touch(session.Path(), {L"01012000_host.log"});
-    SetSessionFolder(L"");
     const bool result = purge.PurgeDebugLogs(&cutOff);
     SetCurrentDirectoryW(saved);
     EXPECT_TRUE(result);
