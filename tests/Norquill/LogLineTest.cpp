@@ -39,7 +39,6 @@ Texts UpToNull(Texts texts)
         text.resize(wcsnlen(text.c_str(), text.size()));
     return texts;
 }
-
 } // namespace
 
 using LogLineTest = LogFileTest;
