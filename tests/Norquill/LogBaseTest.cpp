@@ -2,11 +2,11 @@
 
 #include "AuLog.h"
 #include "KvComn_FileBase.h"
-#include "KvComn_Handle.h"
 #include "LogPurge.h"
 #include "TscLog.h"
 #include "VirusLog.h"
 
+#include <filesystem>
 #include <memory>
 
 using namespace SrvFrwk;
@@ -28,81 +28,57 @@ std::wstring AuLine(const std::wstring& text1, const std::wstring& text2 = L"t")
 
 using LogReadTest = LogFileTest;
 
-TEST_F(LogReadTest, LinesUpToTheBufferAreReadAndLongerOnesAreSkippedWhole)
+// Each line of one day and what the reader makes of it: the record's two texts, or none. An earlier writer
+// let a text put U+FFFF, the wide streams' end of file, into its line.
+TEST_F(LogReadTest, WholeLinesWithSeparatorsWithinTheBufferBecomeRecordsAndNoOtherLineDoes)
 {
     // 2046 characters with "\r\n" fill the reader's buffer exactly; one more and the line is lost.
     const size_t fixed = AuLine(L"", L"").size() + 2;
-    const std::wstring fits = AuLine(std::wstring(2046 - fixed, L'f'), L"");
-    const std::wstring tooLong = AuLine(std::wstring(2047 - fixed, L'g'), L"");
-    const std::wstring huge = AuLine(std::wstring(5000, L'h'), L"");
-    WriteDay(L"UPG", AuLine(L"before") + L"\r\n" + fits + L"\r\n" + tooLong + L"\r\n" + AuLine(L"middle") +
-                         L"\r\n" + huge + L"\r\n" + AuLine(L"after") + L"\r\n");
-
-    const AuLogQuery query = ReadNow<CAuLog>();
-    ASSERT_EQ(4u, query.records.size());
-    EXPECT_STREQ(L"before", query.records[0].szText1);
-    EXPECT_EQ(30u, wcslen(query.records[1].szText1)); // cut to the member's copy limit
-    EXPECT_STREQ(L"middle", query.records[2].szText1);
-    EXPECT_STREQ(L"after", query.records[3].szText1);
-}
-
-TEST_F(LogReadTest, OnlyWholeLinesWithSeparatorsBecomeRecords)
-{
-    WriteDay(L"UPG", L"\r\n" + AuLine(L"lf", L"end\n") + AuLine(L"cr", L"a\rb\n") + L"no separator here\r\n" +
-                         L"|" + AuLine(L"ok") + L"\r\n20261|7|1\r\n" + AuLine(L"unterminated"));
-
-    const AuLogQuery query = ReadNow<CAuLog>();
-    ASSERT_EQ(4u, query.records.size());
-    EXPECT_STREQ(L"end\n", query.records[0].szText2); // "\n" without "\r" stays in the last field
-    EXPECT_STREQ(L"a", query.records[1].szText2);     // cut at the last "\r", wherever it stands
-    EXPECT_STREQ(L"ok", query.records[2].szText1);    // a leading separator opens no field
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[2].stTime));
-    // Short date and time fields read their missing digits as zero; no field stays from the line before.
-    EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(query.records[3].stTime));
-    EXPECT_STREQ(L"", query.records[3].szText1);
-}
-
-// An earlier writer let a text put U+FFFF, the wide streams' end of file, into its line.
-TEST_F(LogReadTest, UnitFFFFInALineIsACharacterOfItAndTheDayReadsToItsLastLine)
-{
-    WriteDay(L"UPG", AuLine(L"http://x/\xFFFF\xFFFF/a.exe") + L"\r\n" + AuLine(L"\xFFFF") + L"\r\n" +
-                         AuLine(L"last") + L"\r\n");
-    const AuLogQuery query = ReadNow<CAuLog>();
-    ASSERT_EQ(3u, query.records.size());
-    EXPECT_STREQ(L"http://x/\xFFFF\xFFFF/a.exe", query.records[0].szText1);
-    EXPECT_STREQ(L"\xFFFF", query.records[1].szText1);
-    EXPECT_STREQ(L"last", query.records[2].szText1);
-}
-
-// A list grown by doubling would copy the held records over and over; room for every line feed would make
-// millions of bare ones fail the day whole.
-TEST_F(LogReadTest, HeldRecordsStayAndTheListGrowsOnceForTheWholeDay)
-{
-    std::wstring day = L"\r\nno separator\r\n" + AuLine(std::wstring(3000, L'x')) + L"\r\n";
-    for (int i = 0; i < 20; ++i)
-        day += AuLine(std::to_wstring(i)) + L"\r\n";
-    WriteDay(L"UPG", day + std::wstring(6000000, L'\n') + AuLine(L"unterminated"));
-    const size_t lineEnds = 23;
-
-    AuLogQuery query;
-    query.stDay = kNow;
-    query.records.resize(2);
-    query.records.shrink_to_fit();
-    wcscpy_s(query.records[1].szText1, L"held");
-    ASSERT_EQ(RESULT_SUCCESS, CAuLog().ReadLog(&query, 0, 0));
-
-    ASSERT_EQ(22u, query.records.size());
-    EXPECT_STREQ(L"held", query.records[1].szText1);
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(std::to_wstring(i), query.records[2 + i].szText1);
-    EXPECT_LE(query.records.capacity(), 2 + lineEnds);
-}
-
-TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLinesAmongThem)
-{
-    // Tens of megabytes of records: their pages are brought in by a second thread while they are filled.
-    const int count = 12000;
+    const std::wstring ffff = L"http://x/\xFFFF\xFFFF/a.exe";
+    const std::pair<std::wstring, std::vector<std::wstring>> lines[] = {
+        {AuLine(L"before") + L"\r\n", {L"before", L"t"}},
+        {AuLine(std::wstring(2046 - fixed, L'f'), L"") + L"\r\n", {std::wstring(30, L'f'), L""}},
+        {AuLine(std::wstring(2047 - fixed, L'g'), L"") + L"\r\n", {}},
+        {AuLine(std::wstring(5000, L'h'), L"") + L"\r\n", {}},
+        {L"\r\n", {}},
+        {AuLine(L"lf", L"end\n"), {L"lf", L"end\n"}}, // "\n" without "\r" stays in the last field
+        {AuLine(L"cr", L"a\rb\n"), {L"cr", L"a"}},    // cut at the last "\r", wherever it stands
+        {L"no separator here\r\n", {}},
+        {L"|" + AuLine(L"ok") + L"\r\n", {L"ok", L"t"}}, // a leading separator opens no field
+        {AuLine(ffff) + L"\r\n", {ffff, L"t"}},
+        {AuLine(L"\xFFFF") + L"\r\n", {L"\xFFFF", L"t"}},
+        // Short date and time fields read their missing digits as zero; no field stays from the line before.
+        {L"20261|7|1\r\n", {L"", L""}},
+        {AuLine(L"after") + L"\r\n", {L"after", L"t"}},
+        {AuLine(L"unterminated"), {}},
+    };
     std::wstring day;
+    std::vector<std::vector<std::wstring>> expected;
+    for (const auto& [line, texts] : lines)
+    {
+        day += line;
+        if (!texts.empty())
+            expected.push_back(texts);
+    }
+    WriteDay(L"UPG", day);
+
+    const AuLogQuery query = ReadNow<CAuLog>();
+    std::vector<std::vector<std::wstring>> read;
+    for (const AuLogRecord& record : query.records)
+        read.push_back({record.szText1, record.szText2});
+    EXPECT_EQ(expected, read);
+    ASSERT_EQ(9u, query.records.size());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[4].stTime));
+    EXPECT_EQ((std::vector<WORD>{2026, 1, 0, 0, 7, 0, 0, 0}), Words(query.records[7].stTime));
+}
+
+// Tens of megabytes of records: their pages are brought in by a second thread while they are filled. A list
+// grown by doubling would copy the held records over and over; room for every line feed would make millions
+// of bare ones fail the day whole.
+TEST_F(LogReadTest, DayOfManyRecordsGrowsTheListOnceAndReadsWholeBesideItsPageThread)
+{
+    const int count = 12000;
+    std::wstring day = L"\r\nno separator\r\n";
     for (int i = 0; i < count; ++i)
     {
         day += std::wstring(kPrefix) + L"0000002a|0|0|0|Threat." + std::to_wstring(i) + L"|C:\\f" +
@@ -110,16 +86,19 @@ TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLine
         if (i % 1000 == 7)
             day += L"damaged line without a separator\r\n";
     }
-    WriteDay(L"VLG", day);
+    WriteDay(L"VLG", day + std::wstring(6000000, L'\n') + L"unterminated|");
+    const size_t lineEnds = 2 + count + count / 1000;
 
     VirusLogQuery query;
     query.stDay = kNow;
     query.records.resize(3);
+    query.records.shrink_to_fit();
     wcscpy_s(query.records[2].szThreatName, L"held");
     ASSERT_EQ(RESULT_SUCCESS, CVirusLog().ReadLog(&query, 0, 0));
 
     ASSERT_EQ(3u + count, query.records.size());
     EXPECT_STREQ(L"held", query.records[2].szThreatName);
+    EXPECT_LE(query.records.capacity(), 3 + lineEnds);
     for (int i = 0; i < count; ++i)
     {
         const VirusLogRecord& r = query.records[3 + i];
@@ -129,27 +108,11 @@ TEST_F(LogReadTest, DayOfManyRecordsReadsWholeBesideItsPageThreadWithDamagedLine
     }
 }
 
-// A file without a mark is read from its first byte.
-TEST_F(LogReadTest, ReaderBesideAWriterInTheMiddleOfItsAppendTakesTheWholeLinesThereAre)
-{
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n" + kPrefix + L"two|2\r\n", false);
-    KvCommon::Storage::FileBase writer(DayFile(L"PTG"));
-    KvCommon::AccessControl::SecurityAttributes attributes;
-    ASSERT_TRUE(writer.Open(attributes));
-    ASSERT_TRUE(writer.SetFilePointer(0, FILE_END));
-    ASSERT_TRUE(writer.Write(L"20260304|090807|thr", 19 * sizeof(wchar_t)));
-    const TscLogQuery query = ReadNow<CTscLog>();
-    ASSERT_EQ(2u, query.records.size());
-    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(query.records[0].stTime));
-    EXPECT_STREQ(L"one", query.records[0].szText1);
-    EXPECT_STREQ(L"two", query.records[1].szText1);
-}
-
 // While a read holds the day file: a writer appends at once, a child started then inherits no handle of the
-// read, and the day can be deleted while that child lives.
+// read, and the day can be deleted while that child lives. A file without a mark is read from its first byte.
 TEST_F(LogReadTest, DayHeldByAReadTakesAWriterAtOnceAndGivesAChildNothing)
 {
-    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n");
+    WriteDay(L"PTG", std::wstring(kPrefix) + L"one|1\r\n", false);
     static std::wstring s_file;
     static std::vector<HANDLE> s_reading, s_inheritable;
     static ULONG s_stored;
@@ -180,24 +143,17 @@ TEST_F(LogReadTest, DayHeldByAReadTakesAWriterAtOnceAndGivesAChildNothing)
     EXPECT_TRUE(CLogPurge().PurgeEventLogs(LOG_TSC, &day));
     EXPECT_FALSE(TestSupport::FileExists(s_file)) << "the child holds the day";
     s_child.reset();
+    ASSERT_FALSE(held.records.empty());
+    EXPECT_EQ((std::vector<WORD>{2026, 3, 0, 4, 9, 8, 7, 0}), Words(held.records[0].stTime));
+    EXPECT_STREQ(L"one", held.records[0].szText1);
 }
 
 using LogWriteTest = LogFileTest;
 
+// The new day's file is there, empty, as a crash may leave it: it still gets the mark, the day its stamp.
 // Under Wine a look for a name a folder lacks reads the whole folder: the seals' folder stands, empty, so
 // that the look for sealing's state at every event stays inside it.
-TEST_F(LogWriteTest, FirstEventMakesTheSealsFolderEmptyWhileSealingIsOff)
-{
-    TscLogRecord record{L"one", 1, {}};
-    ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));
-    const DWORD attributes = GetFileAttributesW((sandbox.LogFolder() + L"Seal").c_str());
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
-}
-
-// The new day's file is there, empty, as a crash may leave it: it still gets the mark, the day its stamp.
-TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileWithTheMarkAndStamp)
+TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileAndMakesTheSealsFolderEmpty)
 {
     s_clock = {2026, 3, 3, 4, 23, 59, 59, 999};
     s_nextClock = {2026, 3, 4, 5, 0, 0, 0, 0};
@@ -207,7 +163,11 @@ TEST_F(LogWriteTest, EventAcrossMidnightLandsInTheNewDaysEmptyFileWithTheMarkAnd
     EXPECT_FALSE(TestSupport::FileExists(DayFile(L"PTG")));
     EXPECT_EQ(std::wstring(L"\xFEFF") + L"20260304|235959|late|1\r\n",
               TestSupport::ReadUtf16File(DayFile(L"PTG", s_nextClock)));
-    EXPECT_EQ(Bytes(s_nextClock), Stamp(L"TSCLastDate"));
+    const std::vector<BYTE> stamp = Stamp(L"TSCLastDate");
+    ASSERT_EQ(sizeof(SYSTEMTIME), stamp.size());
+    EXPECT_EQ(Words(s_nextClock), Words(*reinterpret_cast<const SYSTEMTIME*>(stamp.data())));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesW((sandbox.LogFolder() + L"Seal").c_str()));
+    EXPECT_EQ(std::vector<std::wstring>{}, TestSupport::ListFiles(sandbox.LogFolder() + L"Seal\\"));
 }
 
 namespace
@@ -267,7 +227,8 @@ TEST_F(LogWriteTest, FailedOrShortAppendLeavesTheFileAsItWasAndTheNextEventWhole
 }
 
 // Two events stored after each damaged end: the file is the damage, one repair (the half unit completed,
-// CR LF) and the two lines, which DayAppendTest shows the reader takes.
+// CR LF) and the two lines, and the reader takes both. A line begins after a line feed or the file's opening
+// mark, never after a mark inside a text.
 TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
 {
     ASSERT_TRUE(::CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
@@ -276,15 +237,21 @@ TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
     const std::vector<BYTE> healthy = Utf16Bytes(L"\xFEFF" + a + b);
     const size_t lastLine = (1 + a.size()) * sizeof(wchar_t);
     auto cut = [&](size_t size) { return std::vector<BYTE>(healthy.begin(), healthy.begin() + size); };
-    std::vector<std::vector<BYTE>> ends = {cut(lastLine + 1),
-                                           cut(lastLine + 2),
-                                           cut(lastLine + 7),
-                                           cut(healthy.size() - 2),
-                                           cut(healthy.size() - 1),
-                                           healthy,
-                                           healthy};
-    ends[5].push_back('X');
-    ends[6].insert(ends[6].end(), {'Y', 0});
+    auto plus = [&](std::vector<BYTE> tail)
+    {
+        tail.insert(tail.begin(), healthy.begin(), healthy.end());
+        return tail;
+    };
+    const std::vector<BYTE> ends[] = {cut(2),
+                                      cut(lastLine + 1),
+                                      cut(lastLine + 2),
+                                      cut(lastLine + 7),
+                                      cut(healthy.size() - 2),
+                                      cut(healthy.size() - 1),
+                                      healthy,
+                                      plus({'X'}),
+                                      plus({'Y', 0}),
+                                      plus({0xFF, 0xFE})};
     for (const std::vector<BYTE>& damaged : ends)
     {
         SCOPED_TRACE(damaged.size());
@@ -294,9 +261,14 @@ TEST_F(LogWriteTest, DamagedEndIsEndedOnceAndEveryLaterEventReadsBack)
         std::vector<BYTE> expected = damaged;
         if (expected.size() % 2)
             expected.push_back(0);
-        const std::vector<BYTE> repair = Utf16Bytes(L"\r\n" + b + a);
-        expected.insert(expected.end(), repair.begin(), repair.end());
+        const bool whole = damaged.size() == 2 || damaged == healthy;
+        const std::vector<BYTE> appended = Utf16Bytes((whole ? L"" : L"\r\n") + b + a);
+        expected.insert(expected.end(), appended.begin(), appended.end());
         EXPECT_EQ(expected, TestSupport::ReadFileBytes(DayFile(L"PTG")));
+        const TscLogQuery query = ReadNow<CTscLog>();
+        ASSERT_GE(query.records.size(), 2u);
+        EXPECT_STREQ(L"second", query.records[query.records.size() - 2].szText1);
+        EXPECT_STREQ(L"first", query.records.back().szText1);
     }
 }
 
@@ -306,23 +278,13 @@ TEST_F(LogWriteTest, DayFileOfMoreThanFourGigabytesTakesItsEventAtItsEnd)
 {
     WriteDay(L"PTG", L"");
     const std::wstring day = DayFile(L"PTG");
-    {
-        KvCommon::UniqueFileHandle file(
-            ::CreateFileW(day.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(file.valid());
-        LARGE_INTEGER end;
-        end.QuadPart = (4LL << 30) + 2;
-        DWORD written = 0;
-        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(::WriteFile(file.get(), L"\r\n", 4, &written, nullptr)); // sparse below
-    }
-    auto size = [&]
-    {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        ::GetFileAttributesExW(day.c_str(), GetFileExInfoStandard, &data);
-        return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    };
-    const ULONGLONG before = size();
+    KvCommon::Storage::FileBase end(day);
+    KvCommon::AccessControl::SecurityAttributes attributes;
+    ASSERT_TRUE(end.Open(attributes) && end.SetFilePointer((4LL << 30) + 2, FILE_BEGIN) &&
+                end.Write(L"\r\n", 4));
+    end.Close(); // sparse below
+    auto size = [&] { return std::filesystem::file_size(day); };
+    const uintmax_t before = size();
     ASSERT_EQ((4ULL << 30) + 6, before);
     TscLogRecord record{L"far", 1, {}};
     ASSERT_EQ(RESULT_SUCCESS, CTscLog().WriteLog(&record, 0, 0));

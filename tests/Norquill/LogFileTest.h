@@ -57,12 +57,6 @@ protected:
         return ReadNow<TLog>().records;
     }
 
-    static std::vector<BYTE> Bytes(const SYSTEMTIME& time)
-    {
-        const BYTE* p = reinterpret_cast<const BYTE*>(&time);
-        return std::vector<BYTE>(p, p + sizeof(time));
-    }
-
     static std::vector<BYTE> Stamp(const wchar_t* name)
     {
         DWORD type = 0;

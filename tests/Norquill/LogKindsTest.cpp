@@ -19,19 +19,14 @@ template <class TLog, class TRecord> std::wstring Line(TRecord record)
 }
 
 // A line read into the kind's record and written again: every conversion of the reading shows.
-std::wstring Reread(const wchar_t* kind, const std::wstring& fields)
+template <class TLog> std::wstring Reread(const std::wstring& fields)
 {
-    std::wstring line = L"<no record>";
-    KindTexts::ForEachKindsTexts(
-        [&](auto log, const wchar_t* extension, auto make, auto)
-        {
-            LogQueryData<decltype(make(KindTexts::TextSource()))> query;
-            if (wcscmp(kind, extension) == 0 &&
-                log.PutRecode(&query, LogFileTest::kPrefix + fields) == SrvFrwk::RESULT_SUCCESS &&
-                query.records.size() == 1)
-                line = log.MakeRecode(&query.records[0]);
-        });
-    return line;
+    TLog log;
+    LogQueryData<typename TLog::Record> query;
+    if (log.PutRecode(&query, LogFileTest::kPrefix + fields) != SrvFrwk::RESULT_SUCCESS ||
+        query.records.size() != 1)
+        return L"<no record>";
+    return log.MakeRecode(&query.records[0]);
 }
 
 VirusLogRecord Virus(const wchar_t* name, const wchar_t* path, const wchar_t* detail)
@@ -136,32 +131,29 @@ TEST_F(LogKindsTest, MostRecentThreatFollowsEveryEventWhenTheKeptSettingsKeyIsDe
 TEST_F(LogKindsTest, ReadingConvertsAndCutsEachKindsFields)
 {
     const std::wstring t500 = X(500) + L"|";
-    const struct
-    {
-        const wchar_t* kind;
-        std::wstring in, out;
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
         // Number read as hex, code not kept, _wtoi clamps.
-        {L"VLG",
-         L"00000012|0000001a|2|1|" + X(200, L'N') + L"|" + X(300, L'P') + L"|1|-2|2147483647|99999999999|" +
-             X(300),
+        {Reread<CVirusLog>(L"00000012|0000001a|2|1|" + X(200, L'N') + L"|" + X(300, L'P') +
+                           L"|1|-2|2147483647|99999999999|" + X(300)),
          L"00000018|00000000|2|1|" + X(126, L'N') + L"|" + X(258, L'P') + L"|1|-2|2147483647|2147483647"},
         // Indexes up to eleven only.
-        {L"SPG", L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 + L"11|4294967295|t5",
+        {Reread<CSpyLog>(L"0xffffffff|-33|" + t500 + t500 + t500 + t500 + t500 + L"-1|" + t500 +
+                         L"11|4294967295|t5"),
          L"0x00000000|-33|" + X(259) + L"|" + X(259) + L"|" + X(387) + L"||" + X(259) + L"|-1|" + X(259) +
              L"|11|0|"},
         // The copy keeps 2046 characters; written again, the text gives way to the reader's line limit.
-        {L"VAG", X(31) + L"|1|-2|" + X(3000), X(30) + L"|1|-2|" + X(1992)},
-        {L"PTG", X(127) + L"|-3", X(126) + L"|-3"},
-        {L"UPG", L"1|-2|3|4|" + X(30) + L"|" + X(31), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
+        {Reread<CVaLog>(X(31) + L"|1|-2|" + X(3000)), X(30) + L"|1|-2|" + X(1992)},
+        {Reread<CTscLog>(X(127) + L"|-3"), X(126) + L"|-3"},
+        {Reread<CAuLog>(L"1|-2|3|4|" + X(30) + L"|" + X(31)), L"1|-2|3|4|" + X(30) + L"|" + X(30)},
         // The kind read from the line decides where the amount goes.
-        {L"HCG", L"4294967295|1|4294967295", L"2147483647|1|2147483647"},
-        {L"HCG", L"", L"0|0|0"},
-        {L"ULG", L"42|80000000|5|a|b|ER", L"00000000|7fffffff|5|a|b|ER"},
-        {L"PPG", L"5|1|t1|2|t6|t5", L"5|1|t1|2||"},
+        {Reread<CHisCleanLog>(L"4294967295|1|4294967295"), L"2147483647|1|2147483647"},
+        {Reread<CHisCleanLog>(L""), L"0|0|0"},
+        {Reread<CUrlFilterLog>(L"42|80000000|5|a|b|ER"), L"00000000|7fffffff|5|a|b|ER"},
+        {Reread<CPvyLog>(L"5|1|t1|2|t6|t5"), L"5|1|t1|2||"},
         // Suspicious changes are read at the spyware indexes.
-        {L"SCG", L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5", L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
+        {Reread<CSusChangeLog>(L"0x0000001a|3|P|t2|3|P\\N||12 t4|t1|1|9|t5"),
+         L"0x00000000|3|P|t2|12|P\\3|||t1|1|0|"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Fields(c.out), Reread(c.kind, c.in)) << c.kind << " " << c.in.substr(0, 40).c_str();
+        EXPECT_EQ(Fields(c.second), c.first);
 }

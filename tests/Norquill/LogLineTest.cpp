@@ -4,6 +4,7 @@
 #include "KindTexts.h"
 #include "LogLine.h"
 
+#include <algorithm>
 #include <random>
 
 using namespace SrvFrwk;
@@ -15,29 +16,21 @@ namespace
 {
 // Texts of any units but NUL, those that could move a field, end a line or the file, or that the line's own
 // encoding uses weighted up.
-class HostileTexts
+TextSource HostileTexts(unsigned seed)
 {
-public:
-    explicit HostileTexts(unsigned seed) : m_random(seed) {}
-
-    std::wstring operator()(size_t limit)
+    static const wchar_t kSpecial[] = {L'|',      L'\r',     L'\n',     L'\xFFFF', L'\xFFFE', L'\xF07C',
+                                       L'\xF00D', L'\xF00A', L'\xF0FF', L'\xF01B', L'\xD83D', L'\xDE00'};
+    return [random = std::mt19937(seed)](size_t limit) mutable
     {
-        static const wchar_t kSpecial[] = {L'|',      L'\r',     L'\n',     L'\xFFFF', L'\xFFFE', L'\xF07C',
-                                           L'\xF00D', L'\xF00A', L'\xF0FF', L'\xF01B', L'\xD83D', L'\xDE00'};
-        std::wstring text(Pick(1, std::min<size_t>(limit, 150)), L' ');
+        auto pick = [&](size_t low, size_t high)
+        { return std::uniform_int_distribution<size_t>(low, high)(random); };
+        std::wstring text(pick(1, std::min<size_t>(limit, 150)), L' ');
         for (wchar_t& c : text)
-            c = Pick(0, 1) ? kSpecial[Pick(0, std::size(kSpecial) - 1)]
-                           : static_cast<wchar_t>(Pick(1, 0xFFFF));
+            c = pick(0, 1) ? kSpecial[pick(0, std::size(kSpecial) - 1)]
+                           : static_cast<wchar_t>(pick(1, 0xFFFF));
         return text;
-    }
-
-private:
-    size_t Pick(size_t low, size_t high)
-    {
-        return std::uniform_int_distribution<size_t>(low, high)(m_random);
-    }
-    std::mt19937 m_random;
-};
+    };
+}
 
 // A text ends at its null, in a member of fixed size or not.
 Texts UpToNull(Texts texts)
@@ -45,14 +38,6 @@ Texts UpToNull(Texts texts)
     for (std::wstring& text : texts)
         text.resize(wcsnlen(text.c_str(), text.size()));
     return texts;
-}
-
-size_t LineCount(const std::wstring& day)
-{
-    size_t count = 0;
-    for (size_t at = day.find(L"\r\n"); at != std::wstring::npos; at = day.find(L"\r\n", at + 2))
-        ++count;
-    return count;
 }
 } // namespace
 
@@ -87,9 +72,9 @@ TEST_F(LogLineTest, TextsOfAnyUnitsReadBackExactlyAndEachEventIsOneLine)
             for (size_t i = 0, field = 0; i < std::size(fixed); ++i, field = 0)
                 stored.push_back(make([&](size_t) { return fixed[(i + field++) % std::size(fixed)]; }));
             stored.push_back(make([](size_t limit) { return std::wstring(limit, L'|'); }));
-            HostileTexts random(20261206);
+            const TextSource random = HostileTexts(20261206);
             for (int i = 0; i < 60; ++i)
-                stored.push_back(make(std::ref(random)));
+                stored.push_back(make(random));
 
             const std::vector<Record> read = StoreAndRead<Log>(stored);
             ASSERT_EQ(stored.size(), read.size());
@@ -98,7 +83,8 @@ TEST_F(LogLineTest, TextsOfAnyUnitsReadBackExactlyAndEachEventIsOneLine)
                 ASSERT_EQ(UpToNull(kept(stored[i])), kept(read[i])) << "event " << i;
                 ASSERT_EQ(2026, read[i].stTime.wYear) << "event " << i;
             }
-            EXPECT_EQ(stored.size(), LineCount(TestSupport::ReadUtf16File(DayFile(extension))));
+            const std::wstring day = TestSupport::ReadUtf16File(DayFile(extension));
+            EXPECT_EQ(stored.size(), static_cast<size_t>(std::count(day.begin(), day.end(), L'\n')));
         });
 }
 
