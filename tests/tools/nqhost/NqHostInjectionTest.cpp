@@ -50,6 +50,8 @@ TEST_F(NqHostInjection, CsvCellsThatWouldRunAsFormulasAreNeutralisedUnlessRaw)
         return ReadText(inputs.Path() + L"out.csv");
     };
     const std::string safe = cells(L"");
+    for (size_t at = safe.find('\n'); at != std::string::npos; at = safe.find('\n', at + 1))
+        EXPECT_EQ('\r', safe[at - 1]) << "rows end in CR LF";
     for (const char* cell : {",\"'=HYPERLINK(\"\"http://evil/\"\",\"\"x\"\")\",", ",\"'+1+1\",",
                              ",\"'-2+3\",", ",\"'@SUM(A1)\",", ",\"'\tx\",", ",\"'\rx\",", ",ok,", ",-5,"})
         EXPECT_NE(std::string::npos, safe.find(cell)) << cell << " in\n" << safe;
