@@ -1,16 +1,18 @@
-// The command line: usage errors and a plug-in that cannot be used. None of these reaches the provider.
+// The command line: usage errors (exit 2) and a plug-in that cannot be used (exit 1). None of these reaches
+// the provider.
 #include "NqHostTest.h"
 
 using namespace NqHostTest;
 
 using NqHostUsage = NqHostFixture;
 
-TEST_F(NqHostUsage, UsageErrorsExitTwoAndNameTheProblem)
+TEST_F(NqHostUsage, EachErrorExitsWithItsCodeAndNamesTheProblem)
 {
     const struct
     {
         std::wstring args;
         std::string says;
+        int exitCode = 2;
     } cases[] = {
         {L"store tsc szText1=" + std::wstring(128, L'x'), "at most 127 characters, the value has 128"},
         {L"query virus 2026-02-30", "'2026-02-30' is no day of the calendar"},
@@ -20,24 +22,17 @@ TEST_F(NqHostUsage, UsageErrorsExitTwoAndNameTheProblem)
          "no such field in a virus record (fields: kind, dwNumber, szThreatName"},
         {L"query all --where nValue1=one", "nValue1 is a number field"},
         {L"export tsc --timezone Mars/Olympus_Mons", "Mars/Olympus_Mons"},
+        {L"--dll C:\\nowhere\\Norquill.dll query virus",
+         "cannot load C:\\nowhere\\Norquill.dll: 126 (ERROR_MOD_NOT_FOUND)", 1},
+        {L"--dll KvDbg64.dll install", "has no export SfPv_CreateProvider: 127 (ERROR_PROC_NOT_FOUND)", 1},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(Utf8(c.args));
         NqHostRun run = Run(c.args);
-        EXPECT_EQ(2, run.exitCode) << run.output;
+        EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
         EXPECT_TRUE(run.Says(c.says)) << run.output;
     }
     const std::string message = RunJson(L"store virus szColour=red", 2).at("usageError");
     EXPECT_NE(std::string::npos, message.find("szColour"));
-}
-
-TEST_F(NqHostUsage, PluginThatCannotBeUsedFailsWithTheWin32Error)
-{
-    NqHostRun run = Run(L"--dll C:\\nowhere\\Norquill.dll query virus");
-    EXPECT_EQ(1, run.exitCode) << run.output;
-    EXPECT_TRUE(run.Says("cannot load C:\\nowhere\\Norquill.dll: 126 (ERROR_MOD_NOT_FOUND)")) << run.output;
-    run = Run(L"--dll KvDbg64.dll install");
-    EXPECT_EQ(1, run.exitCode) << run.output;
-    EXPECT_TRUE(run.Says("has no export SfPv_CreateProvider: 127 (ERROR_PROC_NOT_FOUND)")) << run.output;
 }
