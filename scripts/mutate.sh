@@ -71,7 +71,7 @@ fault match-ascii-only tools/nqhost/feed/RecordFilter.cpp \
 fault unknown-field-quiet tools/nqhost/feed/RecordFilter.cpp \
   'throw UsageError{L"--where " + name + L": no such field in " +' \
   'return {name, false}; throw UsageError{L"--where " + name + L": no such field in " +' nqhost_tests \
-  'NqHostFilter.*'
+  'NqHostUsage.*'
 fault format-characters-raw tools/nqhost/Text.cpp \
   '{0x200B, 0x200F},   {0x2028, 0x202E},' '{0x200B, 0x200B},   {0x202A, 0x202E},' nqhost_tests \
   'NqHostInjection.*'

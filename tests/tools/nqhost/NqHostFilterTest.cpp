@@ -3,21 +3,15 @@
 
 using namespace NqHostTest;
 
-class NqHostFilter : public NqHostFixture
-{
-protected:
-    void SetUp() override
-    {
-        // A file's own order is not the time order; kinds interleave.
-        WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan Zo\u00eb|2\r\n20240301|070000|scan a|1\r\n");
-        WriteDayFile(L"20240301.VLG", L"20240301|080000|00000005|00000000|2|1|Worm.X|C:\\a|0|0|0|0\r\n"
-                                      L"20240301|100000|00000012|00000000|2|1|Trojan.Y|C:\\b|1|0|0|0\r\n");
-        WriteDayFile(L"20240302.UPG", L"20240302|060000|1|0|0|0|16.0|engine\r\n");
-    }
-};
+using NqHostFilter = NqHostFixture;
 
 TEST_F(NqHostFilter, AllKindsMakeOneTimelineAndWhereMatchAndTimesOfDayKeepOnlyWhatWasAskedFor)
 {
+    // A file's own order is not the time order; kinds interleave.
+    WriteDayFile(L"20240301.PTG", L"20240301|090000|Scan Zo\u00eb|2\r\n20240301|070000|scan a|1\r\n");
+    WriteDayFile(L"20240301.VLG", L"20240301|080000|00000005|00000000|2|1|Worm.X|C:\\a|0|0|0|0\r\n"
+                                  L"20240301|100000|00000012|00000000|2|1|Trojan.Y|C:\\b|1|0|0|0\r\n");
+    WriteDayFile(L"20240302.UPG", L"20240302|060000|1|0|0|0|16.0|engine\r\n");
     const struct
     {
         std::wstring args;
@@ -53,16 +47,6 @@ TEST_F(NqHostFilter, AllKindsMakeOneTimelineAndWhereMatchAndTimesOfDayKeepOnlyWh
         }
         EXPECT_EQ(c.kept, kept);
     }
-    for (const auto& bad :
-         {std::make_pair(L"query all --from 2024-03-01T25:00", "is not a moment of the form"),
-          std::make_pair(L"query virus --where nosuch=1",
-                         "no such field in a virus record (fields: kind, dwNumber, szThreatName"),
-          std::make_pair(L"query all --where nValue1=one", "nValue1 is a number field")})
-    {
-        NqHostRun run = Run(bad.first);
-        EXPECT_EQ(2, run.exitCode) << run.output;
-        EXPECT_TRUE(run.Says(bad.second)) << run.output;
-    }
 }
 
 TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTailAndEachIdNamesItsLinesOffset)
@@ -83,13 +67,12 @@ TEST_F(NqHostFilter, DamagedLinesAreCountedByQueryExportAndTailAndEachIdNamesIts
     EXPECT_EQ("abcd", texts);
     EXPECT_EQ(8, query.at("damagedLines").at(0).at("skipped")) << query.dump(1);
 
-    TestSupport::TempFolder folder;
     std::wstring from = day;
     Json exported = RunJson(L"export tsc --from " + from.insert(6, L"-").insert(4, L"-") + L" --output \"" +
-                            folder.Path() + L"out.jsonl\"");
+                            inputs.Path() + L"out.jsonl\"");
     EXPECT_EQ(8, exported.at("damagedLines").at(0).at("skipped")) << exported.dump(1);
     // Each id names the byte offset of the line its record was read from, whatever damage came before.
-    for (const Json& record : ParseJsonLines(ReadText(folder.Path() + L"out.jsonl")))
+    for (const Json& record : ParseJsonLines(ReadText(inputs.Path() + L"out.jsonl")))
     {
         const std::string id = record.at("id"), text = record.at("szText1");
         const size_t at = std::stoul(id.substr(id.find('-', 4) + 1)) / 2 - 1; // in characters, after the mark

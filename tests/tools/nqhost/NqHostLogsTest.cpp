@@ -28,15 +28,14 @@ TEST_F(NqHostLogs, ReceivedFolderIsReadThroughThePluginWithTheCallersRelativePat
 {
     const char* source = std::getenv("NQ_SOURCE_DIR");
     ASSERT_TRUE(source && *source) << "NQ_SOURCE_DIR names the sources (set by the build)";
-    TestSupport::TempFolder caller;
-    CreateDirectoryW((caller.Path() + L"received").c_str(), nullptr);
+    CreateDirectoryW((inputs.Path() + L"received").c_str(), nullptr);
     // The second line had 16 characters in its middle overwritten: its fields would make up an event.
     const std::wstring day = L"\xFEFF"
                              L"20240301|080000|00000001|0000001a|2|1|Trojan.A|C:\\a.exe|0|0|0|0\r\n"
                              L"20240301|080100|00000002|0000001a|2|1|Tro0|0|0|0|0000000000|0|0|0|0\r\n";
     ASSERT_TRUE(
-        TestSupport::WriteFileBytes(caller.Path() + L"received\\20240301.VLG", day.data(), day.size() * 2));
-    const std::string script = "cd '" + UnixPath(caller.Path()) +
+        TestSupport::WriteFileBytes(inputs.Path() + L"received\\20240301.VLG", day.data(), day.size() * 2));
+    const std::string script = "cd '" + UnixPath(inputs.Path()) +
                                "'\nnq() { NQ_WINEPREFIX=\"$WINEPREFIX\" '" + source +
                                "/scripts/nqhost.sh' \"$@\"; echo \"rc=$?\"; }\n"
                                "nq export virus --logs received --output rel.jsonl\n"
@@ -47,9 +46,9 @@ TEST_F(NqHostLogs, ReceivedFolderIsReadThroughThePluginWithTheCallersRelativePat
     // Wine names the caller's folder by its Z: path.
     EXPECT_TRUE(run.Says("\\received\\20240301.VLG (virus of 2024-03-01")) << run.output;
     EXPECT_TRUE(run.Says("\\received\\20240301.VLG:2: 15 fields where a virus line has 12")) << run.output;
-    const std::vector<Json> records = ParseJsonLines(ReadText(caller.Path() + L"rel.jsonl"));
+    const std::vector<Json> records = ParseJsonLines(ReadText(inputs.Path() + L"rel.jsonl"));
     ASSERT_EQ(1u, records.size()) << "the damaged line is no event";
     EXPECT_EQ("Trojan.A", records[0].at("szThreatName"));
-    EXPECT_EQ(1u, TestSupport::ListFiles(caller.Path() + L"received\\", L"*.PTG").size()) << run.output;
+    EXPECT_EQ(1u, TestSupport::ListFiles(inputs.Path() + L"received\\", L"*.PTG").size()) << run.output;
     EXPECT_FALSE(TestSupport::FileExists(sandbox.LogFolder())) << "the installation's logs stay as they were";
 }

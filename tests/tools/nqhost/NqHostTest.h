@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -17,10 +18,7 @@ namespace NqHostTest
 {
 using Json = nlohmann::json;
 
-inline std::string Utf8(const std::wstring& text)
-{
-    return NqHost::Text::ToUtf8(text);
-}
+inline const auto Utf8 = NqHost::Text::ToUtf8;
 
 using Snapshot = std::map<std::wstring, std::vector<BYTE>>;
 
@@ -57,6 +55,16 @@ inline void SnapshotFolder(const std::wstring& folder, Snapshot& files)
             SnapshotFolder(folder + data.cFileName + L"\\", files);
 }
 
+// The moment the given number of seconds later (earlier when negative).
+inline SYSTEMTIME Shifted(SYSTEMTIME time, long long seconds)
+{
+    ULARGE_INTEGER ticks;
+    SystemTimeToFileTime(&time, reinterpret_cast<FILETIME*>(&ticks));
+    ticks.QuadPart += seconds * 10000000;
+    FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&ticks), &time);
+    return time;
+}
+
 inline std::string ReadText(const std::wstring& path)
 {
     const std::vector<BYTE> bytes = TestSupport::ReadFileBytes(path);
@@ -72,6 +80,16 @@ inline std::vector<Json> ParseJsonLines(const std::string& text)
         if (line.rfind("{", 0) == 0)
             records.push_back(Json::parse(line));
     return records;
+}
+
+// The paths of a table's rows, sorted.
+inline std::vector<std::string> Paths(const Json& table)
+{
+    std::vector<std::string> paths;
+    for (const Json& row : table)
+        paths.push_back(row.at("path"));
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 struct NqHostRun
@@ -117,18 +135,16 @@ protected:
         return unix;
     }
 
-    // Shell commands run outside Wine, with this process's environment (so a program started there gets
-    // a TZ of its own); their output and exit code. Wine and nqhost.exe are reached as $WINE and $NQHOST.
-    // Wine cannot wait for a Unix process, so the script leaves its exit code in a file last.
+    // Shell commands run outside Wine in a folder of their own, with this process's environment (so a
+    // program started there gets a TZ of its own); their output and exit code. $WINE and $NQHOST reach Wine
+    // and nqhost.exe. Wine cannot wait for a Unix process, so the script leaves its exit code in a file last.
     static NqHostRun RunShell(const std::string& commands)
     {
         TestSupport::TempFolder folder;
         const std::string script = "PATH=/usr/local/bin:/usr/bin:/bin\nWINE=wine\nNQHOST='" +
-                                   UnixPath(TestSupport::BinFolder() + L"nqhost.exe") + "'\n(\n" + commands +
-                                   "\n) >'" + UnixPath(folder.Path() + L"run.out") + "' 2>&1\necho $? >'" +
-                                   UnixPath(folder.Path() + L"run.rc.new") + "'\nmv '" +
-                                   UnixPath(folder.Path() + L"run.rc.new") + "' '" +
-                                   UnixPath(folder.Path() + L"run.rc") + "'\n";
+                                   UnixPath(TestSupport::BinFolder() + L"nqhost.exe") + "'\ncd '" +
+                                   UnixPath(folder.Path()) + "'\n(\n" + commands +
+                                   "\n) >run.out 2>&1\necho $? >run.rc.new\nmv run.rc.new run.rc\n";
         EXPECT_TRUE(TestSupport::WriteFileBytes(folder.Path() + L"run.sh", script));
         TestSupport::ChildProcess shell(
             L"Z:\\bin\\sh \"" + NqHost::Text::FromUtf8(UnixPath(folder.Path() + L"run.sh")) + L"\"", false);
