@@ -75,20 +75,6 @@ bool SetRegValue(HKEY root, const std::wstring& path, const std::wstring& name, 
     return RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data, size) == ERROR_SUCCESS;
 }
 
-// Handle values are small multiples of four here; a test process holds far fewer than this.
-template <class Keep> std::vector<HANDLE> ScanHandles(Keep keep)
-{
-    std::vector<HANDLE> found;
-    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
-    {
-        HANDLE h = reinterpret_cast<HANDLE>(value);
-        DWORD flags = 0;
-        if (GetHandleInformation(h, &flags) && keep(h, flags))
-            found.push_back(h);
-    }
-    return found;
-}
-
 // Returns at once unless local midnight is less than the margin away; then waits until the new day.
 void WaitOutMidnight(DWORD marginSeconds = 180)
 {
@@ -146,36 +132,18 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<HANDLE> HandlesOpenOn(const std::wstring& path)
-{
-    BY_HANDLE_FILE_INFORMATION wanted{};
-    HANDLE probe = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
-        return {};
-    const bool known = GetFileInformationByHandle(probe, &wanted);
-    std::vector<HANDLE> found = ScanHandles(
-        [&](HANDLE h, DWORD)
-        {
-            BY_HANDLE_FILE_INFORMATION info{};
-            return known && h != probe && GetFileType(h) == FILE_TYPE_DISK &&
-                   GetFileInformationByHandle(h, &info) &&
-                   info.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber &&
-                   info.nFileIndexHigh == wanted.nFileIndexHigh && info.nFileIndexLow == wanted.nFileIndexLow;
-        });
-    CloseHandle(probe);
-    return found;
-}
-
 std::vector<HANDLE> InheritableHandles()
 {
-    return ScanHandles([](HANDLE, DWORD flags) { return (flags & HANDLE_FLAG_INHERIT) != 0; });
-}
-
-bool Inheritable(HANDLE handle)
-{
-    DWORD flags = 0;
-    return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT) != 0;
+    // Handle values are small multiples of four here; a test process holds far fewer than this.
+    std::vector<HANDLE> found;
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
+    {
+        HANDLE h = reinterpret_cast<HANDLE>(value);
+        DWORD flags = 0;
+        if (GetHandleInformation(h, &flags) && (flags & HANDLE_FLAG_INHERIT))
+            found.push_back(h);
+    }
+    return found;
 }
 
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern)

@@ -39,11 +39,8 @@ std::wstring ReadUtf16File(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern = L"*");
 
-// The handles of this process that are open on the file (found by its identity, whatever the name).
-std::vector<HANDLE> HandlesOpenOn(const std::wstring& path);
 // Every handle of this process that a child started with inherited handles would get.
 std::vector<HANDLE> InheritableHandles();
-bool Inheritable(HANDLE handle);
 
 // True when the key is gone.
 bool DeleteRegTree(HKEY root, const std::wstring& path);
