@@ -120,3 +120,26 @@ TEST_F(TextSafetyTest, FolderChurnedByAnotherProcessIsFollowedByTheFirstEventAft
     EXPECT_NE(std::wstring::npos, last.find(L"|after|2\r\n"))
         << "the event after the churn missed its folder";
 }
+
+// The operator learns of a repaired end and of shortened texts from one error line each.
+TEST_F(TextSafetyTest, RepairedEndAndShortenedTextsAreEachTracedOnce)
+{
+    const std::wstring day = TodayFile(L"PTG");
+    ASSERT_TRUE(CreateDirectoryW(sandbox.LogFolder().c_str(), nullptr));
+    // A mark, a whole character and half of one.
+    ASSERT_TRUE(TestSupport::WriteFileBytes(day, std::vector<BYTE>{0xFF, 0xFE, '2', 0, 'X'}));
+    for (int i = 0; i < 2; ++i)
+    {
+        TscLogRecord record{L"after", i, {}};
+        ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_TSC, &record, 0, 0));
+    }
+    VaLogRecord va{L"CVE-1", 1, 2, {}, {}};
+    wmemset(va.szText1, L't', 2047);
+    ASSERT_EQ(RESULT_SUCCESS, Provider()->StoreData(TYPE_EVENTLOG, DATA_VULNERABILITY, &va, 0, 0));
+    ExpectTraces(UnloadAndReadTrace(),
+                 {{1, kError,
+                   L"CTscLog::WriteLog() ended the damaged last line of " + day +
+                       L" (half a character) before the event"},
+                  {1, kError, L"CVaLog::MakeRecode() shortened the texts by 29 characters to fit a line"},
+                  {2, kError, L""}});
+}
