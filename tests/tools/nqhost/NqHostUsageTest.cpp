@@ -14,6 +14,12 @@ TEST_F(NqHostUsage, EachErrorExitsWithItsCodeAndNamesTheProblem)
         std::string says;
         int exitCode = 2;
     } cases[] = {
+        {L"frobnicate", "unknown command 'frobnicate'"},
+        {L"store virus dwCode=-1", "dwCode=-1 is not a number"},
+        {L"query virus 2026-2-3", "'2026-2-3' is not a day of the form YYYY-MM-DD"},
+        {L"export virus tsc --format csv", "--format csv takes exactly one kind"},
+        {L"export --output " + sandbox.InstalledFolder().substr(0, sandbox.InstalledFolder().size() - 1),
+         "is a folder; it takes a file"},
         {L"store tsc szText1=" + std::wstring(128, L'x'), "at most 127 characters, the value has 128"},
         {L"query virus 2026-02-30", "'2026-02-30' is no day of the calendar"},
         {L"check --from 2024-03-02 --to 2024-03-01", "--from 2024-03-02 is after --to 2024-03-01"},
