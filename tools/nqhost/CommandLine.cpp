@@ -2,6 +2,7 @@
 // command allows; a word out of place is a UsageError.
 #include "CommandLine.h"
 
+#include "Text.h"
 #include "UsageError.h"
 
 #include <algorithm>
@@ -90,5 +91,18 @@ void CCommandLine::AllowOnly(const std::vector<std::wstring>& options, const std
             continue;
         throw UsageError{L"option --" + option.first + L" does not apply to '" + command + L"'"};
     }
+}
+
+SYSTEMTIME ParseDay(const std::wstring& text)
+{
+    if (Text::EqualsNoCase(text, L"today"))
+        return Text::Today();
+    SYSTEMTIME day;
+    if (Text::ParseDate(text, day))
+        return day;
+    if (text.size() == 10 && text[4] == L'-' && text[7] == L'-' &&
+        text.find_first_not_of(L"0123456789-") == std::wstring::npos)
+        throw UsageError{L"'" + text + L"' is no day of the calendar"};
+    throw UsageError{L"'" + text + L"' is not a day of the form YYYY-MM-DD"};
 }
 } // namespace NqHost

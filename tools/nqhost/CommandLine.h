@@ -1,6 +1,8 @@
 #pragma once
 // The words and options of one nqhost command line. Options may stand anywhere: "--name value",
 // "--name=value" or a bare flag.
+#include <windows.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -26,4 +28,6 @@ private:
     std::map<std::wstring, std::wstring> m_options; // the last value of each
     std::multimap<std::wstring, std::wstring> m_allOptions;
 };
+// A day as a command line gives it, YYYY-MM-DD or "today"; a UsageError names any other text.
+SYSTEMTIME ParseDay(const std::wstring& text);
 } // namespace NqHost

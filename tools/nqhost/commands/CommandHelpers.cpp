@@ -22,19 +22,6 @@ void ExpectArgs(const CommandArgs& args, size_t min, size_t max, const wchar_t* 
         throw UsageError{Text::Format(L"'%s' does not take '%s'", command, args[max].c_str())};
 }
 
-SYSTEMTIME ParseDay(const std::wstring& text)
-{
-    if (Text::EqualsNoCase(text, L"today"))
-        return Text::Today();
-    SYSTEMTIME day;
-    if (Text::ParseDate(text, day))
-        return day;
-    if (text.size() == 10 && text[4] == L'-' && text[7] == L'-' &&
-        text.find_first_not_of(L"0123456789-") == std::wstring::npos)
-        throw UsageError{L"'" + text + L"' is no day of the calendar"};
-    throw UsageError{L"'" + text + L"' is not a day of the form YYYY-MM-DD"};
-}
-
 DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max)
 {
     long long value = 0;

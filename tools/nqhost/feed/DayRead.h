@@ -1,7 +1,8 @@
 #pragma once
 // A day of one kind read through the plug-in, with its damaged lines left out and counted: the reader
 // skips some of them without a word and makes records of others, which would show made-up events.
-#include "Commands.h"
+#include "CommandContext.h"
+#include "RecordKind.h"
 
 #include <functional>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The day files of some kinds over a range of days, day by day: what query, export and check go through.
-#include "Commands.h"
+#include "CommandContext.h"
+#include "RecordKind.h"
 #include "LogLocation.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // that ignores case.
 #include "RecordFilter.h"
 
-#include "Commands.h"
+#include "CommandLine.h"
 #include "Text.h"
 #include "UsageError.h"
 
@@ -117,7 +117,7 @@ std::pair<std::wstring, bool> CRecordFilter::Resolve(const std::wstring& name,
 
 SYSTEMTIME CRecordFilter::ParseMoment(const std::wstring& text, bool end)
 {
-    SYSTEMTIME moment = Commands::ParseDay(text.substr(0, 10));
+    SYSTEMTIME moment = ParseDay(text.substr(0, 10));
     moment.wHour = end ? 23 : 0;
     moment.wMinute = moment.wSecond = end ? 59 : 0;
     moment.wMilliseconds = 0;

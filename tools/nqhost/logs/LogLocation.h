@@ -1,6 +1,7 @@
 #pragma once
 // Where a kind's day files are, as the plug-in itself names them (QueryData 16), and which days have one.
-#include "Commands.h"
+#include "CommandContext.h"
+#include "RecordKind.h"
 
 #include <windows.h>
 

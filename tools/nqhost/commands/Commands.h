@@ -1,11 +1,8 @@
 #pragma once
 // The commands of nqhost. Each maps onto one provider or service operation (the demo strings several
-// together); the operations below are shared by the commands and the demo. CommandContext, what a command
-// runs with, is handed on to the feed and the log location too: this header stands beside the basics.
-#include "CommandLine.h"
-#include "Output.h"
+// together); the operations below are shared by the commands and the demo.
+#include "CommandContext.h"
 #include "Cursor.h"
-#include "PluginHost.h"
 #include "RecordKind.h"
 #include "RecordWriter.h"
 
@@ -14,15 +11,6 @@
 
 namespace NqHost
 {
-struct CommandContext
-{
-    const CCommandLine& line;
-    COutput& output;
-    CPluginHost& host;
-};
-
-using CommandArgs = std::vector<std::wstring>; // the words after the command's name
-
 struct CommandInfo
 {
     const wchar_t* name;
@@ -82,7 +70,6 @@ void RemoveTree(const std::wstring& folder);
 
 // Argument helpers that throw UsageError.
 void ExpectArgs(const CommandArgs& args, size_t min, size_t max, const wchar_t* command);
-SYSTEMTIME ParseDay(const std::wstring& text);
 DWORD ParseDword(const std::wstring& option, const std::wstring& text, DWORD max);
 // --format (or the default) and --schema.
 WriterChoice ParseWriterChoice(const CCommandLine& line, const wchar_t* defaultFormat, bool allowText);
