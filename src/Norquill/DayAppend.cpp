@@ -6,7 +6,7 @@
 #include "KvComn_FileBase.h"
 #include "KvComn_SecurityAttributes.h"
 #include "KvComn_SharingRetry.h"
-#include "LogBase.h"
+#include "LogKindInfo.h"
 
 namespace
 {

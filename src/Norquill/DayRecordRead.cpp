@@ -6,7 +6,7 @@
 #include "KvComn_Exception.h"
 #include "KvComn_Handle.h"
 #include "KvComn_SharingRetry.h"
-#include "LogBase.h"
+#include "LogKindInfo.h"
 #include "LogLineReader.h"
 #include "LogTypes.h"
 #include "PageToucher.h"
@@ -83,7 +83,7 @@ bool LinesExtent(HANDLE file, ULONGLONG& bytes)
     return ::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) != FALSE;
 }
 
-// sink for every record's line; stops at the first line it refuses.
+// Hands every record's line to the sink; stops at the first line it refuses.
 void ReadLines(LogLineReader& reader, const DayRecordRead::LineSink& sink)
 {
     DayLineRules rules;

@@ -1,6 +1,7 @@
 #pragma once
 #include "DayRecordRead.h"
 #include "LineFields.h"
+#include "LogKindInfo.h"
 
 #include <windows.h>
 #include <cwchar>
@@ -8,16 +9,6 @@
 #include <vector>
 
 class PageToucher;
-
-// The constants that tell one kind of daily file from another.
-struct LogKindInfo
-{
-    const char* sourceFile;      // the kind's own source file, named in its trace lines
-    const wchar_t* className;    // "CVirusLog"
-    const wchar_t* extension;    // "VLG"
-    const wchar_t* lastDateName; // "VIRLastDate"; null for a kind that stamps nothing
-    bool traceNullRecord;        // whether a null record on write is traced
-};
 
 // Base of the ten record classes: one object per StoreData / QueryData request.
 class CLogBase

@@ -92,10 +92,12 @@ bool CSealVerifier::MacOk(const LineSeal& seal)
            std::memcmp(mac.data(), seal.mac, mac.size()) == 0;
 }
 
-bool CSealVerifier::LinkOk(const LineSeal& seal, const BYTE* prev, const BYTE* bytes)
+bool CSealVerifier::LinkOk(const Seals& seals, size_t k, const Crypto::Digest& seed, const BYTE* bytes)
 {
     Crypto::Digest link;
-    return LinkHash::Of(prev, seal, bytes, link) && std::memcmp(link.data(), seal.link, link.size()) == 0;
+    const BYTE* prev = k == 0 ? seed.data() : seals[k - 1].link;
+    return LinkHash::Of(prev, seals[k], bytes, link) &&
+           std::memcmp(link.data(), seals[k].link, link.size()) == 0;
 }
 
 bool CSealVerifier::ReadJournal()
@@ -206,14 +208,13 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
                                const std::vector<Line>& lines, const Seals& seals, size_t from,
                                const Crypto::Digest& seed)
 {
-    auto prevOf = [&](size_t k) { return k == 0 ? seed.data() : seals[k - 1].link; };
     std::vector<size_t> sealed;                  // the line seals of the current file, by record
     std::vector<std::pair<size_t, size_t>> gaps; // byte ranges a later writer found without a seal
     for (size_t k = from; k < seals.size(); ++k)
     {
         if (seals[k].type == kLine)
             sealed.push_back(k);
-        else if (seals[k].type == kGap && LinkOk(seals[k], prevOf(k), nullptr) && MacOk(seals[k]))
+        else if (seals[k].type == kGap && LinkOk(seals, k, seed, nullptr) && MacOk(seals[k]))
             gaps.push_back({static_cast<size_t>(seals[k].offset),
                             static_cast<size_t>(seals[k].offset + seals[k].bytes)});
         else
@@ -239,7 +240,7 @@ void CSealVerifier::MatchLines(const std::wstring& path, const std::vector<BYTE>
             return fits[i] != 0;
         const LineSeal& seal = seals[sealed[i]];
         return seal.bytes == lines[j].size &&
-               LinkOk(seal, prevOf(sealed[i]), bytes.data() + lines[j].offset) && MacOk(seal);
+               LinkOk(seals, sealed[i], seed, bytes.data() + lines[j].offset) && MacOk(seal);
     };
     auto unsealed = [&](size_t line)
     {
@@ -310,10 +311,9 @@ std::vector<char> CSealVerifier::FitsInPlace(const std::vector<BYTE>& bytes, con
     {
         for (size_t i = from; i < to; ++i)
         {
-            const LineSeal& seal = seals[sealed[i]];
             const Line& line = lines[firstLine + i];
-            const BYTE* prev = sealed[i] == 0 ? seed.data() : seals[sealed[i] - 1].link;
-            fits[i] = seal.bytes == line.size && LinkOk(seal, prev, bytes.data() + line.offset);
+            fits[i] = seals[sealed[i]].bytes == line.size &&
+                      LinkOk(seals, sealed[i], seed, bytes.data() + line.offset);
         }
     };
     // A day of many lines is hashed on every core; each link is checked against the stored one before it.

@@ -48,8 +48,8 @@ private:
     KvCommon::Hmac* HmacAt(ULONGLONG epoch);
     // The seal's own code, under its epoch's key.
     bool MacOk(const KvCommon::SealFormat::LineSeal& seal);
-    // The seal's link, from prev (the link before it) and the bytes it was written for.
-    static bool LinkOk(const KvCommon::SealFormat::LineSeal& seal, const BYTE* prev, const BYTE* bytes);
+    // Seal k's link, checked from the link before it (the day's seed before the first).
+    static bool LinkOk(const Seals& seals, size_t k, const KvCommon::Crypto::Digest& seed, const BYTE* bytes);
     bool ReadSeals(const std::wstring& name, const std::wstring& path, size_t lines, size_t size,
                    Seals& seals);
     void MatchLines(const std::wstring& path, const std::vector<BYTE>& bytes, const std::vector<Line>& lines,

@@ -12,6 +12,13 @@ namespace EcsTable
 {
 const std::vector<KindMapping>& All()
 {
+    // A change is read at the spyware indexes, so the two share their members.
+    static const std::vector<FieldMapping> kSpywareFields = {
+        {L"nType", nullptr},   {L"szText1", kDetectionName},
+        {L"nValue1", nullptr}, {L"szPath", "file.directory", Shape::Location},
+        {L"szText2", nullptr}, {L"szItem", nullptr},
+        {L"szText3", nullptr}, {L"szText4", nullptr},
+        {L"nValue3", nullptr}};
     // The producers fix the meaning of few members; what has no ECS meaning stays under norquill.
     static const std::vector<KindMapping> table = {
         {L"virus",
@@ -26,20 +33,7 @@ const std::vector<KindMapping>& All()
           {L"nValue3", nullptr},
           {L"nValue4", nullptr},
           {L"szFilePath", "file.path", Shape::PathDetail}}},
-        {L"spyware",
-         "alert",
-         {"malware"},
-         {"info"},
-         "spyware-detected",
-         {{L"nType", nullptr},
-          {L"szText1", kDetectionName},
-          {L"nValue1", nullptr},
-          {L"szPath", "file.directory", Shape::Location},
-          {L"szText2", nullptr},
-          {L"szItem", nullptr},
-          {L"szText3", nullptr},
-          {L"szText4", nullptr},
-          {L"nValue3", nullptr}}},
+        {L"spyware", "alert", {"malware"}, {"info"}, "spyware-detected", kSpywareFields},
         {L"vulnerability",
          "event",
          {"vulnerability"},
@@ -101,20 +95,7 @@ const std::vector<KindMapping>& All()
           {L"tsText1", "url.original"},
           {L"tsText2", nullptr},
           {L"tsText3", nullptr}}},
-        {L"change",
-         "event",
-         {"configuration"},
-         {"change"},
-         "suspicious-change",
-         {{L"nType", nullptr},
-          {L"szText1", kDetectionName},
-          {L"nValue1", nullptr},
-          {L"szPath", "file.directory", Shape::Location},
-          {L"szText2", nullptr},
-          {L"szItem", nullptr},
-          {L"szText3", nullptr},
-          {L"szText4", nullptr},
-          {L"nValue3", nullptr}}},
+        {L"change", "event", {"configuration"}, {"change"}, "suspicious-change", kSpywareFields},
     };
     return table;
 }
